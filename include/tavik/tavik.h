@@ -1,0 +1,8 @@
+/* The umbrella header of libtavik. C-compatible. */
+#ifndef TAVIK_TAVIK_H
+#define TAVIK_TAVIK_H
+
+#include "tavik/system.h"
+#include "tavik/movie.h"
+
+#endif

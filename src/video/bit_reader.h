@@ -1,0 +1,42 @@
+// A bounds-checked least-significant-bit-first reader for tree blocks and audio chunks.
+// Reading past the end yields zero bits and sets `overrun`; nothing outside the data is touched.
+#pragma once
+
+#include <cstdint>
+
+namespace tavik {
+
+struct BitReader {
+    const uint8_t* data = nullptr;
+    uint32_t size = 0;  // bytes that belong to the stream
+    uint64_t pos = 0;   // bit position
+    bool overrun = false;
+
+    BitReader() = default;
+    BitReader(const uint8_t* d, uint32_t n) : data(d), size(n) {}
+
+    uint32_t Bit() {
+        const uint64_t byte = pos >> 3;
+        if (byte >= size) {
+            overrun = true;
+            return 0;
+        }
+        const uint32_t bit = (data[byte] >> (pos & 7)) & 1u;
+        ++pos;
+        return bit;
+    }
+
+    // Up to 32 bits, the first read as the least significant.
+    uint32_t Bits(unsigned count) {
+        uint32_t value = 0;
+        for (unsigned i = 0; i < count; ++i) value |= Bit() << i;
+        return value;
+    }
+
+    uint64_t BitsLeft() const {
+        const uint64_t total = static_cast<uint64_t>(size) * 8;
+        return pos >= total ? 0 : total - pos;
+    }
+};
+
+}  // namespace tavik

@@ -1,0 +1,21 @@
+// The four video value trees: building them into the tree memory, and the per-frame services.
+#pragma once
+
+#include <cstdint>
+
+namespace tavik {
+
+enum TreeIndex : uint32_t { kMaskTree = 0, kColourTree = 1, kFullBlockTree = 2, kTypeTree = 3 };
+
+// The fixed part of the tree memory; the opener adds the four tree sizes.
+uint32_t TreeMemorySize();
+
+// Builds the trees from the tree block held at input + 4096 (the first 4096 bytes are scratch).
+// `input` holds at least max(8192, 4096 + treeBlockSize) bytes. Returns false when the block
+// breaks a limit of the format (a byte tree beyond 512 entries, a node array that overruns its
+// tree size, a value tree whose byte trees were never read, a stream that runs past the block);
+// the tree memory must then not be used.
+bool BuildTrees(uint8_t* input, uint8_t* trees, uint32_t size0, uint32_t size1, uint32_t size2,
+                uint32_t size3, uint32_t treeBlockSize);
+
+}  // namespace tavik

@@ -1,0 +1,17 @@
+// Decoding one frame's video chunk into the destination.
+#pragma once
+
+#include <cstdint>
+
+#include "video/dest.h"
+
+namespace tavik {
+
+// Decodes `chunk` (its `chunkSize` bytes, plus 8 readable bytes behind them that are not part of
+// the stream) with the tree memory into the destination, leaving its change map. A malformed
+// chunk is decoded as far as it is sound; nothing outside the chunk, the tree memory or the
+// destination picture is touched.
+void DecodeVideoFrame(const uint8_t* chunk, uint32_t chunkSize, uint8_t* trees,
+                      TavikDestDesc* dest);
+
+}  // namespace tavik

@@ -1,0 +1,1 @@
+// Keeps the tool support library non-empty.
