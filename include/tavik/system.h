@@ -28,6 +28,9 @@ typedef struct TavikSystem {
     int (*SeekFile)(void* context, TavikFile file, uint32_t offset);
     /* The current offset, or 0xFFFFFFFF on failure. */
     uint32_t (*TellFile)(void* context, TavikFile file);
+    /* The file's size in bytes, or 0xFFFFFFFF when unknown; may be null. Opening uses it to
+       refuse tables that claim more than the file holds before allocating for them. */
+    uint32_t (*FileSize)(void* context, TavikFile file);
     /* The debug setting, read once per process (low byte 1 turns the debug lines on). */
     int32_t (*DebugSetting)(void* context);
     /* Writes one debug text (already ending in "\r\n"). */

@@ -9,6 +9,7 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -39,6 +40,12 @@ uint32_t TellFile(void*, TavikFile file) {
     LARGE_INTEGER zero{}, at{};
     if (!SetFilePointerEx(reinterpret_cast<HANDLE>(file), zero, &at, FILE_CURRENT)) return ~0u;
     return static_cast<uint32_t>(at.QuadPart);
+}
+uint32_t FileSize(void*, TavikFile file) {
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(reinterpret_cast<HANDLE>(file), &size) || size.QuadPart > 0xFFFFFFFELL)
+        return ~0u;
+    return static_cast<uint32_t>(size.QuadPart);
 }
 int32_t DebugSetting(void*) { return static_cast<int32_t>(GetProfileIntA("Tavik", "Debug", 0)); }
 void DebugWrite(void*, const char* text) { OutputDebugStringA(text); }
@@ -75,6 +82,13 @@ uint32_t TellFile(void*, TavikFile file) {
     const off_t at = lseek(static_cast<int>(file), 0, SEEK_CUR);
     return at < 0 ? ~0u : static_cast<uint32_t>(at);
 }
+uint32_t FileSize(void*, TavikFile file) {
+    struct stat info {};
+    if (fstat(static_cast<int>(file), &info) != 0 || !S_ISREG(info.st_mode) ||
+        info.st_size > 0xFFFFFFFELL)
+        return ~0u;
+    return static_cast<uint32_t>(info.st_size);
+}
 // Elsewhere the setting comes from the environment variable TAVIK_DEBUG.
 int32_t DebugSetting(void*) {
     const char* value = std::getenv("TAVIK_DEBUG");
@@ -83,8 +97,8 @@ int32_t DebugSetting(void*) {
 void DebugWrite(void*, const char* text) { std::fputs(text, stderr); }
 #endif
 
-const TavikSystem kDefault = {nullptr,  Milliseconds, Yield,    OpenFile,     CloseFile,
-                              ReadFileBytes, SeekFile, TellFile, DebugSetting, DebugWrite};
+const TavikSystem kDefault = {nullptr,  Milliseconds, Yield,    OpenFile, CloseFile,    ReadFileBytes,
+                              SeekFile, TellFile,     FileSize, DebugSetting, DebugWrite};
 TavikSystem g_system = kDefault;
 
 }  // namespace

@@ -15,6 +15,7 @@ FakeSystem::FakeSystem() {
     table.ReadFile = ReadFile;
     table.SeekFile = SeekFile;
     table.TellFile = TellFile;
+    table.FileSize = FileSize;
     table.DebugSetting = DebugSetting;
     table.DebugWrite = DebugWrite;
     TavikSetSystem(&table);
@@ -79,6 +80,12 @@ uint32_t FakeSystem::TellFile(void* self, TavikFile file) {
     auto* s = static_cast<FakeSystem*>(self);
     auto it = s->open_.find(file);
     return it == s->open_.end() ? ~0u : it->second.position;
+}
+
+uint32_t FakeSystem::FileSize(void* self, TavikFile file) {
+    auto* s = static_cast<FakeSystem*>(self);
+    auto it = s->open_.find(file);
+    return it == s->open_.end() ? ~0u : static_cast<uint32_t>(s->files_[it->second.name].size());
 }
 
 int32_t FakeSystem::DebugSetting(void* self) { return static_cast<FakeSystem*>(self)->debugSetting; }

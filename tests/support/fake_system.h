@@ -54,6 +54,7 @@ private:
     static uint32_t ReadFile(void* self, TavikFile file, void* destination, uint32_t count);
     static int SeekFile(void* self, TavikFile file, uint32_t offset);
     static uint32_t TellFile(void* self, TavikFile file);
+    static uint32_t FileSize(void* self, TavikFile file);
     static int32_t DebugSetting(void* self);
     static void DebugWrite(void* self, const char* text);
 
