@@ -4,5 +4,6 @@
 
 #include "tavik/system.h"
 #include "tavik/movie.h"
+#include "tavik/blitter.h"
 
 #endif

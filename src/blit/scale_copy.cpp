@@ -1,0 +1,18 @@
+// Mode 0: 8-bit pictures copied at the same size.
+#include <cstring>
+
+#include "blit/scalers.h"
+
+namespace tavik {
+
+// memcpy moves each line in the widest words the processor has and ends with the odd bytes.
+void ScaleCopy(uint8_t* destination, ptrdiff_t destinationSkip, const uint8_t* source,
+               ptrdiff_t sourceSkip, uint32_t width, uint32_t height, const void*) {
+    for (; height != 0; --height) {
+        std::memcpy(destination, source, width);
+        destination += width + destinationSkip;
+        source += width + sourceSkip;
+    }
+}
+
+}  // namespace tavik

@@ -1,0 +1,97 @@
+// Modes 1, 2, 7 and 8 in 64-bit words: the wide loops on processors without SSE2, written in
+// plain C++ so that they run (and are tested) everywhere.
+#include "blit/pixel_words.h"
+#include "blit/scalers.h"
+
+namespace tavik {
+namespace {
+
+// 16 source pixels per step (two loaded words, four stored words per line), then one by one.
+template <bool kBothLines>
+inline void DoubleLine(uint8_t* upper, ptrdiff_t pitch, const uint8_t* source, uint32_t width) {
+    uint32_t i = 0;
+    for (; i + 16 <= width; i += 16) {
+        const uint64_t first = LoadWord<uint64_t>(source + i);
+        const uint64_t second = LoadWord<uint64_t>(source + i + 8);
+        const uint64_t out[4] = {DoubleBytes(FirstHalf(first)), DoubleBytes(SecondHalf(first)),
+                                 DoubleBytes(FirstHalf(second)), DoubleBytes(SecondHalf(second))};
+        for (int k = 0; k < 4; ++k) {
+            StoreWord(upper + 2 * i + 8 * k, out[k]);
+            if constexpr (kBothLines) StoreWord(upper + pitch + 2 * i + 8 * k, out[k]);
+        }
+    }
+    for (; i < width; ++i) {
+        const uint8_t pixel = source[i];
+        upper[2 * i] = upper[2 * i + 1] = pixel;
+        if constexpr (kBothLines) upper[pitch + 2 * i] = upper[pitch + 2 * i + 1] = pixel;
+    }
+}
+
+// 8 source pixels per step (one loaded word, four stored words per line), then one by one.
+template <bool kBothLines>
+inline void ConvertDoubleLine(uint8_t* upper, ptrdiff_t pitch, const uint8_t* source,
+                              uint32_t width, const uint16_t* table) {
+    uint32_t i = 0;
+    for (; i + 8 <= width; i += 8) {
+        const uint64_t eight = LoadWord<uint64_t>(source + i);
+        uint64_t out[4];
+        for (int k = 0; k < 4; ++k) {
+            out[k] = JoinPairs(PixelPair(table[ByteAt(eight, 2 * k)]),
+                               PixelPair(table[ByteAt(eight, 2 * k + 1)]));
+        }
+        for (int k = 0; k < 4; ++k) {
+            StoreWord(upper + 4 * i + 8 * k, out[k]);
+            if constexpr (kBothLines) StoreWord(upper + pitch + 4 * i + 8 * k, out[k]);
+        }
+    }
+    for (; i < width; ++i) {
+        const uint32_t pair = PixelPair(table[source[i]]);
+        StoreWord(upper + 4 * i, pair);
+        if constexpr (kBothLines) StoreWord(upper + pitch + 4 * i, pair);
+    }
+}
+
+}  // namespace
+
+void ScaleDoubleWords(uint8_t* destination, ptrdiff_t pitch, const uint8_t* source,
+                      ptrdiff_t sourceSkip, uint32_t width, uint32_t height, const void*) {
+    for (; height != 0; --height) {
+        DoubleLine<true>(destination, pitch, source, width);
+        destination += 2 * pitch;
+        source += width + sourceSkip;
+    }
+}
+
+void ScaleDoubleInterlacedWords(uint8_t* destination, ptrdiff_t destinationSkip,
+                                const uint8_t* source, ptrdiff_t sourceSkip, uint32_t width,
+                                uint32_t height, const void*) {
+    for (; height != 0; --height) {
+        DoubleLine<false>(destination, 0, source, width);
+        destination += 2 * ptrdiff_t{width} + destinationSkip;
+        source += width + sourceSkip;
+    }
+}
+
+void ScaleConvertDoubleWords(uint8_t* destination, ptrdiff_t pitch, const uint8_t* source,
+                             ptrdiff_t sourceSkip, uint32_t width, uint32_t height,
+                             const void* table) {
+    const auto* colours = static_cast<const uint16_t*>(table);
+    for (; height != 0; --height) {
+        ConvertDoubleLine<true>(destination, pitch, source, width, colours);
+        destination += 2 * pitch;
+        source += width + sourceSkip;
+    }
+}
+
+void ScaleConvertDoubleInterlacedWords(uint8_t* destination, ptrdiff_t destinationSkip,
+                                       const uint8_t* source, ptrdiff_t sourceSkip, uint32_t width,
+                                       uint32_t height, const void* table) {
+    const auto* colours = static_cast<const uint16_t*>(table);
+    for (; height != 0; --height) {
+        ConvertDoubleLine<false>(destination, 0, source, width, colours);
+        destination += 4 * ptrdiff_t{width} + destinationSkip;
+        source += width + sourceSkip;
+    }
+}
+
+}  // namespace tavik
