@@ -5,7 +5,11 @@
 
 extern "C" {
 
-void TavikServiceSound(void) { tavik::ServiceSound(); }
+void TavikServiceSound(void) {
+    tavik::ServiceSound();
+}
 
-uint32_t TavikUseMMX(uint32_t on) { return tavik::UseMMX(on); }
+uint32_t TavikUseMMX(uint32_t on) {
+    return tavik::UseMMX(on);
+}
 }

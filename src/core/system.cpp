@@ -18,14 +18,20 @@
 namespace {
 
 #ifdef _WIN32
-uint32_t Milliseconds(void*) { return timeGetTime(); }
-void Yield(void*) { Sleep(0); }
+uint32_t Milliseconds(void*) {
+    return timeGetTime();
+}
+void Yield(void*) {
+    Sleep(0);
+}
 TavikFile OpenFile(void*, const char* name) {
     HANDLE h = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     return h == INVALID_HANDLE_VALUE ? TAVIK_INVALID_FILE : reinterpret_cast<TavikFile>(h);
 }
-void CloseFile(void*, TavikFile file) { CloseHandle(reinterpret_cast<HANDLE>(file)); }
+void CloseFile(void*, TavikFile file) {
+    CloseHandle(reinterpret_cast<HANDLE>(file));
+}
 uint32_t ReadFileBytes(void*, TavikFile file, void* destination, uint32_t count) {
     DWORD got = 0;
     if (!ReadFile(reinterpret_cast<HANDLE>(file), destination, count, &got, nullptr)) return 0;
@@ -47,15 +53,21 @@ uint32_t FileSize(void*, TavikFile file) {
         return ~0u;
     return static_cast<uint32_t>(size.QuadPart);
 }
-int32_t DebugSetting(void*) { return static_cast<int32_t>(GetProfileIntA("Tavik", "Debug", 0)); }
-void DebugWrite(void*, const char* text) { OutputDebugStringA(text); }
+int32_t DebugSetting(void*) {
+    return static_cast<int32_t>(GetProfileIntA("Tavik", "Debug", 0));
+}
+void DebugWrite(void*, const char* text) {
+    OutputDebugStringA(text);
+}
 #else
 uint32_t Milliseconds(void*) {
     using namespace std::chrono;
     return static_cast<uint32_t>(
         duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
-void Yield(void*) { std::this_thread::yield(); }
+void Yield(void*) {
+    std::this_thread::yield();
+}
 TavikFile OpenFile(void*, const char* name) {
     const int fd = open(name, O_RDONLY | O_CLOEXEC);
     if (fd < 0) return TAVIK_INVALID_FILE;
@@ -64,12 +76,14 @@ TavikFile OpenFile(void*, const char* name) {
 #endif
     return fd;
 }
-void CloseFile(void*, TavikFile file) { close(static_cast<int>(file)); }
+void CloseFile(void*, TavikFile file) {
+    close(static_cast<int>(file));
+}
 uint32_t ReadFileBytes(void*, TavikFile file, void* destination, uint32_t count) {
     uint32_t done = 0;
     while (done < count) {
-        const ssize_t got = read(static_cast<int>(file), static_cast<char*>(destination) + done,
-                                 count - done);
+        const ssize_t got =
+            read(static_cast<int>(file), static_cast<char*>(destination) + done, count - done);
         if (got <= 0) break;
         done += static_cast<uint32_t>(got);
     }
@@ -94,19 +108,27 @@ int32_t DebugSetting(void*) {
     const char* value = std::getenv("TAVIK_DEBUG");
     return value ? static_cast<int32_t>(std::strtol(value, nullptr, 0)) : 0;
 }
-void DebugWrite(void*, const char* text) { std::fputs(text, stderr); }
+void DebugWrite(void*, const char* text) {
+    std::fputs(text, stderr);
+}
 #endif
 
-const TavikSystem kDefault = {nullptr,  Milliseconds, Yield,    OpenFile, CloseFile,    ReadFileBytes,
-                              SeekFile, TellFile,     FileSize, DebugSetting, DebugWrite};
+const TavikSystem kDefault = {nullptr,   Milliseconds,  Yield,     OpenFile,
+                              CloseFile, ReadFileBytes, SeekFile,  TellFile,
+                              FileSize,  DebugSetting,  DebugWrite};
 TavikSystem g_system = kDefault;
 
 }  // namespace
 
 extern "C" {
 
-void TavikSetSystem(const TavikSystem* system) { g_system = system ? *system : kDefault; }
-const TavikSystem* TavikGetSystem(void) { return &g_system; }
-const TavikSystem* TavikDefaultSystem(void) { return &kDefault; }
-
+void TavikSetSystem(const TavikSystem* system) {
+    g_system = system ? *system : kDefault;
+}
+const TavikSystem* TavikGetSystem(void) {
+    return &g_system;
+}
+const TavikSystem* TavikDefaultSystem(void) {
+    return &kDefault;
+}
 }
