@@ -24,7 +24,11 @@ enum : uint8_t { kDestKindLinear = 1 };
 
 // The descriptor is followed in the same allocation by the change map (one byte per group of 16
 // blocks plus a closing byte) and, for 16-bit formats, by the 256-entry colour table in the last
-// 512 bytes of the allocation.
+// 512 bytes of the allocation, which `colourTable` names.
+//
+// The decoder writes only inside the picture that `picture`, `blocksPerRow`, `blockRows`,
+// `lineStep`, `doubled` and `format` describe: it derives its own block and row steps from
+// `lineStep`, so the three precomputed steps are kept for other readers but not trusted.
 struct TavikDestDesc {
     uint8_t kind;     // kDestKindLinear
     uint8_t doubled;  // bit 0: every pixel row goes to two lines
@@ -38,11 +42,14 @@ struct TavikDestDesc {
     int32_t lineStep;         // bytes between written lines (negative: bottom-up)
     int32_t rowStep;          // past a block row's end to the next block row's start
     tavik::ChangeIterator iterator;
+    const uint16_t* colourTable;  // 16-bit formats: palette index to pixel, filled by the core
 };
 
 namespace tavik {
 
-inline uint8_t* ChangeMap(TavikDestDesc* dest) { return reinterpret_cast<uint8_t*>(dest + 1); }
+inline uint8_t* ChangeMap(TavikDestDesc* dest) {
+    return reinterpret_cast<uint8_t*>(dest + 1);
+}
 inline const uint8_t* ChangeMap(const TavikDestDesc* dest) {
     return reinterpret_cast<const uint8_t*>(dest + 1);
 }

@@ -13,8 +13,10 @@ uint32_t TreeMemorySize();
 // Builds the trees from the tree block held at input + 4096 (the first 4096 bytes are scratch).
 // `input` holds at least max(8192, 4096 + treeBlockSize) bytes. Returns false when the block
 // breaks a limit of the format (a byte tree beyond 512 entries, a node array that overruns its
-// tree size, a value tree whose byte trees were never read, a stream that runs past the block);
-// the tree memory must then not be used.
+// tree size, a value tree whose byte trees were never read, a stream that runs past the block,
+// a tree size that is not a multiple of 4 or below 12, tree memory of 16 MiB or more, a 0-branch
+// of more than 65535 leaves, no free value left); the tree memory must then not be used.
+// The input is only read: the byte-tree stores and the used-value map are the builder's own.
 bool BuildTrees(uint8_t* input, uint8_t* trees, uint32_t size0, uint32_t size1, uint32_t size2,
                 uint32_t size3, uint32_t treeBlockSize);
 

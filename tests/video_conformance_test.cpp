@@ -1,0 +1,155 @@
+// The video side of the conformance movies: trees, palette chunks and video chunks decoded
+// directly (no movie core), compared pixel by pixel with the expected pictures.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/test_picture.h"
+#include "video/palette_decoder.h"
+#include "video/trees.h"
+#include "video/video_decoder.h"
+
+namespace tavik {
+namespace {
+
+std::vector<uint8_t> ReadWhole(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+uint32_t U32(const std::vector<uint8_t>& data, size_t at) {
+    return data[at] | data[at + 1] << 8 | data[at + 2] << 16 |
+           static_cast<uint32_t>(data[at + 3]) << 24;
+}
+
+struct Ppm {
+    uint32_t width = 0, height = 0;
+    std::vector<uint8_t> rgb;
+};
+
+Ppm ReadPpm(const std::string& path) {
+    const std::vector<uint8_t> data = ReadWhole(path);
+    std::string text(data.begin(), data.end());
+    std::istringstream header(text);
+    std::string magic;
+    uint32_t maxval = 0;
+    Ppm ppm;
+    header >> magic >> ppm.width >> ppm.height >> maxval;
+    const size_t start = static_cast<size_t>(header.tellg()) + 1;
+    ppm.rgb.assign(data.begin() + static_cast<ptrdiff_t>(start), data.end());
+    return ppm;
+}
+
+struct Movie {
+    std::vector<uint8_t> file;
+    uint32_t width, height, frameCount, flags, frameTotal;
+    uint32_t audioFormat[7];
+    std::vector<uint32_t> frameOffsets, frameSizes;
+    std::vector<uint8_t> types;
+    std::vector<uint8_t> trees;
+};
+
+Movie LoadMovie(const std::string& name) {
+    Movie m;
+    m.file = ReadWhole(std::string(TAVIK_CONFORMANCE_DIR) + "/" + name + ".tvk");
+    EXPECT_GE(m.file.size(), 104u);
+    m.width = U32(m.file, 4);
+    m.height = U32(m.file, 8);
+    m.frameCount = U32(m.file, 12);
+    m.flags = U32(m.file, 20);
+    m.frameTotal = m.frameCount + (m.flags & 1);
+    for (uint32_t t = 0; t < 7; ++t) m.audioFormat[t] = U32(m.file, 72 + 4 * t);
+    const uint32_t treeBlockSize = U32(m.file, 52);
+    uint32_t sizes[4];
+    uint32_t treeBytes = TreeMemorySize();
+    for (uint32_t t = 0; t < 4; ++t) treeBytes += sizes[t] = U32(m.file, 56 + 4 * t);
+    size_t at = 104;
+    for (uint32_t i = 0; i < m.frameTotal; ++i, at += 4) m.frameSizes.push_back(U32(m.file, at));
+    for (uint32_t i = 0; i < m.frameTotal; ++i) m.types.push_back(m.file[at++]);
+    std::vector<uint8_t> input(std::max<size_t>(8192, 4096 + treeBlockSize + 4));
+    std::memcpy(input.data() + 4096, m.file.data() + at, treeBlockSize);
+    at += treeBlockSize;
+    m.trees.assign(treeBytes, 0);
+    EXPECT_TRUE(BuildTrees(input.data(), m.trees.data(), sizes[0], sizes[1], sizes[2], sizes[3],
+                           treeBlockSize));
+    for (uint32_t i = 0; i < m.frameTotal; ++i) {
+        m.frameOffsets.push_back(static_cast<uint32_t>(at));
+        at += m.frameSizes[i];
+    }
+    EXPECT_EQ(at, m.file.size());
+    m.file.resize(m.file.size() + 8);  // the readers' margin
+    return m;
+}
+
+struct Case {
+    const char* movie;
+    const char* expect;
+    std::vector<uint32_t> order;
+};
+
+class VideoConformance : public testing::TestWithParam<Case> {};
+
+TEST_P(VideoConformance, DecodesEveryFrameAsExpected) {
+    const Case& c = GetParam();
+    Movie m = LoadMovie(c.movie);
+    const bool interlaced = (m.flags & 6) == 2;
+    const bool doubled = (m.flags & 6) == 4;
+    test::TestPicture picture({.width = m.width,
+                               .codedHeight = m.height,
+                               .doubled = doubled,
+                               .interlaced = interlaced,
+                               .fill = 0});
+    uint8_t palette[768] = {};
+    for (size_t n = 0; n < c.order.size(); ++n) {
+        const uint32_t frame = c.order[n];
+        if (frame == 0) std::memset(palette, 0, sizeof palette);
+        const uint8_t* p = m.file.data() + m.frameOffsets[frame];
+        const uint8_t* end = p + m.frameSizes[frame];
+        if (m.types[frame] & 1) {
+            DecodePaletteChunk(p, static_cast<uint32_t>(end - p), palette);
+            p += 4 * p[0];
+        }
+        for (uint32_t t = 0; t < 7; ++t) {
+            if (m.types[frame] >> (t + 1) & 1)
+                p += U32(m.file, static_cast<size_t>(p - m.file.data()));
+        }
+        ASSERT_LE(p, end);
+        DecodeVideoFrame(p, static_cast<uint32_t>(end - p), m.trees.data(), picture.Dest());
+
+        char name[32];
+        std::snprintf(name, sizeof name, "/frame_%05zu.ppm", n);
+        const Ppm expected = ReadPpm(std::string(TAVIK_CONFORMANCE_DIR) + "/" + c.expect + name);
+        ASSERT_EQ(expected.width, m.width);
+        ASSERT_EQ(expected.height, picture.DisplayLines());
+        uint32_t wrong = 0;
+        for (uint32_t y = 0; y < expected.height; ++y) {
+            for (uint32_t x = 0; x < expected.width; ++x) {
+                const uint8_t* rgb = palette + 3 * picture.At(x, y);
+                if (std::memcmp(rgb, &expected.rgb[3 * (size_t{y} * expected.width + x)], 3) != 0) {
+                    ++wrong;
+                }
+            }
+        }
+        EXPECT_EQ(wrong, 0u) << c.expect << " frame " << n;
+    }
+    EXPECT_TRUE(picture.GuardsIntact());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Movies, VideoConformance,
+    testing::Values(
+        Case{"blocks_64x48", "blocks_64x48.expect", {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}},
+        Case{"runs_320x200", "runs_320x200.expect", {0, 1, 2, 3, 4, 5, 6, 7}},
+        Case{"ring_100x64", "ring_100x64.expect_wrap", {0, 1, 2, 3, 4, 5, 6, 7, 8, 1, 2}},
+        Case{"interlaced_160x60", "interlaced_160x60.expect", {0, 1, 2, 3, 4, 5, 6, 7}},
+        Case{"tracks7_160x120", "tracks7_160x120.expect", {0, 1, 2, 3, 4, 5, 6, 7}},
+        Case{"palette_160x120", "palette_160x120.expect_wrap", {0, 1, 2, 3, 4, 5, 6, 7, 0, 1}}),
+    [](const testing::TestParamInfo<Case>& info) { return std::string(info.param.movie); });
+
+}  // namespace
+}  // namespace tavik
