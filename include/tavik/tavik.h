@@ -4,6 +4,7 @@
 
 #include "tavik/system.h"
 #include "tavik/movie.h"
+#include "tavik/sound.h"
 #include "tavik/blitter.h"
 
 #endif
