@@ -1,4 +1,6 @@
 // The processor check that decides whether the wide pixel loops run.
+#include "video/processor_check.h"
+
 #include <atomic>
 
 #include "video/frame_helpers.h"
@@ -61,6 +63,15 @@ uint32_t UseMMX(uint32_t setting) {
 
 uint32_t ProcessorAnswer() {
     return lastAnswer.load(std::memory_order_relaxed);
+}
+
+uint32_t ProcessorState() {
+    return processorState.load(std::memory_order_relaxed);
+}
+
+void ResetProcessorCheck() {
+    processorState.store(0, std::memory_order_relaxed);
+    lastAnswer.store(kNotAsked, std::memory_order_relaxed);
 }
 
 }  // namespace tavik
