@@ -1,0 +1,306 @@
+// Building the value trees and decoding values from them: memory layout, lookup tables, free
+// value, recent-value slots and the limits a tree block must respect.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <vector>
+
+#include "support/tree_block_writer.h"
+#include "video/tree_memory.h"
+#include "video/trees.h"
+#include "video/value_decoder.h"
+
+namespace tavik {
+namespace {
+
+using test::BalancedShape;
+using test::BitWriter;
+using test::kInternal;
+using test::TreeBlockWriter;
+
+struct Built {
+    bool ok = false;
+    std::vector<uint8_t> memory;
+    uint32_t Entry(uint32_t tree, uint32_t index) const {
+        return Load32(memory.data() + NodeArrayOffset(memory.data(), tree) + 4 * index);
+    }
+    uint32_t Lookup(uint32_t tree, uint32_t index) const {
+        return Load32(memory.data() + kLookupOffsets[tree] + 4 * index);
+    }
+    uint32_t Location(uint32_t tree, uint32_t index) const {
+        return NodeArrayOffset(memory.data(), tree) + 4 * index;
+    }
+};
+
+Built Build(const TreeBlockWriter& block, std::array<uint32_t, 4> sizes, uint32_t blockSize) {
+    std::vector<uint8_t> input = block.Input();
+    Built built;
+    uint64_t total = TreeMemorySize();
+    for (uint32_t s : sizes) total += s;
+    built.memory.assign(std::min<uint64_t>(total, 1u << 25), 0xCD);
+    built.ok = BuildTrees(input.data(), built.memory.data(), sizes[0], sizes[1], sizes[2], sizes[3],
+                          blockSize);
+    return built;
+}
+Built Build(const TreeBlockWriter& block) {
+    return Build(block, block.ExactSizes(), block.BlockSize());
+}
+
+// Four small trees: mask {0x10, 0x20, 0x30}, colour a single leaf, full-block with a 14-bit code
+// path, type with a recent-value leaf.
+TreeBlockWriter SampleBlock() {
+    TreeBlockWriter w;
+    w.Present({kInternal, 0x10, kInternal, 0x20, 0x30}, {0x999, 0x998, 0x997});
+    w.Present({0x4242}, {0x111, 0x112, 0x113});
+    std::vector<int32_t> deep;  // a caterpillar: the leaf of value 100+d sits at depth d+1
+    for (int32_t d = 0; d < 14; ++d) {
+        deep.push_back(kInternal);
+        deep.push_back(100 + d);
+    }
+    deep.push_back(200);
+    w.Present(deep, {0xF00, 0xF01, 0xF02});
+    w.Present({kInternal, 0x0005, kInternal, 0x0102, 0x0007}, {0x0007, 0xF10, 0xF11});
+    return w;
+}
+
+TEST(VideoTrees, BuildsTheDocumentedLayout) {
+    EXPECT_EQ(TreeMemorySize(), 53352u);
+    const TreeBlockWriter block = SampleBlock();
+    const Built b = Build(block);
+    ASSERT_TRUE(b.ok);
+    const std::array<uint32_t, 4> sizes = block.ExactSizes();
+    for (uint32_t t = 0; t < 4; ++t) EXPECT_EQ(TreeSize(b.memory.data(), t), sizes[t]);
+    // Leaves: 0x10 20 30 4242 100..113 200 5 102 and the recent-value leaf as 0: 1 is free.
+    const uint32_t free = FreeValue(b.memory.data());
+    EXPECT_EQ(free, 1u);
+    // Mask tree: root has one leaf on its 0-branch, the node at index 2 one as well.
+    EXPECT_EQ(b.Entry(0, 0), (1u << 16) | free);
+    EXPECT_EQ(b.Entry(0, 1), 0x00100010u);
+    EXPECT_EQ(b.Entry(0, 2), (1u << 16) | free);
+    EXPECT_EQ(b.Entry(0, 4), 0x00300030u);
+    // Lookup: bit 0 = 0 reaches leaf 0x10 after 1 bit; bits 1,0 reach 0x20; bits 1,1 reach 0x30.
+    for (uint32_t i = 0; i < 4096; i += 2) ASSERT_EQ(b.Lookup(0, i), b.Location(0, 1) << 8 | 1);
+    EXPECT_EQ(b.Lookup(0, 0x001), b.Location(0, 3) << 8 | 2);
+    EXPECT_EQ(b.Lookup(0, 0xFFF), b.Location(0, 4) << 8 | 2);
+    // A single-leaf tree gives its leaf for every index, with 0 bits.
+    for (uint32_t i = 0; i < 4096; ++i) ASSERT_EQ(b.Lookup(1, i), b.Location(1, 0) << 8);
+    // Past 12 bits the lookup stops at the internal node of depth 12.
+    EXPECT_EQ(b.Lookup(2, 0xFFF), b.Location(2, 24) << 8 | 12);
+    // The type tree's 10-bit table; its leaf 7 is the recent-value leaf for slot 1.
+    EXPECT_EQ(b.Lookup(3, 0x3FF), b.Location(3, 4) << 8 | 2);
+    EXPECT_EQ(b.Entry(3, 4), 0u);
+    const TreeRecord type = LoadTreeRecord(b.memory.data(), 3);
+    EXPECT_EQ(type.resetEntry, 0u);
+    EXPECT_EQ(type.slots[0], b.Location(3, 4));
+    EXPECT_EQ(type.slots[1], b.Location(3, 6));  // spares: slot 2 second behind the nodes
+    EXPECT_EQ(type.slots[2], b.Location(3, 7));
+    EXPECT_EQ(NodeCount(b.memory.data(), 3), 5u);
+}
+
+TEST(VideoTrees, FreeValueSkipsEveryStoredValueOfAllTrees) {
+    TreeBlockWriter w;
+    w.Present(BalancedShape({1, 2, 3}), {0x500, 0x501, 0x502});  // no leaf of value 0
+    w.Present(BalancedShape({0, 4}), {0x500, 0x501, 0x502});
+    w.Absent();
+    w.Present(BalancedShape({6, 5}), {0x500, 0x501, 0x502});
+    const Built b = Build(w);
+    ASSERT_TRUE(b.ok);
+    EXPECT_EQ(FreeValue(b.memory.data()), 7u);
+
+    TreeBlockWriter noZero;  // nothing uses 0 and no marker matches: 0 itself is free
+    noZero.Present(BalancedShape({1, 2}), {9, 9, 9});
+    noZero.Present({3}, {9, 9, 9});
+    noZero.Present({4}, {9, 9, 9});
+    noZero.Present({5}, {9, 9, 9});
+    const Built z = Build(noZero);
+    ASSERT_TRUE(z.ok);
+    EXPECT_EQ(FreeValue(z.memory.data()), 0u);
+    EXPECT_EQ(z.Entry(0, 0), 1u << 16);
+}
+
+TEST(VideoTrees, MarkersPickTheLastMatchingLeafOrASpareEntry) {
+    TreeBlockWriter w;
+    // Leaves 0x30 twice: the later one becomes slot 2. Marker 1 (0x77) matches nothing.
+    w.Present(BalancedShape({0x30, 0x40, 0x30, 0x50}), {0x77, 0x30, 0x50});
+    w.Absent();
+    w.Absent();
+    w.Absent();
+    const Built b = Build(w);
+    ASSERT_TRUE(b.ok);
+    const TreeRecord r = LoadTreeRecord(b.memory.data(), 0);
+    // Pre-order: I I 30 40 I 30 50 -> the second 0x30 is node 5, 0x50 node 6.
+    EXPECT_EQ(r.slots[0], b.Location(0, 7));  // spare: just behind the last node
+    EXPECT_EQ(r.slots[1], b.Location(0, 5));
+    EXPECT_EQ(r.slots[2], b.Location(0, 6));
+    EXPECT_EQ(b.Entry(0, 2), 0u);  // every matching leaf is stored as 0, even when superseded
+    EXPECT_EQ(b.Entry(0, 3), 0x00400040u);
+    EXPECT_EQ(b.Entry(0, 5), 0u);
+
+    // An absent tree: slots on its first entry, no nodes, no lookup table.
+    const uint32_t first = NodeArrayOffset(b.memory.data(), 1);
+    const TreeRecord absent = LoadTreeRecord(b.memory.data(), 1);
+    EXPECT_EQ(absent.resetEntry, 0u);
+    EXPECT_EQ(absent.slots[0], first);
+    EXPECT_EQ(absent.slots[1], first);
+    EXPECT_EQ(absent.slots[2], first);
+    EXPECT_EQ(NodeCount(b.memory.data(), 1), 0u);
+    EXPECT_EQ(b.Lookup(1, 5), 0u);
+}
+
+TEST(VideoTrees, AbsentByteTreesKeepTheOnesReadBefore) {
+    TreeBlockWriter w;
+    w.Present(BalancedShape({0x0101, 0x0202}), {9, 9, 9});
+    w.Present(BalancedShape({0x0202, 0x0101}), {9, 9, 9}, false, false);
+    w.Absent();
+    w.Absent();
+    const Built b = Build(w);
+    ASSERT_TRUE(b.ok);
+    EXPECT_EQ(b.Entry(1, 1), 0x02020202u);
+    EXPECT_EQ(b.Entry(1, 2), 0x01010101u);
+}
+
+// Decodes `count` values from tree `tree` out of a bit stream.
+std::vector<uint32_t> DecodeAll(ValueTrees& trees, uint32_t tree, const BitWriter& bits,
+                                size_t count) {
+    std::vector<uint8_t> bytes = bits.Bytes();
+    bytes.resize(bytes.size() + 8, 0);
+    VideoBitStream stream(bytes.data(), static_cast<uint32_t>(bits.Bytes().size()));
+    std::vector<uint32_t> out;
+    for (size_t i = 0; i < count; ++i) out.push_back(DecodeValue(stream, trees.tree[tree], trees));
+    EXPECT_EQ(stream.Consumed(), bits.BitCount());
+    return out;
+}
+
+TEST(VideoTrees, DecodingReadsLookupAndLongCodes) {
+    TreeBlockWriter block = SampleBlock();
+    Built b = Build(block);
+    ASSERT_TRUE(b.ok);
+    ValueTrees trees;
+    ResetRecentValues(b.memory.data(), trees);
+    BitWriter bits;
+    for (int32_t v : {200, 113, 100, 105, 113}) bits.Code(block.ValueCode(2, v));
+    const std::vector<uint32_t> got = DecodeAll(trees, 2, bits, 5);
+    EXPECT_EQ(got, (std::vector<uint32_t>{200u * 0x10001, 113u * 0x10001, 100u * 0x10001,
+                                          105u * 0x10001, 113u * 0x10001}));
+    // A single-leaf tree decodes from no bits at all.
+    BitWriter none;
+    EXPECT_EQ(DecodeAll(trees, 1, none, 3), (std::vector<uint32_t>(3, 0x4242u * 0x10001)));
+}
+
+TEST(VideoTrees, RecentValueSlotsFollowTheUpdateRule) {
+    // Leaves A=0x11, B=0x22, C=0x33 and one recent-value leaf per slot.
+    TreeBlockWriter block;
+    block.Present(BalancedShape({0x11, 0x22, 0x33, 0x71, 0x72, 0x73}), {0x71, 0x72, 0x73});
+    block.Absent();
+    block.Absent();
+    block.Absent();
+    Built b = Build(block);
+    ASSERT_TRUE(b.ok);
+    const uint32_t A = 0x00110011, B = 0x00220022, C = 0x00330033;
+    auto slots = [&](const ValueTrees& t) {
+        std::array<uint32_t, 3> s;
+        for (int i = 0; i < 3; ++i) s[i] = Load32(t.tree[0].slots[i]);
+        return s;
+    };
+    ValueTrees trees;
+    ResetRecentValues(b.memory.data(), trees);
+    EXPECT_EQ(slots(trees), (std::array<uint32_t, 3>{0, 0, 0}));
+
+    BitWriter bits;
+    const auto code = [&](int32_t v) { bits.Code(block.ValueCode(0, v)); };
+    code(0x71);  // slot 1 holds the reset entry: yields 0, equal to slot 1, nothing moves
+    code(0x11);
+    code(0x22);
+    code(0x33);  // slots: C B A
+    code(0x33);  // equal to slot 1: unchanged
+    code(0x72);  // slot 2 (B) moves to slot 1: B C B
+    code(0x73);  // slot 3 (B) equals slot 1: unchanged
+    const std::vector<uint32_t> got = DecodeAll(trees, 0, bits, 7);
+    EXPECT_EQ(got, (std::vector<uint32_t>{0, A, B, C, C, B, B}));
+    EXPECT_EQ(slots(trees), (std::array<uint32_t, 3>{B, C, B}));
+
+    // The next frame starts from the reset entries again.
+    ResetRecentValues(b.memory.data(), trees);
+    EXPECT_EQ(slots(trees), (std::array<uint32_t, 3>{0, 0, 0}));
+}
+
+TEST(VideoTrees, SpareSlotsAreUpdatedButNeverDecoded) {
+    TreeBlockWriter block;
+    block.Present(BalancedShape({0x11, 0x22}), {0x90, 0x91, 0x92});
+    block.Absent();
+    block.Absent();
+    block.Absent();
+    Built b = Build(block);
+    ASSERT_TRUE(b.ok);
+    ValueTrees trees;
+    ResetRecentValues(b.memory.data(), trees);
+    BitWriter bits;
+    bits.Code(block.ValueCode(0, 0x11));
+    bits.Code(block.ValueCode(0, 0x22));
+    DecodeAll(trees, 0, bits, 2);
+    EXPECT_EQ(Load32(b.memory.data() + b.Location(0, 3)), 0x00220022u);
+    EXPECT_EQ(Load32(b.memory.data() + b.Location(0, 4)), 0x00110011u);
+    EXPECT_EQ(Load32(b.memory.data() + b.Location(0, 5)), 0u);
+}
+
+TEST(VideoTrees, RefusesBlocksThatBreakTheLimits) {
+    const TreeBlockWriter good = SampleBlock();
+    const std::array<uint32_t, 4> exact = good.ExactSizes();
+    EXPECT_TRUE(Build(good, exact, good.BlockSize()).ok);
+
+    // Node array plus spare entries must fit each tree size.
+    for (uint32_t t = 0; t < 4; ++t) {
+        std::array<uint32_t, 4> small = exact;
+        small[t] -= 4;
+        EXPECT_FALSE(Build(good, small, good.BlockSize()).ok) << "tree " << t;
+    }
+    // Sizes must be multiples of 4 and at least 12; the whole memory below 16 MiB.
+    EXPECT_FALSE(Build(good, {exact[0] + 2, exact[1], exact[2], exact[3]}, good.BlockSize()).ok);
+    EXPECT_FALSE(Build(good, {exact[0], exact[1], exact[2], 8}, good.BlockSize()).ok);
+    EXPECT_FALSE(
+        Build(good,
+              {exact[0], exact[1], exact[2], (1u << 24) - 53352 - exact[0] - exact[1] - exact[2]},
+              good.BlockSize())
+            .ok);
+    // The stream must end inside the block.
+    EXPECT_FALSE(Build(good, exact, good.BlockSize() - 1).ok);
+
+    // A value tree whose byte trees were never read.
+    TreeBlockWriter noBytes;
+    noBytes.Present({0x10}, {1, 2, 3}, true, false);
+    EXPECT_FALSE(Build(noBytes, {16, 12, 12, 12}, noBytes.BlockSize()).ok);
+
+    // A byte tree beyond 512 entries (300 leaves, 599 entries).
+    TreeBlockWriter bigByteTree;
+    BitWriter& s = bigByteTree.Stream();
+    s.Bit(1);  // present value tree
+    s.Bit(1);  // with a low-byte tree
+    std::vector<int32_t> leaves(300, 7);
+    for (int32_t v : BalancedShape(leaves)) {
+        s.Bit(v == kInternal ? 1 : 0);
+        if (v != kInternal) s.Bits(static_cast<uint32_t>(v), 8);
+    }
+    s.Bit(0);
+    s.Bits(0, 64);
+    EXPECT_FALSE(Build(bigByteTree, {4096, 12, 12, 12}, bigByteTree.BlockSize()).ok);
+}
+
+TEST(VideoTrees, RefusesA0BranchTooLargeToCount) {
+    // 65536 leaves on the root's 0-branch cannot be counted in 16 bits.
+    std::vector<int32_t> values(65537);
+    for (size_t i = 0; i < values.size(); ++i) values[i] = static_cast<int32_t>(i % 60000);
+    std::vector<int32_t> shape = {kInternal};
+    const std::vector<int32_t> left =
+        BalancedShape(std::vector<int32_t>(values.begin(), values.end() - 1));
+    shape.insert(shape.end(), left.begin(), left.end());
+    shape.push_back(values.back());
+    TreeBlockWriter w;
+    w.Present(shape, {60001, 60001, 60001});
+    w.Absent();
+    w.Absent();
+    w.Absent();
+    EXPECT_FALSE(Build(w).ok);
+}
+
+}  // namespace
+}  // namespace tavik
