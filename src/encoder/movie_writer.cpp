@@ -1,0 +1,212 @@
+// Assembles a movie: header, frame size and type tables, tree block, then the frames with their
+// palette, audio and video chunks.
+#include <fstream>
+
+#include "encoder/audio_chunk.h"
+#include "encoder/block_plan.h"
+#include "encoder/encoder.h"
+#include "encoder/free_value.h"
+#include "encoder/palette_chunk.h"
+#include "encoder/value_trees.h"
+
+namespace tavik::enc {
+
+namespace {
+
+constexpr size_t kHeaderSize = 104;
+constexpr uint32_t kMaxRate = 0xFFFFFF;
+constexpr uint64_t kMaxFileSize = 0xFFFFFFFFull;
+// Pictures beyond this many pixels are refused: far above any display, and it keeps every
+// size and offset well inside 32 bits.
+constexpr uint64_t kMaxPixels = 1ull << 26;
+
+void PutU32(std::vector<uint8_t>& out, uint32_t value) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+}
+
+uint32_t FormatWord(const AudioTrackFormat& format) {
+    return format.rate | (format.stereo ? 1u << 28 : 0) | (format.is16Bit ? 1u << 29 : 0) |
+           1u << 30 | (format.compressed ? 1u << 31 : 0);
+}
+
+bool Check(const MovieSpec& spec, std::string& error) {
+    if (spec.width == 0 || spec.height == 0 || spec.width % 4 != 0 || spec.height % 4 != 0) {
+        error = "width and height must be positive multiples of 4";
+        return false;
+    }
+    const uint64_t pixels = uint64_t{spec.width} * spec.height;
+    if (pixels > kMaxPixels) {
+        error = "the picture is too large";
+        return false;
+    }
+    if (spec.frames.empty() || spec.frames.size() > 100000000) {
+        error = "a movie needs between 1 and 100000000 frames";
+        return false;
+    }
+    if (!spec.frames[0].palette) {
+        error = "frame 0 must carry a palette";
+        return false;
+    }
+    for (size_t t = 0; t < kTrackCount; ++t) {
+        if (spec.tracks[t] && (spec.tracks[t]->rate == 0 || spec.tracks[t]->rate > kMaxRate)) {
+            error = "track " + std::to_string(t) + ": the sample rate must be 1 to 16777215";
+            return false;
+        }
+    }
+    auto checkSound = [&](const std::array<std::optional<std::vector<uint8_t>>, kTrackCount>& audio,
+                          const std::string& where) {
+        for (size_t t = 0; t < kTrackCount; ++t) {
+            if (!audio[t]) continue;
+            if (!spec.tracks[t]) {
+                error =
+                    where + " has sound for track " + std::to_string(t) + ", which has no format";
+                return false;
+            }
+            if (audio[t]->size() % SampleFrameBytes(*spec.tracks[t]) != 0) {
+                error = where + ": the sound of track " + std::to_string(t) +
+                        " is not a whole number of sample frames";
+                return false;
+            }
+        }
+        return true;
+    };
+    for (size_t i = 0; i < spec.frames.size(); ++i) {
+        const std::string where = "frame " + std::to_string(i);
+        if (spec.frames[i].pixels.size() != pixels) {
+            error = where + " does not have width * height pixels";
+            return false;
+        }
+        if (!checkSound(spec.frames[i].audio, where)) return false;
+    }
+    return !spec.ringFrame || checkSound(spec.ringFrameAudio, "the ring frame");
+}
+
+// One coded frame before assembly.
+struct FrameParts {
+    const Palette* palette = nullptr;  // the palette in force (decoded form)
+    std::vector<uint8_t> paletteChunk;
+    const std::array<std::optional<std::vector<uint8_t>>, kTrackCount>* audio = nullptr;
+};
+
+}  // namespace
+
+bool EncodeMovie(const MovieSpec& spec, const EncodeOptions& options, std::vector<uint8_t>& movie,
+                 std::string& error) {
+    movie.clear();
+    if (!Check(spec, error)) return false;
+    const size_t frameCount = spec.frames.size();
+    const size_t frameTotal = frameCount + (spec.ringFrame ? 1 : 0);
+
+    // Palettes as the decoder will hold them. Frame 0 is coded against black: the decoder starts
+    // from black, and clears to black again whenever it returns to frame 0.
+    std::vector<Palette> palettes(frameCount);
+    std::vector<FrameParts> parts(frameTotal);
+    Palette current{};
+    for (size_t i = 0; i < frameCount; ++i) {
+        const Frame& frame = spec.frames[i];
+        palettes[i] = frame.palette ? QuantizePalette(*frame.palette) : current;
+        if (i == 0 || palettes[i] != current)
+            parts[i].paletteChunk = EncodePaletteChunk(i == 0 ? Palette{} : current, palettes[i]);
+        current = palettes[i];
+        parts[i].audio = &frame.audio;
+    }
+    if (spec.ringFrame) {
+        if (palettes[0] != current)
+            parts[frameCount].paletteChunk = EncodePaletteChunk(current, palettes[0]);
+        parts[frameCount].audio = &spec.ringFrameAudio;
+    }
+
+    // Frame 0 gets no skip blocks: after a wrap without ring frame it is decoded over the last
+    // frame's picture. The ring frame is decoded over the last frame and makes frame 0's picture.
+    std::vector<FramePlan> plans(frameTotal);
+    for (size_t i = 0; i < frameTotal; ++i) {
+        const bool ring = i == frameCount;
+        plans[i].pixels = spec.frames[ring ? 0 : i].pixels.data();
+        const uint8_t* previous = i == 0 ? nullptr : spec.frames[i - 1].pixels.data();
+        plans[i].blocks = ChooseBlocks(plans[i].pixels, previous, spec.width, spec.height, options);
+        plans[i].values = FrameValues(plans[i].blocks, plans[i].pixels, spec.width);
+    }
+    if (!EnsureFreeValue(plans, spec.width)) {
+        error = "the full blocks use every possible pixel pair; no free tree value is left";
+        return false;
+    }
+    VideoTrees trees;
+    if (!BuildVideoTrees(plans, options.useMarkers, trees, error)) return false;
+
+    std::array<uint32_t, kTrackCount> audioMaxSize{};
+    std::vector<uint8_t> types(frameTotal, 0);
+    std::vector<uint32_t> sizes(frameTotal, 0);
+    std::vector<uint8_t> frameData;
+    for (size_t i = 0; i < frameTotal; ++i) {
+        const size_t start = frameData.size();
+        if (!parts[i].paletteChunk.empty()) {
+            types[i] |= 1;
+            frameData.insert(frameData.end(), parts[i].paletteChunk.begin(),
+                             parts[i].paletteChunk.end());
+        }
+        for (size_t t = 0; t < kTrackCount; ++t) {
+            const std::optional<std::vector<uint8_t>>& pcm = (*parts[i].audio)[t];
+            if (!pcm) continue;
+            types[i] |= static_cast<uint8_t>(2u << t);
+            const std::vector<uint8_t> chunk = EncodeAudioChunk(*pcm, *spec.tracks[t]);
+            frameData.insert(frameData.end(), chunk.begin(), chunk.end());
+            if (pcm->size() > audioMaxSize[t]) audioMaxSize[t] = static_cast<uint32_t>(pcm->size());
+        }
+        BitWriter video;
+        WriteFrameValues(trees, plans[i].values, video);
+        const std::vector<uint8_t> chunk = video.Finish();
+        frameData.insert(frameData.end(), chunk.begin(), chunk.end());
+        while ((frameData.size() - start) % 4 != 0) frameData.push_back(0);
+        if (frameData.size() > kMaxFileSize) {
+            error = "the movie would exceed 4 GiB";
+            return false;
+        }
+        sizes[i] = static_cast<uint32_t>(frameData.size() - start);
+    }
+
+    // The tree block is padded so that the frames start on a multiple of 4 bytes.
+    std::vector<uint8_t> treeBlock = std::move(trees.block);
+    while ((kHeaderSize + 5 * frameTotal + treeBlock.size()) % 4 != 0) treeBlock.push_back(0);
+    const uint64_t fileSize = kHeaderSize + 5 * frameTotal + treeBlock.size() + frameData.size();
+    if (fileSize > kMaxFileSize) {
+        error = "the movie would exceed 4 GiB";
+        return false;
+    }
+
+    movie.reserve(fileSize);
+    movie.insert(movie.end(), {'T', 'V', 'K', '2'});
+    PutU32(movie, spec.width);
+    PutU32(movie, spec.height);
+    PutU32(movie, static_cast<uint32_t>(frameCount));
+    PutU32(movie, static_cast<uint32_t>(spec.frameRate));
+    PutU32(movie, (spec.ringFrame ? 1u : 0) | (spec.interlaced ? 2u : 0) | (spec.doubled ? 4u : 0));
+    for (uint32_t size : audioMaxSize) PutU32(movie, size);
+    PutU32(movie, static_cast<uint32_t>(treeBlock.size()));
+    for (uint32_t size : trees.sizes) PutU32(movie, size);
+    for (const std::optional<AudioTrackFormat>& track : spec.tracks)
+        PutU32(movie, track ? FormatWord(*track) : 0);
+    PutU32(movie, 0);  // reserved
+    for (uint32_t size : sizes) PutU32(movie, size);
+    movie.insert(movie.end(), types.begin(), types.end());
+    movie.insert(movie.end(), treeBlock.begin(), treeBlock.end());
+    movie.insert(movie.end(), frameData.begin(), frameData.end());
+    return true;
+}
+
+std::vector<uint8_t> EncodeMovie(const MovieSpec& spec, const EncodeOptions& options) {
+    std::vector<uint8_t> movie;
+    std::string error;
+    EncodeMovie(spec, options, movie, error);
+    return movie;
+}
+
+bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    if (!file) return false;
+    file.write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    file.close();
+    return static_cast<bool>(file);
+}
+
+}  // namespace tavik::enc

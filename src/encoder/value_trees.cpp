@@ -1,0 +1,236 @@
+#include "encoder/value_trees.h"
+
+#include <algorithm>
+
+#include "encoder/recent_values.h"
+
+namespace tavik::enc {
+
+namespace {
+
+// What one leaf of a value tree costs in the tree block, roughly: its node bit, an internal node
+// bit, and two byte codes.
+constexpr uint64_t kLeafDescriptionBits = 18;
+
+struct TreeValues {
+    std::vector<uint16_t> values;
+    std::vector<size_t> frameEnds;
+};
+
+std::array<TreeValues, kValueTreeCount> SplitByTree(const std::vector<FramePlan>& frames) {
+    std::array<TreeValues, kValueTreeCount> split;
+    for (const FramePlan& frame : frames) {
+        for (uint32_t entry : frame.values)
+            split[ValueTreeOf(entry)].values.push_back(ValueOf(entry));
+        for (TreeValues& tree : split) tree.frameEnds.push_back(tree.values.size());
+    }
+    return split;
+}
+
+void CountSymbols(const TreeValues& tree, unsigned enabledSlots, std::vector<uint64_t>& counts) {
+    std::fill(counts.begin(), counts.end(), 0);
+    size_t i = 0;
+    for (size_t end : tree.frameEnds) {
+        RecentSlots slots;
+        for (; i < end; ++i) {
+            ++counts[slots.SymbolFor(tree.values[i], enabledSlots)];
+            slots.Decoded(tree.values[i]);
+        }
+    }
+}
+
+std::vector<SymbolCount> UsedSymbols(const std::vector<uint64_t>& counts) {
+    std::vector<SymbolCount> used;
+    for (uint32_t symbol = 0; symbol < counts.size(); ++symbol)
+        if (counts[symbol] > 0) used.push_back({symbol, counts[symbol]});
+    return used;
+}
+
+uint64_t EstimatedBits(const std::vector<SymbolCount>& symbols) {
+    const std::vector<uint8_t> lengths = HuffmanLengths(symbols);
+    uint64_t bits = symbols.size() * kLeafDescriptionBits;
+    for (size_t i = 0; i < symbols.size(); ++i) bits += symbols[i].count * lengths[i];
+    return bits;
+}
+
+// The slots whose recent-value leaves make the coded tree smallest.
+unsigned ChooseSlots(const TreeValues& tree, bool useMarkers, std::vector<uint64_t>& counts) {
+    unsigned best = 0;
+    uint64_t bestBits = UINT64_MAX;
+    for (unsigned slots = 0; slots < (useMarkers ? 8u : 1u); ++slots) {
+        CountSymbols(tree, slots, counts);
+        const uint64_t bits = EstimatedBits(UsedSymbols(counts));
+        if (bits < bestBits) {
+            bestBits = bits;
+            best = slots;
+        }
+    }
+    return best;
+}
+
+// Marker values. A marker with a recent-value leaf needs a leaf whose value is no coded value;
+// its bytes are taken from the coded values where possible, so the byte trees need no extra
+// leaves. The markers without one share a value that no leaf has, which the decoder gives spare
+// entries. The caller leaves room: coded values plus 3 at most 65536.
+std::array<uint16_t, 3> ChooseMarkers(const std::vector<uint64_t>& counts, unsigned enabledSlots) {
+    std::vector<uint8_t> taken(65536, 0);
+    std::array<bool, 256> lowUsed{}, highUsed{};
+    for (uint32_t v = 0; v < 65536; ++v) {
+        if (counts[v] == 0) continue;
+        taken[v] = 1;
+        lowUsed[v & 0xFF] = true;
+        highUsed[v >> 8] = true;
+    }
+    auto firstFree = [&]() {
+        uint32_t v = 0;
+        while (v < 65535 && taken[v]) ++v;
+        return v;
+    };
+    std::array<uint16_t, 3> markers{};
+    for (unsigned k = 0; k < 3; ++k) {
+        if (!(enabledSlots >> k & 1u)) continue;
+        uint32_t chosen = 65536;
+        for (uint32_t high = 0; high < 256 && chosen == 65536; ++high) {
+            if (!highUsed[high]) continue;
+            for (uint32_t low = 0; low < 256 && chosen == 65536; ++low)
+                if (lowUsed[low] && !taken[high << 8 | low]) chosen = high << 8 | low;
+        }
+        if (chosen == 65536) chosen = firstFree();
+        taken[chosen] = 1;
+        markers[k] = static_cast<uint16_t>(chosen);
+    }
+    const uint16_t spare = static_cast<uint16_t>(firstFree());
+    for (unsigned k = 0; k < 3; ++k)
+        if (!(enabledSlots >> k & 1u)) markers[k] = spare;
+    return markers;
+}
+
+uint16_t LeafValue(const ValueTreeCode& tree, uint32_t symbol) {
+    return symbol >= kRecentSymbol ? tree.markers[symbol - kRecentSymbol]
+                                   : static_cast<uint16_t>(symbol);
+}
+
+ValueTreeCode BuildValueTree(const TreeValues& values, bool useMarkers) {
+    ValueTreeCode tree;
+    if (values.values.empty()) return tree;
+    std::vector<uint64_t> counts(kSymbolCount);
+    unsigned slots = ChooseSlots(values, useMarkers, counts);
+    CountSymbols(values, slots, counts);
+    const auto coded = std::count_if(counts.begin(), counts.begin() + kRecentSymbol,
+                                     [](uint64_t count) { return count > 0; });
+    if (coded + 3 > 65536 && slots != 0) {  // no room for marker values: code values only
+        slots = 0;
+        CountSymbols(values, slots, counts);
+    }
+    tree.present = true;
+    for (unsigned k = 0; k < 3; ++k)
+        if (counts[kRecentSymbol + k] > 0) tree.enabledSlots |= 1u << k;
+    tree.markers = ChooseMarkers(counts, tree.enabledSlots);
+    tree.code = BuildHuffmanCode(UsedSymbols(counts));
+    tree.indexOf.assign(kSymbolCount, -1);
+    for (size_t i = 0; i < tree.code.symbols.size(); ++i)
+        tree.indexOf[tree.code.symbols[i]] = static_cast<int32_t>(i);
+    return tree;
+}
+
+// One of the two shared byte-tree stores: the byte tree read into it last.
+struct ByteStore {
+    bool filled = false;
+    std::array<uint8_t, 256> lengths{};
+    std::array<uint32_t, 256> bits{};
+    std::array<bool, 256> has{};
+
+    void Fill(const HuffmanCode& code) {
+        filled = true;
+        has.fill(false);
+        for (size_t i = 0; i < code.symbols.size(); ++i) {
+            has[code.symbols[i]] = true;
+            lengths[code.symbols[i]] = code.lengths[i];
+            bits[code.symbols[i]] = code.bits[i];
+        }
+    }
+    void Put(BitWriter& out, uint8_t byte) const { out.Put(bits[byte], lengths[byte]); }
+};
+
+// Writes the presence bit and, when a new tree pays off against the one in the store, the tree.
+void WriteByteTreeFor(const std::array<uint64_t, 256>& counts, ByteStore& store, BitWriter& out) {
+    std::vector<SymbolCount> used;
+    for (uint32_t b = 0; b < 256; ++b)
+        if (counts[b] > 0) used.push_back({b, counts[b]});
+    const HuffmanCode code = BuildHuffmanCode(used);
+    uint64_t newBits = ByteTreeBits(used.size());
+    for (size_t i = 0; i < used.size(); ++i) newBits += code.lengths[i] * counts[code.symbols[i]];
+    bool keep = store.filled;
+    uint64_t keptBits = 0;
+    for (uint32_t b = 0; b < 256 && keep; ++b) {
+        if (counts[b] == 0) continue;
+        keep = store.has[b];
+        keptBits += counts[b] * store.lengths[b];
+    }
+    if (keep && keptBits <= newBits) {
+        out.Bit(false);
+        return;
+    }
+    out.Bit(true);
+    WriteByteTree(out, code);
+    store.Fill(code);
+}
+
+void WriteValueTree(const ValueTreeCode& tree, ByteStore& low, ByteStore& high, BitWriter& out) {
+    out.Bit(tree.present);
+    if (!tree.present) return;
+    std::array<uint64_t, 256> lowCounts{}, highCounts{};
+    for (uint32_t symbol : tree.code.symbols) {
+        const uint16_t value = LeafValue(tree, symbol);
+        ++lowCounts[value & 0xFF];
+        ++highCounts[value >> 8];
+    }
+    WriteByteTreeFor(lowCounts, low, out);
+    WriteByteTreeFor(highCounts, high, out);
+    for (uint16_t marker : tree.markers) out.Put(marker, 16);
+    WriteTreeShape(out, tree.code, [&](uint32_t symbol) {
+        const uint16_t value = LeafValue(tree, symbol);
+        low.Put(out, static_cast<uint8_t>(value));
+        high.Put(out, static_cast<uint8_t>(value >> 8));
+    });
+}
+
+}  // namespace
+
+bool BuildVideoTrees(const std::vector<FramePlan>& frames, bool useMarkers, VideoTrees& trees,
+                     std::string& error) {
+    const std::array<TreeValues, kValueTreeCount> split = SplitByTree(frames);
+    std::vector<uint8_t> stored(65536, 0);
+    for (uint32_t t = 0; t < kValueTreeCount; ++t) {
+        ValueTreeCode& tree = trees.trees[t];
+        tree = BuildValueTree(split[t], useMarkers);
+        trees.sizes[t] = 12;
+        if (!tree.present) continue;
+        trees.sizes[t] += 4 * (2 * static_cast<uint32_t>(tree.code.symbols.size()) - 1);
+        for (uint32_t symbol : tree.code.symbols) stored[symbol >= kRecentSymbol ? 0 : symbol] = 1;
+    }
+    if (std::find(stored.begin(), stored.end(), 0) == stored.end()) {
+        error = "the frames use all 65536 tree values; no free value is left";
+        return false;
+    }
+    BitWriter out;
+    ByteStore low, high;
+    for (const ValueTreeCode& tree : trees.trees) WriteValueTree(tree, low, high, out);
+    trees.block = out.Finish();
+    return true;
+}
+
+void WriteFrameValues(const VideoTrees& trees, const std::vector<uint32_t>& values,
+                      BitWriter& out) {
+    std::array<RecentSlots, kValueTreeCount> slots;
+    for (uint32_t entry : values) {
+        const uint32_t t = ValueTreeOf(entry);
+        const uint16_t value = ValueOf(entry);
+        const ValueTreeCode& tree = trees.trees[t];
+        const int32_t index = tree.indexOf[slots[t].SymbolFor(value, tree.enabledSlots)];
+        out.Put(tree.code.bits[index], tree.code.lengths[index]);
+        slots[t].Decoded(value);
+    }
+}
+
+}  // namespace tavik::enc
