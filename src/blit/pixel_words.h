@@ -22,14 +22,6 @@ inline void StoreWord(uint8_t* p, Word word) {
     std::memcpy(p, &word, sizeof word);
 }
 
-// Byte k of a loaded word, counted in memory order.
-inline uint32_t ByteAt(uint64_t word, int k) {
-    return static_cast<uint32_t>(kLittleEndian ? word >> (8 * k) : word >> (56 - 8 * k)) & 0xFF;
-}
-inline uint32_t ByteAt(uint32_t word, int k) {
-    return (kLittleEndian ? word >> (8 * k) : word >> (24 - 8 * k)) & 0xFF;
-}
-
 // Doubles every byte of a loaded 32-bit word: memory order b0 b1 b2 b3 becomes
 // b0 b0 b1 b1 b2 b2 b3 b3. The spread works on numeric byte positions, and a native load and a
 // native store map those to memory order the same way, so it holds in both byte orders.

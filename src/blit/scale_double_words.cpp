@@ -27,17 +27,16 @@ inline void DoubleLine(uint8_t* upper, ptrdiff_t pitch, const uint8_t* source, u
     }
 }
 
-// 8 source pixels per step (one loaded word, four stored words per line), then one by one.
+// 8 source pixels per step (four stored words per line), then one by one.
 template <bool kBothLines>
 inline void ConvertDoubleLine(uint8_t* upper, ptrdiff_t pitch, const uint8_t* source,
                               uint32_t width, const uint16_t* table) {
     uint32_t i = 0;
     for (; i + 8 <= width; i += 8) {
-        const uint64_t eight = LoadWord<uint64_t>(source + i);
         uint64_t out[4];
         for (int k = 0; k < 4; ++k) {
-            out[k] = JoinPairs(PixelPair(table[ByteAt(eight, 2 * k)]),
-                               PixelPair(table[ByteAt(eight, 2 * k + 1)]));
+            out[k] = JoinPairs(PixelPair(table[source[i + 2 * k]]),
+                               PixelPair(table[source[i + 2 * k + 1]]));
         }
         for (int k = 0; k < 4; ++k) {
             StoreWord(upper + 4 * i + 8 * k, out[k]);
