@@ -1,0 +1,316 @@
+// Decoding video chunks built bit by bit: block types, runs and the run-length table, the
+// picture layouts, the change map, and chunks that break off or ask for missing trees.
+#include "video/video_decoder.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "support/test_picture.h"
+#include "support/tree_block_writer.h"
+#include "video/trees.h"
+
+namespace tavik {
+namespace {
+
+using test::BalancedShape;
+using test::ChunkWriter;
+using test::PictureOptions;
+using test::TestPicture;
+using test::TreeBlockWriter;
+
+enum : uint32_t { kTwoColour = 0, kFull = 1, kSkip = 2, kSolid = 3 };
+
+int32_t TypeWord(uint32_t type, uint32_t runIndex, uint32_t colour = 0) {
+    return static_cast<int32_t>(type | runIndex << 2 | colour << 8);
+}
+
+struct Trees {
+    TreeBlockWriter block;
+    std::vector<uint8_t> memory;
+};
+
+// Builds the four trees over the given values (an empty list leaves that tree absent).
+Trees MakeTrees(const std::vector<int32_t>& masks, const std::vector<int32_t>& pairs,
+                const std::vector<int32_t>& fulls, const std::vector<int32_t>& types,
+                std::array<uint32_t, 3> typeMarkers = {0xDEAD, 0xDEAE, 0xDEAF}) {
+    Trees t;
+    for (const auto* values : {&masks, &pairs, &fulls}) {
+        if (values->empty()) {
+            t.block.Absent();
+        } else {
+            t.block.Present(BalancedShape(*values), {0xDEAD, 0xDEAE, 0xDEAF});
+        }
+    }
+    if (types.empty()) {
+        t.block.Absent();
+    } else {
+        t.block.Present(BalancedShape(types), typeMarkers);
+    }
+    const std::array<uint32_t, 4> sizes = t.block.ExactSizes();
+    t.memory.assign(TreeMemorySize() + sizes[0] + sizes[1] + sizes[2] + sizes[3], 0);
+    std::vector<uint8_t> input = t.block.Input();
+    EXPECT_TRUE(BuildTrees(input.data(), t.memory.data(), sizes[0], sizes[1], sizes[2], sizes[3],
+                           t.block.BlockSize()));
+    return t;
+}
+
+void Decode(const ChunkWriter& chunk, Trees& trees, TestPicture& picture, uint8_t margin = 0) {
+    const std::vector<uint8_t> bytes = chunk.Bytes(margin);
+    DecodeVideoFrame(bytes.data(), chunk.Size(), trees.memory.data(), picture.Dest());
+    EXPECT_TRUE(picture.GuardsIntact());
+}
+
+// The frame used for the layout tests, on a 32 x 8 picture (8 blocks per row, 2 block rows):
+// three two-colour blocks, a full block, two skipped blocks, then a solid run of 12 that crosses
+// into the second block row and outlasts the frame.
+constexpr uint32_t kPairs[3] = {0x5713, 0x0201, 0xC0B0};
+constexpr uint32_t kMasks[3] = {0x0000, 0xFFFF, 0x8421};
+constexpr uint32_t kFullRows[4][2] = {
+    {0x1211, 0x1413}, {0x2221, 0x2423}, {0x3231, 0x3433}, {0x4241, 0x4443}};
+constexpr uint32_t kSolidColour = 0x9C;
+
+Trees LayoutTrees() {
+    std::vector<int32_t> fulls;
+    for (const auto& row : kFullRows) fulls.insert(fulls.end(), {int32_t(row[0]), int32_t(row[1])});
+    return MakeTrees({0x0000, 0xFFFF, 0x8421}, {0x5713, 0x0201, 0xC0B0}, fulls,
+                     {TypeWord(kTwoColour, 2), TypeWord(kFull, 0), TypeWord(kSkip, 1),
+                      TypeWord(kSolid, 11, kSolidColour)});
+}
+
+ChunkWriter LayoutChunk(const Trees& trees) {
+    ChunkWriter c(trees.block);
+    c.Type(kTwoColour, 2);
+    for (int i = 0; i < 3; ++i) c.TwoColour(kPairs[i], kMasks[i]);
+    c.Type(kFull, 0);
+    for (const auto& row : kFullRows) c.FullRow(row[0], row[1]);
+    c.Type(kSkip, 1).Type(kSolid, 11, kSolidColour);
+    return c;
+}
+
+// The palette index expected at coded pixel (x, y) of the layout frame; -1 where skipped.
+int32_t LayoutPixel(uint32_t x, uint32_t y) {
+    const uint32_t block = (y / 4) * 8 + x / 4, r = y % 4, c = x % 4;
+    if (block < 3) {
+        const uint32_t bit = kMasks[block] >> (4 * r + c) & 1;
+        return static_cast<int32_t>(bit ? kPairs[block] >> 8 : kPairs[block] & 0xFF);
+    }
+    if (block == 3) {
+        // The first value of a row is its right half; each value's low byte is on the left.
+        const uint32_t value = c < 2 ? kFullRows[r][1] : kFullRows[r][0];
+        return static_cast<int32_t>(c % 2 ? value >> 8 : value & 0xFF);
+    }
+    if (block < 6) return -1;
+    return kSolidColour;
+}
+
+struct Layout {
+    const char* name;
+    PictureOptions options;
+};
+
+class VideoDecoderLayout : public testing::TestWithParam<Layout> {};
+
+TEST_P(VideoDecoderLayout, WritesEveryBlockTypeWhereTheLayoutPutsIt) {
+    PictureOptions options = GetParam().options;
+    options.width = 32;
+    options.codedHeight = 8;
+    TestPicture picture(options);
+    Trees trees = LayoutTrees();
+    Decode(LayoutChunk(trees), trees, picture);
+
+    const uint32_t untouched = options.wide ? 0xEEEE : 0xEE;
+    for (uint32_t line = 0; line < picture.DisplayLines(); ++line) {
+        uint32_t coded = line;
+        bool written = true;
+        if (options.doubled) coded = line / 2;
+        if (options.interlaced) {
+            coded = line / 2;
+            written = line % 2 == 0;
+        }
+        for (uint32_t x = 0; x < 32; ++x) {
+            const int32_t index = LayoutPixel(x, coded);
+            uint32_t expected = untouched;
+            if (written && index >= 0) {
+                expected = options.wide ? picture.Colours()[static_cast<uint32_t>(index)]
+                                        : static_cast<uint32_t>(index);
+            }
+            ASSERT_EQ(picture.At(x, line), expected) << "x " << x << " line " << line;
+        }
+    }
+    EXPECT_EQ(picture.Map()[0], 1);
+    EXPECT_EQ(picture.Map()[1], 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Layouts, VideoDecoderLayout,
+    testing::Values(Layout{"Normal8", {}}, Layout{"Doubled8", {.doubled = true}},
+                    Layout{"Interlaced8", {.interlaced = true}},
+                    Layout{"BottomUp8", {.bottomUp = true}}, Layout{"Normal16", {.wide = true}},
+                    Layout{"Doubled16", {.wide = true, .doubled = true}},
+                    Layout{"Interlaced16", {.wide = true, .interlaced = true}},
+                    Layout{"BottomUpDoubled16", {.wide = true, .doubled = true, .bottomUp = true}}),
+    [](const testing::TestParamInfo<Layout>& info) { return std::string(info.param.name); });
+
+TEST(VideoDecoder, TwoColourMasksPickColourBByBit) {
+    TestPicture picture({.width = 16, .codedHeight = 4});
+    Trees trees = MakeTrees({0x0020, 0x7223}, {0x5713}, {0x0101}, {TypeWord(kTwoColour, 1)});
+    ChunkWriter c(trees.block);
+    c.Type(kTwoColour, 1).TwoColour(0x5713, 0x0020).TwoColour(0x5713, 0x7223);
+    c.Type(kTwoColour, 1).TwoColour(0x5713, 0x0020).TwoColour(0x5713, 0x0020);
+    Decode(c, trees, picture);
+    for (uint32_t y = 0; y < 4; ++y) {
+        for (uint32_t x = 0; x < 4; ++x) {
+            EXPECT_EQ(picture.At(x, y), (y == 1 && x == 1) ? 0x57u : 0x13u);  // mask bit 5
+            EXPECT_EQ(picture.At(4 + x, y), (0x7223u >> (4 * y + x) & 1) ? 0x57u : 0x13u);
+        }
+    }
+}
+
+TEST(VideoDecoder, RunLengthTableAndRunsAcrossBlockRows) {
+    // 32 blocks per row, 8 block rows: 256 blocks.
+    TestPicture picture({.width = 128, .codedHeight = 32});
+    Trees trees = MakeTrees({}, {}, {},
+                            {TypeWord(kSkip, 28), TypeWord(kSolid, 59, 1), TypeWord(kSolid, 58, 2),
+                             TypeWord(kSolid, 63, 3)});
+    ChunkWriter c(trees.block);
+    // 29 skipped, 128 of colour 1 (from 3 blocks before the end of row 0), 59 of colour 2, then
+    // a run of 2048 that ends the frame after the last 40 blocks.
+    c.Type(kSkip, 28).Type(kSolid, 59, 1).Type(kSolid, 58, 2).Type(kSolid, 63, 3);
+    c.Stream().Bits(0xFFFFFFFF, 32);  // left over after the frame: ignored
+    Decode(c, trees, picture);
+    for (uint32_t block = 0; block < 256; ++block) {
+        const uint32_t x = (block % 32) * 4, y = (block / 32) * 4;
+        const uint32_t expected = block < 29 ? 0xEE : block < 157 ? 1 : block < 216 ? 2 : 3;
+        ASSERT_EQ(picture.At(x + 3, y + 3), expected) << "block " << block;
+    }
+    // Groups: 0 skipped; 1 mixed (blocks 16-28 skipped, then colour 1); all later ones changed.
+    EXPECT_EQ(picture.Map()[0], 0);
+    for (uint32_t g = 1; g < 16; ++g) EXPECT_EQ(picture.Map()[g], 1) << g;
+    EXPECT_EQ(picture.Map()[16], 0);
+}
+
+TEST(VideoDecoder, ChangeMapIsDecidedByTheFirstRunThatClosesAGroup) {
+    // 80 blocks per row, 2 block rows: 10 groups, group 5 = blocks 80-95.
+    TestPicture picture({.width = 320, .codedHeight = 8});
+    std::memset(picture.Map(), 0x77, picture.MapBytes());
+    Trees trees = MakeTrees({}, {}, {},
+                            {TypeWord(kSkip, 19), TypeWord(kSolid, 0, 4), TypeWord(kSkip, 58),
+                             TypeWord(kSolid, 15, 5), TypeWord(kSkip, 63)});
+    ChunkWriter c(trees.block);
+    c.Type(kSkip, 19).Type(kSolid, 0, 4).Type(kSkip, 58).Type(kSolid, 15, 5).Type(kSkip, 63);
+    Decode(c, trees, picture);
+    const std::vector<uint8_t> expected = {0, 1, 0, 0, 0, 1, 0, 0, 0, 0, 0};
+    EXPECT_EQ(std::vector<uint8_t>(picture.Map(), picture.Map() + 11), expected);
+
+    // A frame of skip blocks only leaves every group 0.
+    std::memset(picture.Map(), 0x77, picture.MapBytes());
+    ChunkWriter skips(trees.block);
+    skips.Type(kSkip, 63);
+    Decode(skips, trees, picture);
+    EXPECT_EQ(std::vector<uint8_t>(picture.Map(), picture.Map() + 11), std::vector<uint8_t>(11, 0));
+}
+
+TEST(VideoDecoder, SixteenBitSolidBlocksUseTheColourTable) {
+    TestPicture picture({.width = 8, .codedHeight = 4, .wide = true});
+    picture.Colours()[0x42] = 0x7C1F;
+    Trees trees = MakeTrees({}, {}, {}, {TypeWord(kSolid, 1, 0x42)});
+    ChunkWriter c(trees.block);
+    c.Type(kSolid, 1, 0x42);
+    Decode(c, trees, picture);
+    for (uint32_t y = 0; y < 4; ++y) {
+        for (uint32_t x = 0; x < 8; ++x) ASSERT_EQ(picture.At(x, y), 0x7C1Fu);
+    }
+}
+
+TEST(VideoDecoder, RecentValuesStartFromTheResetEntryEveryFrame) {
+    // The type tree's leaf 0x7777 is recent-value leaf 1: at a frame's start it yields the reset
+    // entry (type word 0: one two-colour block), later the type word decoded before it.
+    TestPicture picture({.width = 16, .codedHeight = 4});
+    Trees trees = MakeTrees({0xFFFF}, {0x0900}, {}, {TypeWord(kSolid, 0, 0x33), 0x7777},
+                            {0x7777, 0xDEAE, 0xDEAF});
+    ChunkWriter c(trees.block);
+    c.Value(3, 0x7777).TwoColour(0x0900, 0xFFFF);  // reset entry: one two-colour block
+    c.Type(kSolid, 0, 0x33).Value(3, 0x7777);      // solid, then the same again
+    c.Value(3, 0x7777);                            // and again
+    Decode(c, trees, picture);
+    EXPECT_EQ(picture.At(0, 0), 0x09u);
+    for (uint32_t b = 1; b < 4; ++b) EXPECT_EQ(picture.At(4 * b, 0), 0x33u) << b;
+    Decode(c, trees, picture);  // the next frame starts over from the reset entry
+    EXPECT_EQ(picture.At(0, 0), 0x09u);
+    EXPECT_EQ(picture.At(12, 3), 0x33u);
+}
+
+TEST(VideoDecoder, AChunkThatRunsOutStopsWhereItsDataEnds) {
+    TestPicture picture({.width = 64, .codedHeight = 8});  // 32 blocks, 2 groups
+    std::memset(picture.Map(), 0x77, picture.MapBytes());
+    std::vector<int32_t> fulls;
+    for (int32_t v = 0; v < 256; ++v) fulls.push_back(v * 0x0101);
+    Trees trees = MakeTrees({}, {}, fulls, {TypeWord(kFull, 63), TypeWord(kSolid, 0, 1)});
+    ChunkWriter c(trees.block);
+    c.Type(kSolid, 0, 1).Type(kFull, 63);
+    for (int block = 0; block < 3; ++block) {
+        for (int row = 0; row < 4; ++row) c.FullRow(0x0505, 0x0606);
+    }
+    // The margin behind the chunk is not data: it must not be decoded as blocks.
+    Decode(c, trees, picture, 0xFF);
+    EXPECT_EQ(picture.At(0, 0), 1u);
+    // Every block of the first piece is decoded (its data began inside the chunk); the stream is
+    // checked again before the next block row, which stays as it was.
+    EXPECT_EQ(picture.At(4, 0), 0x06u);
+    EXPECT_EQ(picture.At(14, 3), 0x05u);
+    for (uint32_t x = 0; x < 64; ++x) ASSERT_EQ(picture.At(x, 4), 0xEEu) << x;
+    EXPECT_EQ(picture.Map()[0], 1);
+    EXPECT_EQ(picture.Map()[1], 1);
+    EXPECT_EQ(picture.Map()[2], 0);
+}
+
+TEST(VideoDecoder, MissingTreesAndEmptyPicturesDecodeNothing) {
+    TestPicture picture({.width = 16, .codedHeight = 4});
+    // No type tree at all.
+    Trees noTypes = MakeTrees({0x1}, {0x1}, {0x1}, {});
+    ChunkWriter c(noTypes.block);
+    c.Stream().Bits(0, 64);
+    std::memset(picture.Map(), 0x77, picture.MapBytes());
+    Decode(c, noTypes, picture);
+    EXPECT_EQ(picture.At(0, 0), 0xEEu);
+    EXPECT_EQ(picture.Map()[0], 0);
+    EXPECT_EQ(picture.Map()[1], 0);
+
+    // A two-colour run without a colour tree stops the frame; a full run without a full tree too.
+    Trees noColours = MakeTrees({0x1}, {}, {}, {TypeWord(kSolid, 0, 7), TypeWord(kTwoColour, 0)});
+    ChunkWriter twoColour(noColours.block);
+    twoColour.Type(kSolid, 0, 7).Type(kTwoColour, 0).Type(kSolid, 0, 7);
+    Decode(twoColour, noColours, picture);
+    EXPECT_EQ(picture.At(0, 0), 7u);
+    EXPECT_EQ(picture.At(4, 0), 0xEEu);
+    EXPECT_EQ(picture.At(8, 0), 0xEEu);
+
+    // Zero block rows or zero blocks per row: nothing is written but the closing map byte.
+    Trees solid = MakeTrees({}, {}, {}, {TypeWord(kSolid, 63, 9)});
+    ChunkWriter fill(solid.block);
+    fill.Type(kSolid, 63, 9);
+    for (auto [rows, perRow] : {std::pair{0u, 4u}, std::pair{1u, 0u}}) {
+        picture.Dest()->blockRows = rows;
+        picture.Dest()->blocksPerRow = perRow;
+        picture.Map()[0] = 0x77;
+        Decode(fill, solid, picture);
+        EXPECT_EQ(picture.At(0, 0), 7u);
+        EXPECT_EQ(picture.Map()[0], 0);
+    }
+}
+
+TEST(VideoDecoder, SixteenBitPicturesWithoutAColourTableDecodeNothing) {
+    TestPicture picture({.width = 8, .codedHeight = 4, .wide = true});
+    picture.Dest()->colourTable = nullptr;
+    Trees trees = MakeTrees({}, {}, {}, {TypeWord(kSolid, 1, 0x42)});
+    ChunkWriter c(trees.block);
+    c.Type(kSolid, 1, 0x42);
+    Decode(c, trees, picture);
+    EXPECT_EQ(picture.At(0, 0), 0xEEEEu);
+}
+
+}  // namespace
+}  // namespace tavik
