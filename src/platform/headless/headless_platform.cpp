@@ -1,0 +1,705 @@
+// The headless backend's operations over one in-memory screen.
+#include "platform/headless/headless_platform.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace tavik {
+namespace headless {
+
+namespace {
+
+Screen* g_screen = nullptr;
+
+struct Draw {
+    Window* window;
+    PaletteRef selected = nullptr;
+};
+
+struct Palette {
+    std::vector<PaletteEntry> entries;
+};
+
+struct Offscreen {
+    bool wing = false;
+    std::vector<uint8_t> bitmap;
+    bool hasBitmap = false;
+};
+
+// The standard static colours at both ends of a palettised screen: black first, white last.
+void DefaultSystemPalette(PaletteEntry* p) {
+    static const uint8_t kLow[10][3] = {
+        {0, 0, 0},     {128, 0, 0},   {0, 128, 0},     {128, 128, 0},   {0, 0, 128},
+        {128, 0, 128}, {0, 128, 128}, {192, 192, 192}, {192, 220, 192}, {166, 202, 240}};
+    static const uint8_t kHigh[10][3] = {
+        {255, 251, 240}, {160, 160, 164}, {128, 128, 128}, {255, 0, 0},   {0, 255, 0},
+        {255, 255, 0},   {0, 0, 255},     {255, 0, 255},   {0, 255, 255}, {255, 255, 255}};
+    for (int i = 0; i < 10; ++i) {
+        p[i] = {kLow[i][0], kLow[i][1], kLow[i][2], 0};
+        p[246 + i] = {kHigh[i][0], kHigh[i][1], kHigh[i][2], 0};
+    }
+}
+
+Screen& S() {
+    return TheScreen();
+}
+
+template <typename T, typename Ref>
+T* As(Ref ref) {
+    return reinterpret_cast<T*>(ref);
+}
+
+// Insets of the window frame around the client area.
+Rect Insets(const Window& w) {
+    int32_t side = 0, top = 0;
+    if (w.exStyle & kExStyleDialogFrame) side = 3;
+    if (w.style & kStyleBorder) side += 1;
+    if ((w.style & kStyleCaption) == kStyleCaption) top = 18;
+    return Rect{side, side + top, side, side};
+}
+
+// ---- Screen facts ----
+uint32_t ScreenDepth() {
+    return S().config.depth;
+}
+uint32_t ReservedColours() {
+    return S().config.reservedColours;
+}
+bool PaletteHasStatics() {
+    return S().config.staticColours;
+}
+void ReadSystemPaletteOp(PaletteEntry* entries) {
+    std::copy(S().config.systemPalette, S().config.systemPalette + 256, entries);
+}
+void FlushSystemPalette() {
+    S().log.push_back("flush palette");
+}
+Point ScreenSize() {
+    return S().config.screen;
+}
+Rect WorkArea() {
+    return S().config.workArea;
+}
+
+// ---- Facilities ----
+bool LoadLibraryOp(DisplayLibrary library) {
+    const Config& c = S().config;
+    bool present = false;
+    switch (library) {
+        case DisplayLibrary::DibSections:
+            present = c.dibSections;
+            break;
+        case DisplayLibrary::WinG:
+            present = c.wing;
+            break;
+        case DisplayLibrary::DirectDraw:
+            present = c.directDraw;
+            break;
+        case DisplayLibrary::FullScreen:
+            present = c.fullScreen;
+            break;
+        case DisplayLibrary::DisplaySettings:
+            present = c.displaySettings;
+            break;
+    }
+    S().log.push_back(std::string("load library ") + std::to_string(static_cast<int>(library)));
+    if (present) S().loaded.insert(library);
+    return present;
+}
+void FreeLibraryOp(DisplayLibrary library) {
+    S().loaded.erase(library);
+    S().log.push_back(std::string("free library ") + std::to_string(static_cast<int>(library)));
+}
+
+// ---- Off-screen bitmap ----
+bool WinGBottomUp() {
+    return S().config.wingBottomUp;
+}
+OffscreenRef CreateOffscreen(bool wing) {
+    if (S().config.failOffscreen) return nullptr;
+    ++S().liveOffscreens;
+    auto* o = new Offscreen;
+    o->wing = wing;
+    return As<PlatformOffscreenTag>(o);
+}
+bool CreateOffscreenBitmap(OffscreenRef ref, int32_t width, int32_t height, uint8_t** bits) {
+    if (S().config.failBitmap || width <= 0 || height == 0) return false;
+    auto* o = As<Offscreen>(ref);
+    o->bitmap.assign(static_cast<size_t>(width) * static_cast<size_t>(std::abs(height)), 0);
+    o->hasBitmap = true;
+    *bits = o->bitmap.data();
+    return true;
+}
+void DestroyOffscreenBitmap(OffscreenRef ref) {
+    auto* o = As<Offscreen>(ref);
+    o->bitmap.clear();
+    o->bitmap.shrink_to_fit();
+    o->hasBitmap = false;
+}
+void DestroyOffscreen(OffscreenRef ref) {
+    --S().liveOffscreens;
+    delete As<Offscreen>(ref);
+}
+void SetOffscreenColours(OffscreenRef, uint32_t, uint32_t, const uint8_t*) {
+    ++S().offscreenColourLoads;
+}
+
+// ---- Drawing ----
+DrawRef GetDrawContext(WindowRef window) {
+    ++S().liveDrawContexts;
+    return As<PlatformDrawTag>(new Draw{As<Window>(window)});
+}
+void ReleaseDrawContext(WindowRef, DrawRef draw) {
+    --S().liveDrawContexts;
+    delete As<Draw>(draw);
+}
+void DrawBits(DrawRef, int32_t dx, int32_t dy, int32_t dw, int32_t dh, int32_t sx, int32_t sy,
+              int32_t sw, int32_t sh, const uint8_t*, int32_t width, int32_t height) {
+    S().draws.push_back({DrawKind::Bits, dx, dy, dw, dh, sx, sy, sw, sh, width, height});
+}
+void CopyOffscreen(DrawRef, int32_t dx, int32_t dy, int32_t w, int32_t h, OffscreenRef, int32_t sx,
+                   int32_t sy) {
+    S().draws.push_back({DrawKind::Copy, dx, dy, w, h, sx, sy, w, h, 0, 0});
+}
+void StretchOffscreen(DrawRef, int32_t dx, int32_t dy, int32_t dw, int32_t dh, OffscreenRef,
+                      int32_t sx, int32_t sy, int32_t sw, int32_t sh) {
+    S().draws.push_back({DrawKind::Stretch, dx, dy, dw, dh, sx, sy, sw, sh, 0, 0});
+}
+void FillBlack(DrawRef, int32_t x, int32_t y, int32_t w, int32_t h) {
+    S().draws.push_back({DrawKind::Black, x, y, w, h, 0, 0, 0, 0, 0, 0});
+}
+
+// ---- Palettes ----
+PaletteRef CreatePaletteOp(const PaletteEntry* entries, uint32_t count) {
+    S().palettesCreated.emplace_back(entries, entries + count);
+    ++S().livePalettes;
+    return As<PlatformPaletteTag>(new Palette{{entries, entries + count}});
+}
+void DeletePalette(PaletteRef palette) {
+    --S().livePalettes;
+    delete As<Palette>(palette);
+}
+PaletteRef SelectPaletteOp(DrawRef draw, PaletteRef palette) {
+    auto* d = As<Draw>(draw);
+    const PaletteRef previous = d->selected;
+    d->selected = palette;
+    return previous;
+}
+// Realising puts the no-collapse entries into the system palette of a palettised screen.
+uint32_t RealizePaletteOp(DrawRef draw) {
+    auto* palette = As<Palette>(As<Draw>(draw)->selected);
+    if (palette == nullptr || S().config.depth != 8) return 0;
+    uint32_t changed = 0;
+    for (size_t i = 0; i < palette->entries.size() && i < 256; ++i) {
+        const PaletteEntry& e = palette->entries[i];
+        PaletteEntry& s = S().config.systemPalette[i];
+        if (!(e.flags & kPaletteNoCollapse)) continue;
+        if (s.red != e.red || s.green != e.green || s.blue != e.blue) ++changed;
+        s = {e.red, e.green, e.blue, 0};
+    }
+    return changed;
+}
+
+// ---- Window queries ----
+bool IsVisible(WindowRef w) {
+    return S().Find(w) != nullptr && As<Window>(w)->visible;
+}
+bool IsForeground(WindowRef w) {
+    for (Window* f = As<Window>(w); f != nullptr; f = f->parent) {
+        if (f == S().foreground) return true;
+    }
+    return false;
+}
+WindowRef FocusWindow() {
+    return As<PlatformWindowTag>(S().focus);
+}
+Point ClientToScreen(WindowRef ref, Point p) {
+    Window* w = S().Find(ref);
+    if (w == nullptr) return p;
+    const Rect in = Insets(*w);
+    return Point{w->frame.left + in.left + p.x, w->frame.top + in.top + p.y};
+}
+Point ScreenToClient(WindowRef ref, Point p) {
+    const Point origin = ClientToScreen(ref, Point{0, 0});
+    return Point{p.x - origin.x, p.y - origin.y};
+}
+Rect ClientRect(WindowRef ref) {
+    Window* w = S().Find(ref);
+    if (w == nullptr) return {};
+    const Rect in = Insets(*w);
+    return Rect{0, 0, w->frame.right - w->frame.left - in.left - in.right,
+                w->frame.bottom - w->frame.top - in.top - in.bottom};
+}
+Rect WindowRectOp(WindowRef ref) {
+    Window* w = S().Find(ref);
+    return w != nullptr ? w->frame : Rect{};
+}
+WindowRef Parent(WindowRef ref) {
+    Window* w = S().Find(ref);
+    return w != nullptr ? As<PlatformWindowTag>(w->parent) : nullptr;
+}
+void Invalidate(WindowRef ref) {
+    if (Window* w = S().Find(ref)) w->invalid = true;
+}
+bool IsWindowOp(WindowRef ref) {
+    return S().Find(ref) != nullptr;
+}
+
+// ---- Primary surface ----
+PrimaryRef OpenPrimary(WindowRef) {
+    Screen& s = S();
+    s.primaryOpen = true;
+    s.surface.assign(static_cast<size_t>(s.Pitch()) * static_cast<size_t>(s.config.screen.y), 0);
+    return reinterpret_cast<PrimaryRef>(&s.surface);
+}
+bool PrimaryFormat(PrimaryRef, PixelFormat* format) {
+    const Config& c = S().config;
+    if (c.primaryFormatFails) return false;
+    format->bitsPerPixel = c.depth;
+    format->redMask = c.depth == 8 ? 0 : c.redMask;
+    format->greenMask = c.depth == 8 ? 0 : c.greenMask;
+    format->blueMask = c.depth == 8 ? 0 : c.blueMask;
+    return true;
+}
+LockResult LockPrimary(PrimaryRef, LockedSurface* locked) {
+    Screen& s = S();
+    if (s.config.cannotLock) return LockResult::CannotLock;
+    if (s.config.failedLocks > 0) {
+        --s.config.failedLocks;
+        return LockResult::Failed;
+    }
+    if (s.config.lostLocks > 0) {
+        --s.config.lostLocks;
+        return LockResult::Lost;
+    }
+    ++s.locks;
+    locked->bits = s.surface.data();
+    locked->pitch = s.Pitch();
+    locked->bitsPerPixel = s.config.depth;
+    return LockResult::Locked;
+}
+bool RestorePrimary(PrimaryRef) {
+    return !S().config.restoreFails;
+}
+void UnlockPrimary(PrimaryRef, uint8_t*) {
+    ++S().unlocks;
+}
+void ClosePrimary(PrimaryRef) {
+    S().primaryOpen = false;
+}
+
+// ---- Cursor ----
+bool HasMouse() {
+    return S().config.hasMouse;
+}
+Point CursorPosition() {
+    return S().config.cursor;
+}
+Point CursorSize() {
+    return S().config.cursorSize;
+}
+
+uint8_t* PixelAt(Point p) {
+    Screen& s = S();
+    if (p.x < 0 || p.y < 0 || p.x >= s.config.screen.x || p.y >= s.config.screen.y ||
+        s.surface.empty()) {
+        return nullptr;
+    }
+    return s.surface.data() + static_cast<size_t>(p.y) * static_cast<size_t>(s.Pitch()) +
+           static_cast<size_t>(p.x) * s.BytesPerPixel();
+}
+
+uint8_t g_underCursor = 0;
+int32_t ShowCursorOp(bool show) {
+    Screen& s = S();
+    const bool wasShown = s.cursorCount >= 0;
+    s.cursorCount += show ? 1 : -1;
+    const bool isShown = s.cursorCount >= 0;
+    if (s.config.softwareCursor && wasShown != isShown) {
+        if (uint8_t* pixel = PixelAt(s.config.cursor)) {
+            if (isShown) {
+                g_underCursor = *pixel;  // saved when drawn
+            } else {
+                *pixel = g_underCursor;  // put back when hidden
+            }
+        }
+    }
+    return s.cursorCount;
+}
+CursorRef WindowCursor(WindowRef) {
+    return reinterpret_cast<CursorRef>(&g_underCursor);
+}
+CursorRef SetCursorOp(CursorRef cursor) {
+    const CursorRef previous = S().currentCursor;
+    S().currentCursor = cursor;
+    return previous;
+}
+WindowRef CreateProbeWindow(Point at, CursorRef) {
+    auto w = std::make_unique<Window>();
+    w->className = "MouseTypeWind";
+    w->isProbe = true;
+    w->visible = true;
+    w->frame = Rect{at.x - 16, at.y - 16, at.x + 16, at.y + 16};
+    Window* raw = w.get();
+    S().windows[raw] = std::move(w);
+    S().log.push_back("probe window");
+    return As<PlatformWindowTag>(raw);
+}
+void DestroyProbeWindow(WindowRef probe) {
+    S().windows.erase(As<Window>(probe));
+}
+uint32_t ReadPixel(WindowRef window, Point point) {
+    const uint8_t* pixel = PixelAt(ClientToScreen(window, point));
+    if (pixel == nullptr) return 0;
+    return S().BytesPerPixel() == 1 ? *pixel : static_cast<uint32_t>(pixel[0] | pixel[1] << 8);
+}
+void WritePixel(WindowRef window, Point point, uint32_t colour) {
+    if (uint8_t* pixel = PixelAt(ClientToScreen(window, point))) {
+        pixel[0] = static_cast<uint8_t>(colour);
+        if (S().BytesPerPixel() > 1) pixel[1] = static_cast<uint8_t>(colour >> 8);
+    }
+}
+void PeekMessages() {}
+
+// ---- Full screen ----
+WindowRef CreateFullScreenWindow(WindowRef player, FullScreenHandler handler, void* owner) {
+    if (S().config.failFullScreenWindow) return nullptr;
+    auto w = std::make_unique<Window>();
+    w->className = "DisplayDibWindow";
+    w->isFullScreen = true;
+    w->parent = S().Find(player);
+    w->fullScreenHandler = handler;
+    w->owner = owner;
+    Window* raw = w.get();
+    S().windows[raw] = std::move(w);
+    return As<PlatformWindowTag>(raw);
+}
+intptr_t SendFullScreenData(WindowRef, uint32_t id, uint32_t count, const void* data) {
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    S().fullScreenRequests.push_back({id, count, std::vector<uint8_t>(bytes, bytes + count)});
+    return 1;
+}
+void CloseFullScreenWindow(WindowRef fullScreen) {
+    S().log.push_back("close full screen");
+    S().windows.erase(As<Window>(fullScreen));
+}
+void ShowFullScreenTopmost(WindowRef ref) {
+    if (Window* w = S().Find(ref)) {
+        w->visible = true;
+        w->frame = Rect{0, 0, S().config.screen.x, S().config.screen.y};
+    }
+}
+uint8_t* FullScreenMemory() {
+    return S().fullScreenMemory;
+}
+
+// ---- Resolution ----
+bool ChangeResolution(uint32_t width, uint32_t height) {
+    S().resolutionChanges.push_back(
+        Point{static_cast<int32_t>(width), static_cast<int32_t>(height)});
+    return !S().config.resolutionFails;
+}
+
+// ---- The player window ----
+uint32_t InstanceId() {
+    return S().config.instanceId;
+}
+int g_icon = 0;
+IconRef LoadIconOp() {
+    ++S().liveIcons;
+    return reinterpret_cast<IconRef>(&g_icon);
+}
+void DestroyIconOp(IconRef) {
+    --S().liveIcons;
+}
+bool RegisterWindowClass(const char* name, IconRef) {
+    if (S().config.failRegisterClass || S().classes.count(name)) return false;
+    S().classes.insert(name);
+    return true;
+}
+void UnregisterWindowClass(const char* name) {
+    S().classes.erase(name);
+}
+WindowRef CreateWindowOp(const WindowSpec& spec) {
+    if (S().config.failWindow || spec.className == nullptr || !S().classes.count(spec.className)) {
+        return nullptr;
+    }
+    auto w = std::make_unique<Window>();
+    w->className = spec.className;
+    w->title = spec.title != nullptr ? spec.title : "";
+    w->style = spec.style;
+    w->exStyle = spec.exStyle;
+    w->frame = spec.frame;
+    w->parent = S().Find(spec.parent);
+    w->handler = spec.handler;
+    w->owner = spec.owner;
+    Window* raw = w.get();
+    S().windows[raw] = std::move(w);
+    return As<PlatformWindowTag>(raw);
+}
+EventResult Deliver(Window* w, WindowEvent& event) {
+    if (w == nullptr || w->handler == nullptr) return {true, 0};
+    return w->handler(w->owner, As<PlatformWindowTag>(w), event);
+}
+void DestroyWindowOp(WindowRef ref) {
+    Window* w = S().Find(ref);
+    if (w == nullptr) return;
+    WindowEvent event;
+    event.kind = WindowEventKind::Destroy;
+    Deliver(w, event);
+    if (S().foreground == w) S().foreground = nullptr;
+    if (S().focus == w) S().focus = nullptr;
+    S().windows.erase(w);
+}
+void EnableMenuItemOp(WindowRef ref, uint32_t position, bool enabled) {
+    if (Window* w = S().Find(ref); w != nullptr && position < 5) w->menuEnabled[position] = enabled;
+}
+void MoveWindowOp(WindowRef ref, int32_t x, int32_t y, int32_t width, int32_t height) {
+    Window* w = S().Find(ref);
+    if (w == nullptr) return;
+    WindowEvent event;
+    event.kind = WindowEventKind::PositionChanging;
+    event.position = Point{x, y};
+    Deliver(w, event);
+    w->frame = Rect{event.position.x, event.position.y, event.position.x + width,
+                    event.position.y + height};
+    w->invalid = true;
+}
+void ShowWindowOp(WindowRef ref, ShowCommand command) {
+    Window* w = S().Find(ref);
+    if (w == nullptr) return;
+    w->visible = command != ShowCommand::Hide;
+    w->minimised = command == ShowCommand::Minimise;
+    if (w->visible && !w->minimised) w->invalid = true;
+}
+void BringToFront(WindowRef ref) {
+    if (Window* w = S().Find(ref)) S().foreground = S().focus = w;
+}
+void SetFocusOp(WindowRef ref) {
+    S().focus = S().Find(ref);
+}
+void SendPaint(Window* w) {
+    w->invalid = false;
+    WindowEvent event;
+    event.kind = WindowEventKind::Paint;
+    const DrawRef draw = GetDrawContext(As<PlatformWindowTag>(w));
+    event.draw = draw;
+    Deliver(w, event);
+    ReleaseDrawContext(As<PlatformWindowTag>(w), draw);
+}
+void UpdateWindowOp(WindowRef ref) {
+    Window* w = S().Find(ref);
+    if (w != nullptr && w->invalid && w->visible && !w->minimised) SendPaint(w);
+}
+void SetTitle(WindowRef ref, const char* title) {
+    if (Window* w = S().Find(ref)) w->title = title;
+}
+EventResult SendEvent(WindowRef ref, WindowEvent& event) {
+    return Deliver(S().Find(ref), event);
+}
+void PostQuit() {
+    S().quitPosted = true;
+}
+
+// ---- Messages ----
+PumpResult PumpMessage() {
+    Screen& s = S();
+    if (s.quitPosted) {
+        s.quitPosted = false;
+        return PumpResult::Quit;
+    }
+    while (!s.queue.empty()) {
+        auto [window, event] = s.queue.front();
+        s.queue.pop_front();
+        if (s.windows.count(window) == 0) continue;
+        Deliver(window, event);
+        return PumpResult::Dispatched;
+    }
+    for (auto& [raw, w] : s.windows) {
+        if (w->invalid && w->visible && !w->minimised && w->handler != nullptr) {
+            SendPaint(raw);
+            return PumpResult::Dispatched;
+        }
+    }
+    return PumpResult::Empty;
+}
+void Yield() {}
+bool KeyHeld(HeldKey key) {
+    return S().heldKeys.count(key) != 0;
+}
+void MessageBoxOp(WindowRef, const char* text, const char* caption, bool stopIcon) {
+    S().messages.push_back(
+        {caption != nullptr ? caption : "", text != nullptr ? text : "", stopIcon});
+    if (S().config.echoMessages) {
+        std::string shown = text != nullptr ? text : "";
+        shown.erase(std::remove(shown.begin(), shown.end(), '\r'), shown.end());
+        std::printf("%s\n%s\n", caption != nullptr ? caption : "", shown.c_str());
+        std::fflush(stdout);
+    }
+}
+
+WindowRef WindowFromNumber(uint32_t) {
+    return nullptr;
+}
+
+constexpr PlatformOps kOps = {
+    "headless",
+    ScreenDepth,
+    ReservedColours,
+    PaletteHasStatics,
+    ReadSystemPaletteOp,
+    FlushSystemPalette,
+    ScreenSize,
+    WorkArea,
+    LoadLibraryOp,
+    FreeLibraryOp,
+    WinGBottomUp,
+    CreateOffscreen,
+    CreateOffscreenBitmap,
+    DestroyOffscreenBitmap,
+    DestroyOffscreen,
+    SetOffscreenColours,
+    GetDrawContext,
+    ReleaseDrawContext,
+    DrawBits,
+    CopyOffscreen,
+    StretchOffscreen,
+    FillBlack,
+    CreatePaletteOp,
+    DeletePalette,
+    SelectPaletteOp,
+    RealizePaletteOp,
+    IsVisible,
+    IsForeground,
+    FocusWindow,
+    ClientToScreen,
+    ScreenToClient,
+    ClientRect,
+    WindowRectOp,
+    Parent,
+    Invalidate,
+    IsWindowOp,
+    OpenPrimary,
+    PrimaryFormat,
+    LockPrimary,
+    RestorePrimary,
+    UnlockPrimary,
+    ClosePrimary,
+    HasMouse,
+    CursorPosition,
+    CursorSize,
+    ShowCursorOp,
+    WindowCursor,
+    SetCursorOp,
+    CreateProbeWindow,
+    DestroyProbeWindow,
+    ReadPixel,
+    WritePixel,
+    PeekMessages,
+    CreateFullScreenWindow,
+    SendFullScreenData,
+    CloseFullScreenWindow,
+    ShowFullScreenTopmost,
+    FullScreenMemory,
+    ChangeResolution,
+    InstanceId,
+    LoadIconOp,
+    DestroyIconOp,
+    RegisterWindowClass,
+    UnregisterWindowClass,
+    CreateWindowOp,
+    DestroyWindowOp,
+    EnableMenuItemOp,
+    MoveWindowOp,
+    ShowWindowOp,
+    BringToFront,
+    SetFocusOp,
+    UpdateWindowOp,
+    SetTitle,
+    SendEvent,
+    PostQuit,
+    PumpMessage,
+    Yield,
+    KeyHeld,
+    MessageBoxOp,
+    WindowFromNumber,
+    nullptr,
+    nullptr,
+    nullptr,
+};
+
+}  // namespace
+
+Window* Screen::Find(WindowRef ref) const {
+    auto* w = reinterpret_cast<Window*>(ref);
+    return windows.count(w) != 0 ? w : nullptr;
+}
+
+Window* Screen::PlayerWindow() const {
+    for (const auto& [raw, w] : windows) {
+        if (!w->isProbe && !w->isFullScreen) return raw;
+    }
+    return nullptr;
+}
+
+void Screen::PostChar(uint32_t character) {
+    WindowEvent e;
+    e.kind = WindowEventKind::Char;
+    e.code = character;
+    queue.emplace_back(PlayerWindow(), e);
+}
+
+void Screen::PostKeyDown(uint32_t key) {
+    WindowEvent e;
+    e.kind = WindowEventKind::KeyDown;
+    e.code = key;
+    queue.emplace_back(PlayerWindow(), e);
+}
+
+void Screen::PostSysKeyDown(uint32_t key, bool altContext) {
+    WindowEvent e;
+    e.kind = WindowEventKind::SysKeyDown;
+    e.code = key;
+    e.altContext = altContext;
+    queue.emplace_back(PlayerWindow(), e);
+}
+
+void Screen::PostClose() {
+    WindowEvent e;
+    e.kind = WindowEventKind::Close;
+    queue.emplace_back(PlayerWindow(), e);
+}
+
+void Screen::ActivateFullScreen(bool activated) {
+    for (auto& [raw, w] : windows) {
+        if (w->isFullScreen && w->fullScreenHandler != nullptr) {
+            w->fullScreenHandler(w->owner, activated);
+            return;
+        }
+    }
+}
+
+Screen& TheScreen() {
+    if (g_screen == nullptr) Reset();
+    return *g_screen;
+}
+
+void Reset(const Config& config) {
+    static Screen screen;
+    screen = Screen{};
+    screen.config = config;
+    bool blank = true;
+    for (const PaletteEntry& e : config.systemPalette)
+        blank = blank && e.red == 0 && e.green == 0 && e.blue == 0;
+    if (blank) DefaultSystemPalette(screen.config.systemPalette);
+    g_screen = &screen;
+}
+
+}  // namespace headless
+
+const PlatformOps& HeadlessPlatform() {
+    return headless::kOps;
+}
+
+}  // namespace tavik

@@ -1,0 +1,29 @@
+// The player's main routine: the list of movies played one after another.
+#pragma once
+
+#include <string>
+
+#include "platform/platform.h"
+#include "player/switches.h"
+
+namespace tavik {
+
+struct PlayerRun {
+    std::string commandLine;  // names and switches
+    std::string programPath;  // the program's own file (holds the self-play movie)
+    bool closingNotice = true;
+    DirectSoundRequest useDirectSound = nullptr;
+    // Told the player window when DirectSound is in use; may be null.
+    void (*setSoundWindow)(WindowRef window) = nullptr;
+};
+
+void PlayerMain(const PlayerRun& run);
+
+// The process entry's work around PlayerMain: the controlling window given by "/#<number>",
+// the player itself, and the version notice for the controlling window. Returns 0.
+int PlayerEntry(PlayerRun run);
+
+// Removes "/#<number>" (or a bare "/#") from the command line; the number, or 0.
+uint32_t TakeControllingWindow(std::string& commandLine);
+
+}  // namespace tavik

@@ -1,0 +1,220 @@
+// The command line: names, switches in their order, the usage cases, the self-play field.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "platform/headless/headless_platform.h"
+#include "player/command_line.h"
+#include "player/main_loop.h"
+#include "player/self_play.h"
+#include "player/switches.h"
+
+namespace tavik {
+namespace {
+
+PlayerSettings Parse(std::string text, bool* ok = nullptr, std::string* left = nullptr) {
+    PlayerSettings s;
+    const bool result = ReadSwitches(text, s, nullptr);
+    if (ok != nullptr) *ok = result;
+    if (left != nullptr) *left = text;
+    return s;
+}
+
+TEST(PlayerSplitName, CommasBlanksAndQuotes) {
+    std::string list = "a,b";
+    EXPECT_EQ(SplitFirstName(list), "a,b");
+    EXPECT_EQ(list, "");
+    list = "a , b";
+    EXPECT_EQ(SplitFirstName(list), "a");
+    EXPECT_EQ(list, "b");
+    list = "a ,b";
+    EXPECT_EQ(SplitFirstName(list), "a");
+    EXPECT_EQ(list, "b");
+    list = "  \"my movie.tvk\" next";
+    EXPECT_EQ(SplitFirstName(list), "my movie.tvk");
+    EXPECT_EQ(list, "next");
+    list = "\"open quote";  // no closing quote: the quote belongs to the name
+    EXPECT_EQ(SplitFirstName(list), "\"open");
+    EXPECT_EQ(list, "quote");
+    list = "   ";
+    EXPECT_EQ(SplitFirstName(list), "");
+    // Bytes from 0x80 up count as blanks.
+    list = std::string("a\xA0") + "b";
+    EXPECT_EQ(SplitFirstName(list), "a");
+    EXPECT_EQ(list, "b");
+}
+
+TEST(PlayerSwitches, FindingAndReading) {
+    std::string text = "x /p/l y";
+    EXPECT_TRUE(HasSwitch(text, 'P'));
+    EXPECT_TRUE(HasSwitch(text, 'L'));
+    EXPECT_EQ(text, "x  y");
+    text = "/Px";
+    EXPECT_FALSE(HasSwitch(text, 'P'));  // followed by a letter: not this switch
+    text = "/f-40 /F";
+    EXPECT_EQ(SwitchValue(text, 'F', 7), -40);
+    EXPECT_EQ(text, " /F");
+    EXPECT_EQ(SwitchValue(text, 'F', 7), 7);  // the plain form is no value
+    text = "/X- /X12";
+    EXPECT_EQ(SwitchValue(text, 'X', 0), 12);  // a minus without digits is passed over
+    EXPECT_EQ(text, "/X- ");
+    text = "/X99999999999";  // wraps like 32-bit arithmetic instead of overflowing
+    SwitchValue(text, 'X', 0);
+    EXPECT_EQ(text, "");
+}
+
+TEST(PlayerSwitches, EveryRowOfTheTable) {
+    bool ok = false;
+    std::string left;
+    PlayerSettings s = Parse(
+        "movie /X10 /Y-20 /B /C /M5000 /E65536 /L3 /P /N /@ /G /T5 /A2 /F10 /U7 /S /K /Q /Z "
+        "/I2 /R1 /V260 /J /H400 /W640 /D2",
+        &ok, &left);
+    EXPECT_TRUE(ok);
+    TrimBlanks(left);
+    EXPECT_EQ(left, "movie");
+    EXPECT_EQ(s.windowX, 10);
+    EXPECT_EQ(s.windowY, -20);
+    EXPECT_EQ(s.readSpeed, 5000);
+    EXPECT_EQ(s.extraBuffer, 65536u);
+    EXPECT_EQ(s.loopCount, 3u);
+    EXPECT_TRUE(s.noMMX);
+    EXPECT_EQ(s.frameRate, 10);
+    EXPECT_EQ(s.disabledControls, 7u);
+    EXPECT_TRUE(s.showSummary && s.differencesOnly && s.frameInCaption);
+    EXPECT_FALSE(s.useDirectSound);  // no DirectSound to be had
+    EXPECT_EQ(s.remapOption, 1);
+    EXPECT_TRUE(s.keepPlayingWithoutFocus);
+    EXPECT_EQ(s.stretchWidth, 640);
+    EXPECT_EQ(s.stretchHeight, 400);
+    EXPECT_EQ(s.displayResolution, 2);
+    EXPECT_EQ(s.openFlags,
+              uint32_t{TavikSimulateSpeed | TavikPreload | TavikNoSkip | TavikFillRing |
+                       TavikTrack0 | TavikTrack2 | TavikDouble | TavikRateOverride});
+    // /V260 = 256 (smoothing) + 4 (DIB section); /I2 thin border without caption.
+    EXPECT_EQ(s.displayFlags, 0x100u | 0x1000u | 0xC200u | 0x40u | 25u);
+}
+
+TEST(PlayerSwitches, LoopsFrameRatesTracksAndScaling) {
+    EXPECT_EQ(Parse("/L").loopCount, 0xFFFFFFFFu);
+    EXPECT_EQ(Parse("/L0").loopCount, 1u);
+    EXPECT_EQ(Parse("/l5").loopCount, 5u);
+    PlayerSettings s = Parse("/F");
+    EXPECT_EQ(s.frameRate, 0);
+    EXPECT_TRUE(s.openFlags & TavikRateOverride);
+    EXPECT_EQ(Parse("/F-40").frameRate, -4000);
+    EXPECT_EQ(Parse("/F-1501").frameRate, -1501);
+    EXPECT_FALSE(Parse("").openFlags & TavikRateOverride);
+    EXPECT_EQ(Parse("/T0").openFlags & TavikAllTracks, 0u);
+    EXPECT_EQ(Parse("/T255").openFlags & TavikAllTracks, uint32_t{TavikAllTracks});
+    EXPECT_EQ(Parse("/A1").openFlags & TavikNoScale, uint32_t{TavikInterlace});
+    EXPECT_EQ(Parse("/A3").openFlags & TavikNoScale, uint32_t{TavikNoScale});
+    EXPECT_EQ(Parse("/A7").openFlags & TavikNoScale, 0u);
+    EXPECT_FALSE(Parse("/M0").openFlags & TavikSimulateSpeed);
+}
+
+TEST(PlayerSwitches, DisplayFlagsFromStyleVideoAndSoundOnly) {
+    EXPECT_EQ(Parse("/I1").displayFlags, 0xC000u);
+    EXPECT_EQ(Parse("/I3").displayFlags, 0x200u);
+    EXPECT_EQ(Parse("/I4").displayFlags, 0x4200u);
+    EXPECT_EQ(Parse("/I2 /I9").displayFlags, 0xC200u);  // the second /I9 is left: usage
+    EXPECT_EQ(Parse("/V1").displayFlags, 22u);
+    EXPECT_EQ(Parse("/V130").displayFlags, 0x80u | 23u);
+    EXPECT_EQ(Parse("/V387").displayFlags, 0x20u | 24u);
+    EXPECT_EQ(Parse("/V5").displayFlags, 0u);
+    // Sound only forces standard DIBs whatever was asked.
+    EXPECT_EQ(Parse("/O /V4").displayFlags & 0x1F, 24u);
+    EXPECT_EQ(Parse("/O /V1").displayFlags & 0x1F, 24u);
+}
+
+TEST(PlayerSwitches, LeftoversMeanUsage) {
+    for (const char* bad : {"a /Px", "a /Q /Q", "a /X", "a /Y", "a /%", "a/"}) {
+        bool ok = true;
+        Parse(bad, &ok);
+        EXPECT_FALSE(ok) << bad;
+    }
+    bool ok = false;
+    Parse("a /P/L", &ok);
+    EXPECT_TRUE(ok);
+}
+
+TEST(PlayerSwitches, LaterParseKeepsMostButRewritesMmxDirectSoundAndRemap) {
+    PlayerSettings s;
+    std::string field = "/@ /R2 /L4 /X5";
+    ASSERT_TRUE(ReadSwitches(field, s, nullptr));
+    std::string line = "movie";
+    ASSERT_TRUE(ReadSwitches(line, s, [] { return true; }));
+    EXPECT_FALSE(s.noMMX);
+    EXPECT_EQ(s.remapOption, 0);
+    EXPECT_EQ(s.loopCount, 4u);
+    EXPECT_EQ(s.windowX, 5);
+    line = "/Z";
+    ASSERT_TRUE(ReadSwitches(line, s, [] { return true; }));
+    EXPECT_TRUE(s.useDirectSound);
+}
+
+TEST(PlayerSwitches, UsageMessage) {
+    headless::Reset();
+    SetPlatform(&HeadlessPlatform());
+    std::string text = "/Px";
+    PlayerSettings s;
+    EXPECT_FALSE(ParseSwitches(text, s, nullptr));
+    const auto& messages = headless::TheScreen().messages;
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].caption, UsageCaption());
+    EXPECT_EQ(UsageCaption().rfind("TavikPlay  V 3.2k - ", 0), 0u);
+    EXPECT_FALSE(messages[0].stopIcon);
+    // The box drops one leading blank of the text.
+    EXPECT_EQ(messages[0].text, std::string(kUsageText).substr(1));
+    EXPECT_EQ(messages[0].text.rfind(" SYNTAX: TavikPly <Tavik1 Tavik2...> [/Switches]\r\n", 0),
+              0u);
+    EXPECT_NE(messages[0].text.find("    /I# \t- Window style: 1=thin border, 2=thin, no caption, "
+                                    "3=no caption, 4=nothing.\r\n"),
+              std::string::npos);
+    const std::string ending =
+        "\r\n        \t    Add 128 for interlaced, 256 for smoothing, or 384 "
+        "for no DirectDraw.";
+    EXPECT_EQ(messages[0].text.substr(messages[0].text.size() - ending.size()), ending);
+}
+
+TEST(PlayerCommandLine, ArgumentsDashesQuotesAndLongOptions) {
+    const ProgramOptions o =
+        ReadProgramArguments({"--video=null", "-S", "my movie", "-f-40", "/L", "-", "x-y"});
+    EXPECT_EQ(o.video, "null");
+    EXPECT_EQ(o.commandLine, "/S \"my movie\" /f-40 /L - x-y");
+}
+
+TEST(PlayerCommandLine, ControllingWindowSwitch) {
+    std::string line = "a /#1234 /S";
+    EXPECT_EQ(TakeControllingWindow(line), 1234u);
+    EXPECT_EQ(line, "a  /S");
+    line = "a /#";
+    EXPECT_EQ(TakeControllingWindow(line), 0u);
+    EXPECT_EQ(line, "a ");
+}
+
+TEST(PlayerSelfPlay, FieldNamesAndOffsets) {
+    uint32_t offset = 0;
+    EXPECT_TRUE(SelfPlayOffset(":94208", &offset));
+    EXPECT_EQ(offset, 94208u);
+    EXPECT_FALSE(SelfPlayOffset(":", &offset));
+    EXPECT_FALSE(SelfPlayOffset(":12x", &offset));
+    EXPECT_FALSE(SelfPlayOffset(":99999999999", &offset));
+    EXPECT_FALSE(IsSelfPlayName("movie"));
+    EXPECT_EQ(SelfPlayField(), "");  // the plain program does not play itself
+}
+
+// The markers and the field are in the program's bytes, where the tool finds them.
+TEST(PlayerSelfPlay, BlockIsInTheProgramFile) {
+    std::ifstream in("/proc/self/exe", std::ios::binary);
+    if (!in) GTEST_SKIP() << "no /proc/self/exe";
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const size_t at = bytes.find(std::string("SELFPLAY") + std::string(8, '\0'));
+    ASSERT_NE(at, std::string::npos);
+    EXPECT_EQ(bytes.compare(at + 8 + kSelfPlayFieldSize, 8, "TAVIKPL!"), 0);
+}
+
+}  // namespace
+}  // namespace tavik
