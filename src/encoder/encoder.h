@@ -65,7 +65,7 @@ bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes);
 uint8_t QuantizeComponent(uint8_t value);
 Palette QuantizePalette(const Palette& palette);
 
-// The built-in procedural demo: 320x200, 150 frames at 15 frames per second, one sound track.
+// The built-in procedural demo: 320x200, 160 frames at 15 frames per second, one sound track.
 MovieSpec MakeDemoMovie();
 
 }  // namespace tavik::enc

@@ -27,22 +27,27 @@ std::array<TreeValues, kValueTreeCount> SplitByTree(const std::vector<FramePlan>
     return split;
 }
 
-void CountSymbols(const TreeValues& tree, unsigned enabledSlots, std::vector<uint64_t>& counts) {
-    std::fill(counts.begin(), counts.end(), 0);
+// Symbol counts of one tree's values with the given slots enabled. `counts` (kSymbolCount
+// entries, all zero) is the work array; it is left all zero again.
+std::vector<SymbolCount> CountSymbols(const TreeValues& tree, unsigned enabledSlots,
+                                      std::vector<uint64_t>& counts) {
+    std::vector<uint32_t> touched;
     size_t i = 0;
     for (size_t end : tree.frameEnds) {
         RecentSlots slots;
         for (; i < end; ++i) {
-            ++counts[slots.SymbolFor(tree.values[i], enabledSlots)];
+            const uint32_t symbol = slots.SymbolFor(tree.values[i], enabledSlots);
+            if (counts[symbol]++ == 0) touched.push_back(symbol);
             slots.Decoded(tree.values[i]);
         }
     }
-}
-
-std::vector<SymbolCount> UsedSymbols(const std::vector<uint64_t>& counts) {
+    std::sort(touched.begin(), touched.end());
     std::vector<SymbolCount> used;
-    for (uint32_t symbol = 0; symbol < counts.size(); ++symbol)
-        if (counts[symbol] > 0) used.push_back({symbol, counts[symbol]});
+    used.reserve(touched.size());
+    for (uint32_t symbol : touched) {
+        used.push_back({symbol, counts[symbol]});
+        counts[symbol] = 0;
+    }
     return used;
 }
 
@@ -58,8 +63,7 @@ unsigned ChooseSlots(const TreeValues& tree, bool useMarkers, std::vector<uint64
     unsigned best = 0;
     uint64_t bestBits = UINT64_MAX;
     for (unsigned slots = 0; slots < (useMarkers ? 8u : 1u); ++slots) {
-        CountSymbols(tree, slots, counts);
-        const uint64_t bits = EstimatedBits(UsedSymbols(counts));
+        const uint64_t bits = EstimatedBits(CountSymbols(tree, slots, counts));
         if (bits < bestBits) {
             bestBits = bits;
             best = slots;
@@ -72,11 +76,12 @@ unsigned ChooseSlots(const TreeValues& tree, bool useMarkers, std::vector<uint64
 // its bytes are taken from the coded values where possible, so the byte trees need no extra
 // leaves. The markers without one share a value that no leaf has, which the decoder gives spare
 // entries. The caller leaves room: coded values plus 3 at most 65536.
-std::array<uint16_t, 3> ChooseMarkers(const std::vector<uint64_t>& counts, unsigned enabledSlots) {
+std::array<uint16_t, 3> ChooseMarkers(const std::vector<SymbolCount>& used, unsigned enabledSlots) {
     std::vector<uint8_t> taken(65536, 0);
     std::array<bool, 256> lowUsed{}, highUsed{};
-    for (uint32_t v = 0; v < 65536; ++v) {
-        if (counts[v] == 0) continue;
+    for (const SymbolCount& symbol : used) {
+        if (symbol.symbol >= kRecentSymbol) continue;
+        const uint32_t v = symbol.symbol;
         taken[v] = 1;
         lowUsed[v & 0xFF] = true;
         highUsed[v >> 8] = true;
@@ -113,20 +118,22 @@ uint16_t LeafValue(const ValueTreeCode& tree, uint32_t symbol) {
 ValueTreeCode BuildValueTree(const TreeValues& values, bool useMarkers) {
     ValueTreeCode tree;
     if (values.values.empty()) return tree;
-    std::vector<uint64_t> counts(kSymbolCount);
+    std::vector<uint64_t> counts(kSymbolCount, 0);
     unsigned slots = ChooseSlots(values, useMarkers, counts);
-    CountSymbols(values, slots, counts);
-    const auto coded = std::count_if(counts.begin(), counts.begin() + kRecentSymbol,
-                                     [](uint64_t count) { return count > 0; });
+    std::vector<SymbolCount> used = CountSymbols(values, slots, counts);
+    const auto coded = std::count_if(used.begin(), used.end(), [](const SymbolCount& symbol) {
+        return symbol.symbol < kRecentSymbol;
+    });
     if (coded + 3 > 65536 && slots != 0) {  // no room for marker values: code values only
         slots = 0;
-        CountSymbols(values, slots, counts);
+        used = CountSymbols(values, slots, counts);
     }
     tree.present = true;
-    for (unsigned k = 0; k < 3; ++k)
-        if (counts[kRecentSymbol + k] > 0) tree.enabledSlots |= 1u << k;
-    tree.markers = ChooseMarkers(counts, tree.enabledSlots);
-    tree.code = BuildHuffmanCode(UsedSymbols(counts));
+    for (const SymbolCount& symbol : used)
+        if (symbol.symbol >= kRecentSymbol)
+            tree.enabledSlots |= 1u << (symbol.symbol - kRecentSymbol);
+    tree.markers = ChooseMarkers(used, tree.enabledSlots);
+    tree.code = BuildHuffmanCode(std::move(used));
     tree.indexOf.assign(kSymbolCount, -1);
     for (size_t i = 0; i < tree.code.symbols.size(); ++i)
         tree.indexOf[tree.code.symbols[i]] = static_cast<int32_t>(i);
