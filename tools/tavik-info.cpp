@@ -85,7 +85,6 @@ int main(int argc, char** argv) {
     if (file.size() < TAVIK_HEADER_SIZE || std::memcmp(file.data(), "TVK2", 4) != 0)
         return Fail(name, "not a Tavik movie");
 
-    // Opened with a caller-owned record so that the tables stay readable after the checks.
     std::unique_ptr<TavikMovie, void (*)(TavikMovie*)> movie(
         TavikOpen(name.c_str(), 0, TAVIK_CHOOSE_RING_SIZE), TavikClose);
     TavikHeader h;
