@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "support/test_picture.h"
+#include "support/test_trees.h"
 #include "support/tree_block_writer.h"
 #include "video/trees.h"
 
@@ -21,43 +22,16 @@ using test::PictureOptions;
 using test::TestPicture;
 using test::TreeBlockWriter;
 
-enum : uint32_t { kTwoColour = 0, kFull = 1, kSkip = 2, kSolid = 3 };
-
-int32_t TypeWord(uint32_t type, uint32_t runIndex, uint32_t colour = 0) {
-    return static_cast<int32_t>(type | runIndex << 2 | colour << 8);
-}
-
-struct Trees {
-    TreeBlockWriter block;
-    std::vector<uint8_t> memory;
-};
-
-// Builds the four trees over the given values (an empty list leaves that tree absent).
-Trees MakeTrees(const std::vector<int32_t>& masks, const std::vector<int32_t>& pairs,
-                const std::vector<int32_t>& fulls, const std::vector<int32_t>& types,
-                std::array<uint32_t, 3> typeMarkers = {0xDEAD, 0xDEAE, 0xDEAF}) {
-    Trees t;
-    for (const auto* values : {&masks, &pairs, &fulls}) {
-        if (values->empty()) {
-            t.block.Absent();
-        } else {
-            t.block.Present(BalancedShape(*values), {0xDEAD, 0xDEAE, 0xDEAF});
-        }
-    }
-    if (types.empty()) {
-        t.block.Absent();
-    } else {
-        t.block.Present(BalancedShape(types), typeMarkers);
-    }
-    const std::array<uint32_t, 4> sizes = t.block.ExactSizes();
-    t.memory.assign(TreeMemorySize() + sizes[0] + sizes[1] + sizes[2] + sizes[3], 0);
-    std::vector<uint8_t> input = t.block.Input();
-    EXPECT_TRUE(BuildTrees(input.data(), t.memory.data(), sizes[0], sizes[1], sizes[2], sizes[3],
-                           t.block.BlockSize()));
-    return t;
-}
+using test::kFull;
+using test::kSkip;
+using test::kSolid;
+using test::kTwoColour;
+using test::MakeTrees;
+using test::Trees;
+using test::TypeWord;
 
 void Decode(const ChunkWriter& chunk, Trees& trees, TestPicture& picture, uint8_t margin = 0) {
+    ASSERT_TRUE(trees.built);
     const std::vector<uint8_t> bytes = chunk.Bytes(margin);
     DecodeVideoFrame(bytes.data(), chunk.Size(), trees.memory.data(), picture.Dest());
     EXPECT_TRUE(picture.GuardsIntact());

@@ -1,0 +1,49 @@
+// Small tree sets for video tests: the four trees built over given value lists, with their
+// writer kept so that chunks can be written value by value.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "support/tree_block_writer.h"
+#include "video/trees.h"
+
+namespace tavik::test {
+
+enum : uint32_t { kTwoColour = 0, kFull = 1, kSkip = 2, kSolid = 3 };
+
+inline int32_t TypeWord(uint32_t type, uint32_t runIndex, uint32_t colour = 0) {
+    return static_cast<int32_t>(type | runIndex << 2 | colour << 8);
+}
+
+struct Trees {
+    TreeBlockWriter block;
+    std::vector<uint8_t> memory;
+    bool built = false;
+};
+
+// Builds the four trees, balanced over the given values (an empty list leaves that tree
+// absent). Only the type tree's markers are chosen by the caller.
+inline Trees MakeTrees(const std::vector<int32_t>& masks, const std::vector<int32_t>& pairs,
+                       const std::vector<int32_t>& fulls, const std::vector<int32_t>& types,
+                       std::array<uint32_t, 3> typeMarkers = {0xDEAD, 0xDEAE, 0xDEAF}) {
+    Trees t;
+    for (const auto* values : {&masks, &pairs, &fulls, &types}) {
+        if (values->empty()) {
+            t.block.Absent();
+        } else {
+            t.block.Present(
+                BalancedShape(*values),
+                values == &types ? typeMarkers : std::array<uint32_t, 3>{0xDEAD, 0xDEAE, 0xDEAF});
+        }
+    }
+    const std::array<uint32_t, 4> sizes = t.block.ExactSizes();
+    t.memory.assign(TreeMemorySize() + sizes[0] + sizes[1] + sizes[2] + sizes[3], 0);
+    std::vector<uint8_t> input = t.block.Input();
+    t.built = BuildTrees(input.data(), t.memory.data(), sizes[0], sizes[1], sizes[2], sizes[3],
+                         t.block.BlockSize());
+    return t;
+}
+
+}  // namespace tavik::test
