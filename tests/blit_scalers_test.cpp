@@ -11,6 +11,7 @@
 #include "blit_reference.h"
 #include "tavik/blitter.h"
 #include "video/frame_helpers.h"
+#include "video/processor_check.h"
 
 namespace tavik {
 namespace {
@@ -169,6 +170,18 @@ TEST(BlitSmoothing, FirstLinePairsAreEqual) {
                                destination.begin() + lineBytes));
         BlitterClose(blitter);
     }
+}
+
+TEST(BlitWideChoice, RunsTheProcessorCheckWhenNothingIsStored) {
+    ResetProcessorCheck();
+    TavikBlitter* blitter = BlitterOpen(BlitterDouble);
+    const uint8_t source[3] = {1, 2, 3};
+    uint8_t destination[12] = {};
+    Blit(blitter, destination, 6, 0, 0, 0, 3, source, 0, 3, 1);
+    EXPECT_NE(ProcessorAnswer(), 0u);
+    EXPECT_EQ(destination[11], 3);
+    BlitterClose(blitter);
+    UseMMX(1);
 }
 
 // The wide loops straight from their tables, over widths that cover every tail of the 8- and

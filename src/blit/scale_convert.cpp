@@ -1,5 +1,6 @@
 // Modes 6, 7 and 8, plain loops: 8-bit pixels to 16-bit pixels through the colour table, at the
 // same size or doubled across on two lines or one.
+#include "blit/line_walk.h"
 #include "blit/pixel_words.h"
 #include "blit/scalers.h"
 
@@ -56,32 +57,28 @@ inline void ConvertDoubleLine(uint8_t* upper, ptrdiff_t pitch, const uint8_t* so
 void ScaleConvert(uint8_t* destination, ptrdiff_t destinationSkip, const uint8_t* source,
                   ptrdiff_t sourceSkip, uint32_t width, uint32_t height, const void* table) {
     const auto* colours = static_cast<const uint16_t*>(table);
-    for (; height != 0; --height) {
-        ConvertLine(destination, source, width, colours);
-        destination += 2 * ptrdiff_t{width} + destinationSkip;
-        source += width + sourceSkip;
-    }
+    ForEachLine(
+        destination, 2 * ptrdiff_t{width} + destinationSkip, source, width + sourceSkip, height,
+        [&](uint8_t* line, const uint8_t* from) { ConvertLine(line, from, width, colours); });
 }
 
 void ScaleConvertDouble(uint8_t* destination, ptrdiff_t pitch, const uint8_t* source,
                         ptrdiff_t sourceSkip, uint32_t width, uint32_t height, const void* table) {
     const auto* colours = static_cast<const uint16_t*>(table);
-    for (; height != 0; --height) {
-        ConvertDoubleLine<true>(destination, pitch, source, width, colours);
-        destination += 2 * pitch;
-        source += width + sourceSkip;
-    }
+    ForEachLine(destination, 2 * pitch, source, width + sourceSkip, height,
+                [&](uint8_t* line, const uint8_t* from) {
+                    ConvertDoubleLine<true>(line, pitch, from, width, colours);
+                });
 }
 
 void ScaleConvertDoubleInterlaced(uint8_t* destination, ptrdiff_t destinationSkip,
                                   const uint8_t* source, ptrdiff_t sourceSkip, uint32_t width,
                                   uint32_t height, const void* table) {
     const auto* colours = static_cast<const uint16_t*>(table);
-    for (; height != 0; --height) {
-        ConvertDoubleLine<false>(destination, 0, source, width, colours);
-        destination += 4 * ptrdiff_t{width} + destinationSkip;
-        source += width + sourceSkip;
-    }
+    ForEachLine(destination, 4 * ptrdiff_t{width} + destinationSkip, source, width + sourceSkip,
+                height, [&](uint8_t* line, const uint8_t* from) {
+                    ConvertDoubleLine<false>(line, 0, from, width, colours);
+                });
 }
 
 }  // namespace tavik

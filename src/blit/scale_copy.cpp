@@ -1,6 +1,7 @@
 // Mode 0: 8-bit pictures copied at the same size.
 #include <cstring>
 
+#include "blit/line_walk.h"
 #include "blit/scalers.h"
 
 namespace tavik {
@@ -14,11 +15,8 @@ void ScaleCopy(uint8_t* destination, ptrdiff_t destinationSkip, const uint8_t* s
         std::memcpy(destination, source, size_t{width} * height);
         return;
     }
-    for (; height != 0; --height) {
-        std::memcpy(destination, source, width);
-        destination += width + destinationSkip;
-        source += width + sourceSkip;
-    }
+    ForEachLine(destination, width + destinationSkip, source, width + sourceSkip, height,
+                [width](uint8_t* line, const uint8_t* from) { std::memcpy(line, from, width); });
 }
 
 }  // namespace tavik

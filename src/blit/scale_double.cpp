@@ -1,4 +1,5 @@
 // Modes 1 and 2, plain loops: every 8-bit pixel doubled across, on two lines or one.
+#include "blit/line_walk.h"
 #include "blit/pixel_words.h"
 #include "blit/scalers.h"
 
@@ -26,20 +27,16 @@ inline void DoubleLine(uint8_t* upper, ptrdiff_t pitch, const uint8_t* source, u
 
 void ScaleDouble(uint8_t* destination, ptrdiff_t pitch, const uint8_t* source, ptrdiff_t sourceSkip,
                  uint32_t width, uint32_t height, const void*) {
-    for (; height != 0; --height) {
-        DoubleLine<true>(destination, pitch, source, width);
-        destination += 2 * pitch;
-        source += width + sourceSkip;
-    }
+    ForEachLine(
+        destination, 2 * pitch, source, width + sourceSkip, height,
+        [&](uint8_t* line, const uint8_t* from) { DoubleLine<true>(line, pitch, from, width); });
 }
 
 void ScaleDoubleInterlaced(uint8_t* destination, ptrdiff_t destinationSkip, const uint8_t* source,
                            ptrdiff_t sourceSkip, uint32_t width, uint32_t height, const void*) {
-    for (; height != 0; --height) {
-        DoubleLine<false>(destination, 0, source, width);
-        destination += 2 * ptrdiff_t{width} + destinationSkip;
-        source += width + sourceSkip;
-    }
+    ForEachLine(
+        destination, 2 * ptrdiff_t{width} + destinationSkip, source, width + sourceSkip, height,
+        [&](uint8_t* line, const uint8_t* from) { DoubleLine<false>(line, 0, from, width); });
 }
 
 }  // namespace tavik

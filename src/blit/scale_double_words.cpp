@@ -1,5 +1,6 @@
 // Modes 1, 2, 7 and 8 in 64-bit words: the wide loops on processors without SSE2, written in
 // plain C++ so that they run (and are tested) everywhere.
+#include "blit/line_walk.h"
 #include "blit/pixel_words.h"
 #include "blit/scalers.h"
 
@@ -54,43 +55,37 @@ inline void ConvertDoubleLine(uint8_t* upper, ptrdiff_t pitch, const uint8_t* so
 
 void ScaleDoubleWords(uint8_t* destination, ptrdiff_t pitch, const uint8_t* source,
                       ptrdiff_t sourceSkip, uint32_t width, uint32_t height, const void*) {
-    for (; height != 0; --height) {
-        DoubleLine<true>(destination, pitch, source, width);
-        destination += 2 * pitch;
-        source += width + sourceSkip;
-    }
+    ForEachLine(
+        destination, 2 * pitch, source, width + sourceSkip, height,
+        [&](uint8_t* line, const uint8_t* from) { DoubleLine<true>(line, pitch, from, width); });
 }
 
 void ScaleDoubleInterlacedWords(uint8_t* destination, ptrdiff_t destinationSkip,
                                 const uint8_t* source, ptrdiff_t sourceSkip, uint32_t width,
                                 uint32_t height, const void*) {
-    for (; height != 0; --height) {
-        DoubleLine<false>(destination, 0, source, width);
-        destination += 2 * ptrdiff_t{width} + destinationSkip;
-        source += width + sourceSkip;
-    }
+    ForEachLine(
+        destination, 2 * ptrdiff_t{width} + destinationSkip, source, width + sourceSkip, height,
+        [&](uint8_t* line, const uint8_t* from) { DoubleLine<false>(line, 0, from, width); });
 }
 
 void ScaleConvertDoubleWords(uint8_t* destination, ptrdiff_t pitch, const uint8_t* source,
                              ptrdiff_t sourceSkip, uint32_t width, uint32_t height,
                              const void* table) {
     const auto* colours = static_cast<const uint16_t*>(table);
-    for (; height != 0; --height) {
-        ConvertDoubleLine<true>(destination, pitch, source, width, colours);
-        destination += 2 * pitch;
-        source += width + sourceSkip;
-    }
+    ForEachLine(destination, 2 * pitch, source, width + sourceSkip, height,
+                [&](uint8_t* line, const uint8_t* from) {
+                    ConvertDoubleLine<true>(line, pitch, from, width, colours);
+                });
 }
 
 void ScaleConvertDoubleInterlacedWords(uint8_t* destination, ptrdiff_t destinationSkip,
                                        const uint8_t* source, ptrdiff_t sourceSkip, uint32_t width,
                                        uint32_t height, const void* table) {
     const auto* colours = static_cast<const uint16_t*>(table);
-    for (; height != 0; --height) {
-        ConvertDoubleLine<false>(destination, 0, source, width, colours);
-        destination += 4 * ptrdiff_t{width} + destinationSkip;
-        source += width + sourceSkip;
-    }
+    ForEachLine(destination, 4 * ptrdiff_t{width} + destinationSkip, source, width + sourceSkip,
+                height, [&](uint8_t* line, const uint8_t* from) {
+                    ConvertDoubleLine<false>(line, 0, from, width, colours);
+                });
 }
 
 }  // namespace tavik

@@ -16,13 +16,14 @@ inline void SmoothLines(uint8_t* destination, ptrdiff_t pitch, const uint8_t* so
                         ptrdiff_t sourcePitch, uint32_t width, uint32_t height, const Pixel* table,
                         LowerRight lowerRight) {
     constexpr ptrdiff_t kSize = sizeof(Pixel);
-    const uint8_t* above = source;
-    for (; height != 0; --height) {
-        uint8_t* upper = destination;
-        uint8_t* lower = destination + pitch;
-        uint32_t left = source[0];
+    for (uint32_t y = 0; y < height; ++y) {
+        uint8_t* upper = destination + ptrdiff_t{y} * 2 * pitch;
+        uint8_t* lower = upper + pitch;
+        const uint8_t* line = source + ptrdiff_t{y} * sourcePitch;
+        const uint8_t* above = y == 0 ? line : line - sourcePitch;
+        uint32_t left = line[0];
         for (uint32_t i = 0; i < width; ++i) {
-            const uint32_t current = source[i];
+            const uint32_t current = line[i];
             const uint32_t up = above[i];
             const Pixel* row = table + (current << 8);
             StoreWord(upper + 2 * kSize * i, table[left << 8 | up]);
@@ -31,9 +32,6 @@ inline void SmoothLines(uint8_t* destination, ptrdiff_t pitch, const uint8_t* so
             StoreWord(lower + 2 * kSize * i + kSize, lowerRight(row, current));
             left = current;
         }
-        destination += 2 * pitch;
-        above = source;
-        source += sourcePitch;
     }
 }
 
