@@ -62,7 +62,7 @@ class TestPicture {
 
     // Memory line `line` of the whole picture (display order, top first).
     uint8_t* Line(uint32_t line) {
-        const uint32_t row = options_.bottomUp ? lines_ - 1 - line : line;
+        const uint32_t row = options_.bottomUp && lines_ > 0 ? lines_ - 1 - line : line;
         return pixels_.data() + kGuard + size_t{row} * pitch_;
     }
     // The pixel value (index, or 16-bit pixel) at display position (x, line).
