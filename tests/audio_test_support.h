@@ -153,17 +153,18 @@ struct ScriptedSound {
     }
 };
 
-// A movie handle made by hand: one frame, whose audio chunks the test chooses.
+// A movie handle made by hand: its current frame (whatever FrameNum, up to 63) carries the audio
+// chunks the test chooses.
 struct HandMovie {
     TavikMovie movie{};
     std::vector<uint8_t> frame;
-    uint32_t frameSize = 0;
+    uint32_t frameSizes[64] = {};
 
     explicit HandMovie(uint32_t frameTime = 6600) {
-        movie.Header.FrameCount = 1;
+        movie.Header.FrameCount = 64;
         movie.FrameTime = frameTime;
         movie.TimingTrack = -1;
-        movie.FrameSizes = &frameSize;
+        movie.FrameSizes = frameSizes;
     }
     ~HandMovie() { CloseSoundTracks(&movie); }
     HandMovie(const HandMovie&) = delete;
@@ -185,7 +186,7 @@ struct HandMovie {
             frame.insert(frame.end(), chunk.begin(), chunk.end());
         }
         frame.resize(frame.size() + 8, 0);
-        frameSize = static_cast<uint32_t>(frame.size());
+        for (uint32_t& size : frameSizes) size = static_cast<uint32_t>(frame.size());
         movie.FramePtr = frame.data();
         for (auto& chunk : movie.AudioChunks) chunk = nullptr;
         for (size_t t = 0; t < chunks.size(); ++t)
