@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "support/movie_chunks.h"
 #include "support/test_picture.h"
 #include "video/palette_decoder.h"
 #include "video/trees.h"
@@ -20,11 +21,6 @@ namespace {
 std::vector<uint8_t> ReadWhole(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-uint32_t U32(const std::vector<uint8_t>& data, size_t at) {
-    return data[at] | data[at + 1] << 8 | data[at + 2] << 16 |
-           static_cast<uint32_t>(data[at + 3]) << 24;
 }
 
 struct Ppm {
@@ -45,47 +41,6 @@ Ppm ReadPpm(const std::string& path) {
     return ppm;
 }
 
-struct Movie {
-    std::vector<uint8_t> file;
-    uint32_t width, height, frameCount, flags, frameTotal;
-    uint32_t audioFormat[7];
-    std::vector<uint32_t> frameOffsets, frameSizes;
-    std::vector<uint8_t> types;
-    std::vector<uint8_t> trees;
-};
-
-Movie LoadMovie(const std::string& name) {
-    Movie m;
-    m.file = ReadWhole(std::string(TAVIK_CONFORMANCE_DIR) + "/" + name + ".tvk");
-    EXPECT_GE(m.file.size(), 104u);
-    m.width = U32(m.file, 4);
-    m.height = U32(m.file, 8);
-    m.frameCount = U32(m.file, 12);
-    m.flags = U32(m.file, 20);
-    m.frameTotal = m.frameCount + (m.flags & 1);
-    for (uint32_t t = 0; t < 7; ++t) m.audioFormat[t] = U32(m.file, 72 + 4 * t);
-    const uint32_t treeBlockSize = U32(m.file, 52);
-    uint32_t sizes[4];
-    uint32_t treeBytes = TreeMemorySize();
-    for (uint32_t t = 0; t < 4; ++t) treeBytes += sizes[t] = U32(m.file, 56 + 4 * t);
-    size_t at = 104;
-    for (uint32_t i = 0; i < m.frameTotal; ++i, at += 4) m.frameSizes.push_back(U32(m.file, at));
-    for (uint32_t i = 0; i < m.frameTotal; ++i) m.types.push_back(m.file[at++]);
-    std::vector<uint8_t> input(std::max<size_t>(8192, 4096 + treeBlockSize + 4));
-    std::memcpy(input.data() + 4096, m.file.data() + at, treeBlockSize);
-    at += treeBlockSize;
-    m.trees.assign(treeBytes, 0);
-    EXPECT_TRUE(BuildTrees(input.data(), m.trees.data(), sizes[0], sizes[1], sizes[2], sizes[3],
-                           treeBlockSize));
-    for (uint32_t i = 0; i < m.frameTotal; ++i) {
-        m.frameOffsets.push_back(static_cast<uint32_t>(at));
-        at += m.frameSizes[i];
-    }
-    EXPECT_EQ(at, m.file.size());
-    m.file.resize(m.file.size() + 8);  // the readers' margin
-    return m;
-}
-
 struct Case {
     const char* movie;
     const char* expect;
@@ -96,7 +51,8 @@ class VideoConformance : public testing::TestWithParam<Case> {};
 
 TEST_P(VideoConformance, DecodesEveryFrameAsExpected) {
     const Case& c = GetParam();
-    Movie m = LoadMovie(c.movie);
+    test::MovieChunks m(ReadWhole(std::string(TAVIK_CONFORMANCE_DIR) + "/" + c.movie + ".tvk"));
+    ASSERT_TRUE(m.ok);
     const bool interlaced = (m.flags & 6) == 2;
     const bool doubled = (m.flags & 6) == 4;
     test::TestPicture picture({.width = m.width,
@@ -108,18 +64,9 @@ TEST_P(VideoConformance, DecodesEveryFrameAsExpected) {
     for (size_t n = 0; n < c.order.size(); ++n) {
         const uint32_t frame = c.order[n];
         if (frame == 0) std::memset(palette, 0, sizeof palette);
-        const uint8_t* p = m.file.data() + m.frameOffsets[frame];
-        const uint8_t* end = p + m.frameSizes[frame];
-        if (m.types[frame] & 1) {
-            DecodePaletteChunk(p, static_cast<uint32_t>(end - p), palette);
-            p += 4 * p[0];
-        }
-        for (uint32_t t = 0; t < 7; ++t) {
-            if (m.types[frame] >> (t + 1) & 1)
-                p += U32(m.file, static_cast<size_t>(p - m.file.data()));
-        }
-        ASSERT_LE(p, end);
-        DecodeVideoFrame(p, static_cast<uint32_t>(end - p), m.trees.data(), picture.Dest());
+        const test::MovieChunks::FrameChunks& f = m.frames.at(frame);
+        if (f.palette) DecodePaletteChunk(f.palette, f.paletteAvailable, palette);
+        DecodeVideoFrame(f.video, f.videoSize, m.trees.data(), picture.Dest());
 
         char name[32];
         std::snprintf(name, sizeof name, "/frame_%05zu.ppm", n);
