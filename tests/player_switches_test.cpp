@@ -180,10 +180,14 @@ TEST(PlayerSwitches, UsageMessage) {
 }
 
 TEST(PlayerCommandLine, ArgumentsDashesQuotesAndLongOptions) {
-    const ProgramOptions o =
-        ReadProgramArguments({"--video=null", "-S", "my movie", "-f-40", "/L", "-", "x-y"});
+    const ProgramOptions o = ReadProgramArguments(
+        {"--video=null", "-S", "my movie", "-f-40", "/L", "-", "x-y", "dir/a.tvk", "/abs/b"},
+        [](const std::string& name) { return name == "/abs/b"; });
     EXPECT_EQ(o.video, "null");
-    EXPECT_EQ(o.commandLine, "/S \"my movie\" /f-40 /L - x-y");
+    EXPECT_EQ(o.commandLine, "/S \"my movie\" /f-40 /L - x-y dir\\a.tvk \\abs\\b");
+#ifndef _WIN32
+    EXPECT_EQ(NativeName("\\abs\\b"), "/abs/b");
+#endif
 }
 
 TEST(PlayerCommandLine, ControllingWindowSwitch) {

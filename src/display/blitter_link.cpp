@@ -1,23 +1,33 @@
-// The default blitter calls. Until the engine's blitter is part of the build none can be
-// opened, and the display buffer never writes to the screen surface directly.
+// The default blitter calls: the engine's blitter.
 #include "display/blitter_link.h"
+
+#include <cstdio>
+
+#include "tavik/blitter.h"
 
 namespace tavik {
 
 namespace {
 
-TavikBlitter* NoOpen(uint32_t) {
-    return nullptr;
+void EngineName(TavikBlitter* blitter, char* text) {
+    char name[TAVIK_BLITTER_NAME_SIZE] = {};
+    BlitterName(blitter, name);
+    std::snprintf(text, 64, "%s", name);
 }
-void NoClose(TavikBlitter*) {}
-void NoPalette(TavikBlitter*, const uint8_t*, uint32_t) {}
-void NoName(TavikBlitter*, char* text) {
-    text[0] = '\0';
-}
-void NoBlit(TavikBlitter*, uint8_t*, int32_t, uint32_t, uint32_t, uint32_t, int32_t, const uint8_t*,
-            uint32_t, uint32_t, uint32_t) {}
 
-constexpr BlitterCalls kEngineBlitter = {NoOpen, NoClose, NoPalette, NoName, NoBlit};
+void EngineBlit(TavikBlitter* blitter, uint8_t* destination, int32_t destinationPitch,
+                uint32_t destinationX, uint32_t destinationY, uint32_t sourceX, int32_t sourcePitch,
+                const uint8_t* source, uint32_t sourceY, uint32_t width, uint32_t height) {
+    Blit(blitter, destination, destinationPitch, destinationX, destinationY, sourceX, sourcePitch,
+         source, sourceY, width, height);
+}
+
+void EnginePalette(TavikBlitter* blitter, const uint8_t* palette, uint32_t layout) {
+    BlitterSetPalette(blitter, palette, layout);
+}
+
+constexpr BlitterCalls kEngineBlitter = {BlitterOpen, BlitterClose, EnginePalette, EngineName,
+                                         EngineBlit};
 const BlitterCalls* g_calls = &kEngineBlitter;
 
 }  // namespace

@@ -11,7 +11,8 @@ bool IsSwitchStart(char c) {
 
 }  // namespace
 
-ProgramOptions ReadProgramArguments(const std::vector<std::string>& arguments) {
+ProgramOptions ReadProgramArguments(const std::vector<std::string>& arguments,
+                                    bool (*isPath)(const std::string&)) {
     ProgramOptions options;
     for (const std::string& argument : arguments) {
         if (argument.rfind("--", 0) == 0) {
@@ -22,12 +23,36 @@ ProgramOptions ReadProgramArguments(const std::vector<std::string>& arguments) {
             }
         }
         std::string item = argument;
-        if (item.size() >= 2 && item[0] == '-' && IsSwitchStart(item[1])) item[0] = '/';
+        const bool isSwitch = (item.size() >= 2 && item[0] == '-' && IsSwitchStart(item[1])) ||
+                              (item.size() >= 1 && item[0] == '/');
+        if (isSwitch && !(isPath != nullptr && item[0] == '/' && isPath(item))) {
+            item[0] = '/';
+        } else {
+            for (char& c : item) {
+                if (c == '/') c = '\\';
+            }
+        }
         if (item.find(' ') != std::string::npos) item = "\"" + item + "\"";
         if (!options.commandLine.empty()) options.commandLine += ' ';
         options.commandLine += item;
     }
     return options;
+}
+
+}  // namespace tavik
+
+namespace tavik {
+
+std::string NativeName(const std::string& name) {
+#ifdef _WIN32
+    return name;
+#else
+    std::string native = name;
+    for (char& c : native) {
+        if (c == '\\') c = '/';
+    }
+    return native;
+#endif
 }
 
 }  // namespace tavik

@@ -14,6 +14,14 @@ struct ProgramOptions {
 // Long options ("--name=value") are taken out; the other arguments are joined with blanks
 // (quoted when they hold a blank). An argument starting with '-' followed by a switch letter
 // is read as the same switch with '/'.
-ProgramOptions ReadProgramArguments(const std::vector<std::string>& arguments);
+//
+// Switches start with '/', which is also the path separator here: so in a name (an argument
+// not starting with '/' or '-', or one that `isPath` says exists) every '/' is written as '\',
+// and NativeName turns it back before the file is opened.
+ProgramOptions ReadProgramArguments(const std::vector<std::string>& arguments,
+                                    bool (*isPath)(const std::string&) = nullptr);
+
+// A name from the command line as this system spells it.
+std::string NativeName(const std::string& name);
 
 }  // namespace tavik

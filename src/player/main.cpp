@@ -7,8 +7,10 @@
 #include "player/command_line.h"
 #include "player/main_loop.h"
 #include "player/movie_link.h"
+#include "tavik/sound.h"
 
 #ifdef __linux__
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -24,12 +26,26 @@ std::string ProgramPath(const char* argument0) {
     return argument0 != nullptr ? argument0 : "";
 }
 
+bool IsExistingPath(const std::string& name) {
+#ifdef __linux__
+    struct stat info;
+    return stat(name.c_str(), &info) == 0;
+#else
+    (void)name;
+    return false;
+#endif
+}
+
+bool RequestDirectSound() {
+    return UseDirectSound(nullptr) != 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     using namespace tavik;
     std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
-    const ProgramOptions options = ReadProgramArguments(arguments);
+    const ProgramOptions options = ReadProgramArguments(arguments, IsExistingPath);
 
     // Only the headless backend is built so far; it is also what --video=null asks for.
     if (!options.video.empty() && options.video != "null") {
@@ -46,5 +62,6 @@ int main(int argc, char** argv) {
     PlayerRun run;
     run.commandLine = options.commandLine;
     run.programPath = ProgramPath(argc > 0 ? argv[0] : nullptr);
+    run.useDirectSound = RequestDirectSound;
     return PlayerEntry(run);
 }

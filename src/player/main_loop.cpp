@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "player/command_line.h"
 #include "player/messages.h"
 #include "player/movie_link.h"
 #include "player/player_window.h"
@@ -76,7 +77,7 @@ TavikMovie* Player::Open(const std::string& name, TavikFile* ownFile) {
         return m.open(reinterpret_cast<const void*>(*ownFile), s.openFlags | TavikFileHandle,
                       s.extraBuffer);
     }
-    const std::string file = WithExtension(name);
+    const std::string file = NativeName(WithExtension(name));
     return m.open(file.c_str(), s.openFlags, s.extraBuffer);
 }
 
