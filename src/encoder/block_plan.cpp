@@ -56,7 +56,7 @@ uint32_t RunLength(uint32_t index) {
 }
 
 std::vector<BlockChoice> ChooseBlocks(const uint8_t* pixels, const uint8_t* previous,
-                                      uint32_t width, uint32_t height,
+                                      const ColourSet& recoloured, uint32_t width, uint32_t height,
                                       const EncodeOptions& options) {
     const uint32_t blocksPerRow = width / 4, blockRows = height / 4;
     std::vector<BlockChoice> blocks(static_cast<size_t>(blocksPerRow) * blockRows);
@@ -70,6 +70,7 @@ std::vector<BlockChoice> ChooseBlocks(const uint8_t* pixels, const uint8_t* prev
                 bool same = true;
                 for (uint32_t r = 0; r < 4 && same; ++r)
                     same = std::memcmp(p + 4 * r, previous + origin + r * width, 4) == 0;
+                for (uint32_t i = 0; i < 16 && same; ++i) same = !recoloured[p[i]];
                 if (same) continue;  // already a skip block
             }
             const uint8_t a = p[0];

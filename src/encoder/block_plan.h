@@ -2,6 +2,7 @@
 // for the frame.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -38,10 +39,15 @@ inline uint16_t ValueOf(uint32_t entry) {
     return static_cast<uint16_t>(entry);
 }
 
+// Palette entries whose colour this frame changes.
+using ColourSet = std::array<bool, 256>;
+
 // `previous` is the picture the decoder holds before this frame, or null when that is not known
-// (frame 0, which wraps onto whatever the last frame left): then no block is skipped.
+// (frame 0, which wraps onto whatever the last frame left): then no block is skipped. A block
+// that shows a recoloured entry is not skipped either: a 16-bit or remapped destination holds
+// the old colour, which only a redrawn block replaces.
 std::vector<BlockChoice> ChooseBlocks(const uint8_t* pixels, const uint8_t* previous,
-                                      uint32_t width, uint32_t height,
+                                      const ColourSet& recoloured, uint32_t width, uint32_t height,
                                       const EncodeOptions& options);
 
 // Full-block values of one pixel row of a block: the right pair is read first.

@@ -81,9 +81,17 @@ bool Check(const MovieSpec& spec, std::string& error) {
     return !spec.ringFrame || checkSound(spec.ringFrameAudio, "the ring frame");
 }
 
+ColourSet Recoloured(const Palette& before, const Palette& after) {
+    ColourSet changed{};
+    for (size_t i = 0; i < changed.size(); ++i)
+        changed[i] = before[3 * i] != after[3 * i] || before[3 * i + 1] != after[3 * i + 1] ||
+                     before[3 * i + 2] != after[3 * i + 2];
+    return changed;
+}
+
 // One coded frame before assembly.
 struct FrameParts {
-    const Palette* palette = nullptr;  // the palette in force (decoded form)
+    ColourSet recoloured{};
     std::vector<uint8_t> paletteChunk;
     const std::array<std::optional<std::vector<uint8_t>>, kTrackCount>* audio = nullptr;
 };
@@ -107,12 +115,14 @@ bool EncodeMovie(const MovieSpec& spec, const EncodeOptions& options, std::vecto
         palettes[i] = frame.palette ? QuantizePalette(*frame.palette) : current;
         if (i == 0 || palettes[i] != current)
             parts[i].paletteChunk = EncodePaletteChunk(i == 0 ? Palette{} : current, palettes[i]);
+        parts[i].recoloured = Recoloured(current, palettes[i]);
         current = palettes[i];
         parts[i].audio = &frame.audio;
     }
     if (spec.ringFrame) {
         if (palettes[0] != current)
             parts[frameCount].paletteChunk = EncodePaletteChunk(current, palettes[0]);
+        parts[frameCount].recoloured = Recoloured(current, palettes[0]);
         parts[frameCount].audio = &spec.ringFrameAudio;
     }
 
@@ -123,7 +133,8 @@ bool EncodeMovie(const MovieSpec& spec, const EncodeOptions& options, std::vecto
         const bool ring = i == frameCount;
         plans[i].pixels = spec.frames[ring ? 0 : i].pixels.data();
         const uint8_t* previous = i == 0 ? nullptr : spec.frames[i - 1].pixels.data();
-        plans[i].blocks = ChooseBlocks(plans[i].pixels, previous, spec.width, spec.height, options);
+        plans[i].blocks = ChooseBlocks(plans[i].pixels, previous, parts[i].recoloured, spec.width,
+                                       spec.height, options);
         plans[i].values = FrameValues(plans[i].blocks, plans[i].pixels, spec.width);
     }
     if (!EnsureFreeValue(plans, spec.width)) {

@@ -1,0 +1,192 @@
+// Movies from the encoder played by the engine: pictures in every output layout, palettes,
+// wraps, and sound of every format.
+#include <gtest/gtest.h>
+
+#include "audio/audio_decoder.h"
+#include "encoder/audio_chunk.h"
+#include "encoder/encoder.h"
+#include "support/fake_system.h"
+#include "tavik/tavik.h"
+
+namespace tavik::enc {
+namespace {
+
+Palette Ramp(int turn) {
+    Palette p{};
+    for (int i = 0; i < 256; ++i) {
+        p[3 * i] = static_cast<uint8_t>(i);
+        p[3 * i + 1] = static_cast<uint8_t>(255 - i);
+        p[3 * i + 2] = static_cast<uint8_t>(i * 3 + turn * 40);
+    }
+    return p;
+}
+
+// Frames that hold every block type, runs that cross block rows (a band of one colour two rows
+// high), a frame that repeats the previous one (skip blocks only), and a palette change over an
+// unchanged picture (which a 16-bit destination only shows when the blocks are redrawn).
+MovieSpec Movie(uint32_t w, uint32_t h) {
+    MovieSpec spec;
+    spec.width = w;
+    spec.height = h;
+    uint32_t seed = 1;
+    for (uint32_t t = 0; t < 5; ++t) {
+        Frame frame;
+        frame.pixels.assign(size_t{w} * h, 20);
+        for (uint32_t y = 0; y < h; ++y) {
+            for (uint32_t x = 0; x < w; ++x) {
+                uint8_t& px = frame.pixels[size_t{y} * w + x];
+                if (y >= 8 && y < 16) {
+                    px = static_cast<uint8_t>(30 + t);
+                } else if (y >= 20 && y < 28 && x >= t * 4 && x < t * 4 + 40) {
+                    px = (x ^ y) & 2 ? 70 : 71;
+                } else if (y >= 32 && y < 40 && x < 24) {
+                    seed = seed * 1103515245u + 12345u;
+                    px = static_cast<uint8_t>(seed >> 16);
+                }
+            }
+        }
+        if (t == 3) frame.pixels = spec.frames[2].pixels;
+        if (t == 0 || t == 2) frame.palette = QuantizePalette(Ramp(static_cast<int>(t)));
+        spec.frames.push_back(frame);
+    }
+    return spec;
+}
+
+struct Played {
+    std::vector<std::vector<uint8_t>> pictures;  // the destination after each decode
+    std::vector<Palette> palettes;
+};
+
+// Opens the movie with the engine and decodes the frames in play order into a destination of
+// `format` (0 or a 16-bit format) that starts filled with 0xEE.
+Played Play(const std::vector<uint8_t>& bytes, size_t frames, uint32_t format = 0) {
+    test::FakeSystem sys;
+    sys.AddFile("movie", bytes);
+    Played played;
+    TavikMovie* m = TavikOpen("movie", TavikPreload, 0);
+    EXPECT_NE(m, nullptr);
+    if (!m) return played;
+    const uint32_t bpp = format ? 2 : 1;
+    const uint32_t pitch = m->Header.Width * bpp;
+    std::vector<uint8_t> picture(size_t{pitch} * m->Header.Height, 0xEE);
+    TavikSetDest(m, 0, 0, static_cast<int32_t>(pitch), m->Header.Height, picture.data(), format);
+    EXPECT_NE(m->Dest, nullptr);
+    for (size_t i = 0; i < frames; ++i) {
+        Palette palette;
+        std::copy(m->Palette, m->Palette + 768, palette.begin());
+        TavikDecodeFrame(m);
+        played.pictures.push_back(picture);
+        played.palettes.push_back(palette);
+        TavikAdvance(m);
+    }
+    TavikClose(m);
+    return played;
+}
+
+Palette PaletteAt(const MovieSpec& spec, size_t frame) {
+    Palette palette{};
+    for (size_t i = 0; i <= frame; ++i)
+        if (spec.frames[i].palette) palette = QuantizePalette(*spec.frames[i].palette);
+    return palette;
+}
+
+TEST(EncoderRoundTrip, PicturesAndPalettesInPlainLayout) {
+    for (uint32_t width : {64u, 96u, 100u}) {
+        const MovieSpec spec = Movie(width, 48);
+        for (bool allBlockTypes : {true, false}) {
+            EncodeOptions options;
+            options.allowSkip = options.allowSolid = options.allowTwoColour = allBlockTypes;
+            const Played played = Play(EncodeMovie(spec, options), spec.frames.size());
+            ASSERT_EQ(played.pictures.size(), spec.frames.size());
+            for (size_t i = 0; i < spec.frames.size(); ++i) {
+                EXPECT_EQ(played.pictures[i], spec.frames[i].pixels) << width << " frame " << i;
+                EXPECT_EQ(played.palettes[i], PaletteAt(spec, i)) << width << " frame " << i;
+            }
+        }
+    }
+}
+
+TEST(EncoderRoundTrip, WrapAndRingFrame) {
+    MovieSpec spec = Movie(64, 48);
+    for (bool ring : {false, true}) {
+        spec.ringFrame = ring;
+        // Plays 0..4, then the ring frame or frame 0, then 1 and 2 again.
+        const Played played = Play(EncodeMovie(spec), 8);
+        ASSERT_EQ(played.pictures.size(), 8u);
+        EXPECT_EQ(played.pictures[5], spec.frames[0].pixels) << ring;
+        EXPECT_EQ(played.palettes[5], PaletteAt(spec, 0)) << ring;
+        EXPECT_EQ(played.pictures[6], spec.frames[1].pixels) << ring;
+        EXPECT_EQ(played.pictures[7], spec.frames[2].pixels) << ring;
+        EXPECT_EQ(played.palettes[7], PaletteAt(spec, 2)) << ring;
+    }
+}
+
+TEST(EncoderRoundTrip, SixteenBitDoubledAndInterlacedLayouts) {
+    MovieSpec spec = Movie(100, 48);
+    const uint32_t w = spec.width, h = spec.height;
+    for (int layout = 0; layout < 3; ++layout) {
+        spec.doubled = layout == 1;
+        spec.interlaced = layout == 2;
+        const uint32_t format = layout == 0 ? TAVIK_DEST_565 : 0;
+        const Played played = Play(EncodeMovie(spec), spec.frames.size(), format);
+        ASSERT_EQ(played.pictures.size(), spec.frames.size());
+        for (size_t i = 0; i < spec.frames.size(); ++i) {
+            const std::vector<uint8_t>& shown = played.pictures[i];
+            const std::vector<uint8_t>& pixels = spec.frames[i].pixels;
+            const Palette palette = PaletteAt(spec, i);
+            if (layout == 0) {
+                ASSERT_EQ(shown.size(), size_t{w} * h * 2);
+                for (size_t p = 0; p < pixels.size(); ++p) {
+                    const uint8_t* c = &palette[3 * pixels[p]];
+                    const uint16_t expected =
+                        static_cast<uint16_t>((c[0] >> 3) << 11 | (c[1] >> 2) << 5 | c[2] >> 3);
+                    ASSERT_EQ(shown[2 * p] | shown[2 * p + 1] << 8, expected) << i << " " << p;
+                }
+                continue;
+            }
+            ASSERT_EQ(shown.size(), size_t{w} * h * 2);
+            for (uint32_t y = 0; y < 2 * h; ++y) {
+                const uint8_t* line = &shown[size_t{y} * w];
+                const uint8_t* source = &pixels[size_t{y / 2} * w];
+                if (layout == 2 && y % 2 == 1) {
+                    ASSERT_EQ(std::count(line, line + w, 0xEE), w) << "untouched line " << y;
+                } else {
+                    ASSERT_TRUE(std::equal(line, line + w, source))
+                        << layout << " " << i << " " << y;
+                }
+            }
+        }
+    }
+}
+
+TEST(EncoderRoundTrip, SoundOfEveryFormatThroughTheEngineDecoder) {
+    std::vector<uint8_t> treeArea(kAudioTreeAreaSize);
+    for (bool stereo : {false, true}) {
+        for (bool wide : {false, true}) {
+            const AudioTrackFormat format{22050, stereo, wide, true};
+            const uint32_t frameBytes = SampleFrameBytes(format);
+            for (uint32_t frames : {1u, 5u, 1471u}) {
+                std::vector<uint8_t> pcm(frames * frameBytes);
+                uint32_t seed = frames;
+                for (size_t i = 0; i < pcm.size(); ++i) {
+                    seed = seed * 1664525u + 1013904223u;
+                    pcm[i] = static_cast<uint8_t>(i % 2 ? 128 + (i / 7) % 50 : seed >> 24);
+                }
+                const std::vector<uint8_t> chunk = EncodeAudioChunk(pcm, format);
+                // A ring of exactly the chunk's size, written from its middle: the decode wraps.
+                std::vector<uint8_t> ring(pcm.size());
+                const size_t start = (frames / 2) * frameBytes;
+                const uint32_t written =
+                    DecodeAudio(chunk.data() + 8, static_cast<uint32_t>(chunk.size() - 8),
+                                static_cast<uint32_t>(pcm.size()), treeArea.data(), ring.data(),
+                                ring.data() + ring.size(), ring.data() + start);
+                ASSERT_EQ(written, pcm.size()) << stereo << wide << frames;
+                std::rotate(ring.begin(), ring.begin() + static_cast<long>(start), ring.end());
+                EXPECT_EQ(ring, pcm) << stereo << wide << frames;
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tavik::enc
