@@ -12,28 +12,26 @@ struct TavikBlitter;
 namespace tavik {
 
 // Display methods (the number stored in the buffer).
-enum : uint32_t {
-    MethodAutomatic = 0,
-    MethodFullScreen240 = 1,
-    MethodFullScreen200 = 2,
-    MethodFullScreenDirect = 3,
-    MethodStandardDib = 4,
-    MethodDibSection = 5,
-};
+inline constexpr uint32_t MethodAutomatic = 0;
+inline constexpr uint32_t MethodFullScreen240 = 1;
+inline constexpr uint32_t MethodFullScreen200 = 2;
+inline constexpr uint32_t MethodFullScreenDirect = 3;
+inline constexpr uint32_t MethodStandardDib = 4;
+inline constexpr uint32_t MethodDibSection = 5;
 
 // Flags riding on the method word of BufferOpen.
-enum : uint32_t {
-    NoDirectDraw = 0x80,
-    Smoothing = 0x100,
-    Interlaced = 0x200,
-};
+inline constexpr uint32_t NoDirectDraw = 0x80;
+inline constexpr uint32_t Smoothing = 0x100;
+inline constexpr uint32_t Interlaced = 0x200;
 inline constexpr uint32_t kMethodFlags = NoDirectDraw | Smoothing | Interlaced;
 
 // What BufferBlit returns when it showed the whole buffer.
 inline constexpr uint32_t kBlitWholeBuffer = 0x100;
 
 // Rectangle batch states.
-enum : uint32_t { RectsImmediate = 0, RectsReplaying = 1, RectsCollecting = 2 };
+inline constexpr uint32_t RectsImmediate = 0;
+inline constexpr uint32_t RectsReplaying = 1;
+inline constexpr uint32_t RectsCollecting = 2;
 
 // One collected rectangle: window x, y and the buffer rectangle x, y, width, height.
 struct RectEntry {

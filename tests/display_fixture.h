@@ -1,0 +1,92 @@
+// A headless screen and a window for display buffer tests, with a recording blitter.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "display/blitter_link.h"
+#include "display/display_buffer.h"
+#include "platform/headless/headless_platform.h"
+
+namespace tavik::test {
+
+struct BlitRecord {
+    int64_t destinationOffset;  // from the surface's first byte
+    uint32_t sourceX, sourceY, width, height;
+};
+
+// Passes every call on to the engine's blitter and records the rectangles.
+class RecordingBlitter {
+  public:
+    static std::vector<BlitRecord>& Records() {
+        static std::vector<BlitRecord> records;
+        return records;
+    }
+    static const BlitterCalls* Calls() {
+        static const BlitterCalls* engine = &Blitters();
+        static const BlitterCalls calls = {
+            [](uint32_t flags) { return engine->open(flags); },
+            [](TavikBlitter* b) { engine->close(b); },
+            [](TavikBlitter* b, const uint8_t* p, uint32_t l) { engine->setPalette(b, p, l); },
+            [](TavikBlitter* b, char* text) { engine->name(b, text); },
+            [](TavikBlitter* b, uint8_t* d, int32_t dp, uint32_t dx, uint32_t dy, uint32_t sx,
+               int32_t sp, const uint8_t* s, uint32_t sy, uint32_t w, uint32_t h) {
+                Records().push_back({d - headless::TheScreen().surface.data(), sx, sy, w, h});
+                engine->blit(b, d, dp, dx, dy, sx, sp, s, sy, w, h);
+            }};
+        return &calls;
+    }
+};
+
+class DisplayTest : public ::testing::Test {
+  protected:
+    void SetUp() override { Start(headless::Config{}); }
+    void TearDown() override {
+        BufferClose(buffer);
+        buffer = nullptr;
+        if (window != nullptr) Platform().DestroyWindow(window);
+        Platform().UnregisterWindowClass("test");
+        FreeDisplayLibraries();
+        EXPECT_EQ(Screen().liveDrawContexts, 0);
+        EXPECT_EQ(Screen().livePalettes, 0);
+        EXPECT_EQ(Screen().liveOffscreens, 0);
+        SetBlitters(nullptr);
+        SetPlatform(nullptr);
+    }
+
+    // Starts over on a screen configured by `config`, with a visible foreground window whose
+    // client area starts at screen (100, 50).
+    void Start(const headless::Config& config) {
+        BufferClose(buffer);
+        buffer = nullptr;
+        headless::Reset(config);
+        ResetDisplayState();
+        SetPlatform(&HeadlessPlatform());
+        RecordingBlitter::Records().clear();
+        SetBlitters(RecordingBlitter::Calls());
+        const PlatformOps& p = Platform();
+        p.RegisterWindowClass("test", nullptr);
+        WindowSpec spec;
+        spec.className = "test";
+        spec.style = kStylePopup;
+        spec.frame = Rect{100, 50, 420, 290};
+        window = p.CreateWindow(spec);
+        p.ShowWindow(window, ShowCommand::Show);
+        p.BringToFront(window);
+    }
+
+    DisplayBuffer* Open(uint32_t method, uint32_t width, uint32_t height, uint32_t destWidth = 0,
+                        uint32_t destHeight = 0) {
+        BufferClose(buffer);
+        buffer = BufferOpen(window, method, width, height, destWidth, destHeight);
+        return buffer;
+    }
+
+    static headless::Screen& Screen() { return headless::TheScreen(); }
+
+    WindowRef window = nullptr;
+    DisplayBuffer* buffer = nullptr;
+};
+
+}  // namespace tavik::test
