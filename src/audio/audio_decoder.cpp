@@ -88,7 +88,9 @@ uint32_t DecodeAudio(const uint8_t* source, uint32_t sourceSize, uint32_t size, 
         if (!ReadByteTree(bits, trees + i * kTreeStride)) return 0;
     }
 
-    const uint32_t frames = size / frameBytes;
+    // More than one ring's worth would only overwrite itself.
+    const uint32_t ringBytes = static_cast<uint32_t>(ringEnd - ringStart);
+    const uint32_t frames = (size < ringBytes ? size : ringBytes) / frameBytes;
     if (frames == 0) return 0;
     if (stereo)
         return wide ? DecodeFrames<true, true>(bits, trees, frames, ringStart, ringEnd, write)

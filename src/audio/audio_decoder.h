@@ -12,10 +12,10 @@ constexpr uint32_t kAudioTreeAreaSize = 8192;
 // Decodes the chunk's bit stream (`source`, `sourceSize` bytes: the chunk from its ninth byte on)
 // into a sound ring, writing at most `size` bytes from `write` on and continuing at `ringStart`
 // whenever `ringEnd` is reached. The chunk's own format bits decide the sample frame f (1, 2 or 4
-// bytes); whole sample frames are written, size / f of them.
+// bytes); whole sample frames are written, size / f of them (at most a ring's worth).
 //
 // Returns the bytes of sound written, always a multiple of f:
-// - size rounded down to f for a whole stream;
+// - size (at most the ring's size) rounded down to f for a whole stream;
 // - 0 when the data bit is 0, a byte tree is broken (more than 512 entries, or cut off), or the
 //   arguments do not describe a ring with `write` inside it;
 // - fewer when the stream runs out before the last sample frame: frames that would need bits
