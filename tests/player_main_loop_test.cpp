@@ -1,0 +1,348 @@
+// The main loop over scripted movies: the list and its loops, keys, pausing and stepping, focus,
+// sound-only and difference modes, failures, self-play, the closing texts.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/headless/headless_platform.h"
+#include "player/main_loop.h"
+#include "player/movie_link.h"
+#include "player/player_window.h"
+#include "player/self_play.h"
+#include "player/summary.h"
+
+namespace tavik {
+namespace {
+
+// What the scripted movies saw.
+struct Script {
+    uint32_t frames = 3;
+    uint32_t width = 64, height = 48;
+    // Keys posted while a frame decodes are read in that frame's wait.
+    std::function<void(int decodes)> onDecode;
+    std::function<void(int call, TavikMovie* movie)> onWait;
+    std::vector<std::string> opened;
+    std::vector<uint32_t> decoded;  // frame numbers
+    std::vector<int32_t> playing;
+    int waits = 0, remaps = 0, closes = 0, dests = 0;
+    uint32_t lastOpenFlags = 0;
+    int ownFileByte = -1;  // the first byte read through a handed-over file
+};
+Script* g_script = nullptr;
+
+TavikMovie* ScriptOpen(const void* source, uint32_t flags, uint32_t) {
+    Script& s = *g_script;
+    s.lastOpenFlags = flags;
+    if (flags & TavikFileHandle) {
+        const auto file = reinterpret_cast<TavikFile>(source);
+        uint8_t byte = 0;
+        const TavikSystem* system = TavikGetSystem();
+        if (system->ReadFile(system->Context, file, &byte, 1) == 1) s.ownFileByte = byte;
+        s.opened.push_back("(own file)");
+    } else {
+        const std::string name = static_cast<const char*>(source);
+        s.opened.push_back(name);
+        if (name.find("missing") != std::string::npos) return nullptr;
+    }
+    auto* movie = new TavikMovie{};
+    movie->Header.Width = s.width;
+    movie->Header.Height = s.height;
+    movie->Header.FrameCount = s.frames;
+    movie->NewPalette = 1;
+    movie->HighestRate = 777;
+    return movie;
+}
+void ScriptClose(TavikMovie* movie) {
+    ++g_script->closes;
+    delete movie;
+}
+uint32_t ScriptDecode(TavikMovie* movie) {
+    g_script->decoded.push_back(movie->FrameNum);
+    if (g_script->onDecode) g_script->onDecode(static_cast<int>(g_script->decoded.size()));
+    ++movie->FramesDecoded;
+    movie->RectState = 1;
+    return 0;
+}
+void ScriptAdvance(TavikMovie* movie) {
+    movie->FrameNum = (movie->FrameNum + 1) % movie->Header.FrameCount;
+    movie->NewPalette = 0;
+}
+uint32_t ScriptNotYetDue(TavikMovie* movie) {
+    ++g_script->waits;
+    if (g_script->onWait) g_script->onWait(g_script->waits, movie);
+    return 0;
+}
+uint32_t ScriptPlaying(TavikMovie*, int32_t playing) {
+    g_script->playing.push_back(playing);
+    return 1;
+}
+void ScriptSummary(TavikMovie* movie, TavikSummary* summary) {
+    *summary = TavikSummary{};
+    summary->FramesPlayed = movie->FramesDecoded;
+    summary->TotalTime = 100;
+}
+void ScriptDest(TavikMovie*, uint32_t, uint32_t, int32_t, uint32_t, void*, uint32_t) {
+    ++g_script->dests;
+}
+uint32_t ScriptNextRect(TavikMovie* movie, uint32_t) {
+    if (movie->RectState == 0) return 0;
+    movie->RectState = 0;
+    movie->LastRect[0] = movie->LastRect[1] = 0;
+    movie->LastRect[2] = movie->Header.Width;
+    movie->LastRect[3] = movie->Header.Height;
+    return 1;
+}
+void ScriptRemap(TavikMovie*, const void*, uint32_t, uint32_t, uint32_t) {
+    ++g_script->remaps;
+}
+
+const MovieCalls kScripted = {ScriptOpen,
+                              ScriptClose,
+                              ScriptDecode,
+                              ScriptAdvance,
+                              ScriptNotYetDue,
+                              ScriptPlaying,
+                              [](int32_t) {},
+                              [](uint32_t) {},
+                              ScriptSummary,
+                              ScriptDest,
+                              ScriptNextRect,
+                              ScriptRemap,
+                              [](uint32_t) -> uint32_t { return 1; }};
+
+class PlayerMainTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        headless::Reset();
+        ResetDisplayState();
+        ResetWindowState();
+        SetPlatform(&HeadlessPlatform());
+        g_script = &script;
+        SetMovies(&kScripted);
+        SetSelfPlayFieldForTesting("");
+    }
+    void TearDown() override {
+        SetMovies(nullptr);
+        SetPlatform(nullptr);
+        SetSelfPlayFieldForTesting("");
+        g_script = nullptr;
+        EXPECT_EQ(Screen().windows.size(), 0u);
+        EXPECT_EQ(Screen().livePalettes, 0);
+        EXPECT_EQ(Screen().liveDrawContexts, 0);
+    }
+    void Play(const std::string& commandLine, const std::string& programPath = "") {
+        PlayerRun run;
+        run.commandLine = commandLine;
+        run.programPath = programPath;
+        PlayerEntry(run);
+    }
+    static headless::Screen& Screen() { return headless::TheScreen(); }
+    const headless::Message& LastMessage() { return Screen().messages.back(); }
+
+    Script script;
+    std::vector<size_t> stepsSeen;
+    size_t decodedWhileAway = 0;
+};
+
+TEST_F(PlayerMainTest, OneMovieLoopsWithoutReopening) {
+    Play("a /L2");
+    EXPECT_EQ(script.opened, (std::vector<std::string>{"a.Tvk"}));
+    EXPECT_EQ(script.decoded, (std::vector<uint32_t>{0, 1, 2, 0, 1, 2}));
+    EXPECT_EQ(script.closes, 1);
+    EXPECT_EQ(script.dests, 1);
+    EXPECT_EQ(script.remaps, 1);  // the first palette, with statics reserved
+    EXPECT_EQ(LastMessage().caption, "TavikPlay - V3.2k");  // the closing notice
+    EXPECT_EQ(Screen().messages.size(), 1u);
+}
+
+TEST_F(PlayerMainTest, ListLoopsReopenEachMovie) {
+    Play("a b.tvk /L2");
+    EXPECT_EQ(script.opened, (std::vector<std::string>{"a.Tvk", "b.tvk", "a.Tvk", "b.tvk"}));
+    EXPECT_EQ(script.decoded.size(), 12u);
+    EXPECT_EQ(script.closes, 4);
+}
+
+TEST_F(PlayerMainTest, FailedOpenEndsTheList) {
+    Play("a missing b /S");
+    EXPECT_EQ(script.opened, (std::vector<std::string>{"a.Tvk", "missing.Tvk"}));
+    ASSERT_EQ(Screen().messages.size(), 2u);
+    EXPECT_EQ(Screen().messages[0].text, " Error opening file: missing.");
+    EXPECT_TRUE(Screen().messages[0].stopIcon);
+    EXPECT_EQ(LastMessage().caption, "Tavik Summary");  // of movie a
+    EXPECT_NE(LastMessage().text.find("Total frames played: 3\r\n"), std::string::npos);
+    EXPECT_NE(LastMessage().text.find("data rate: 777\r\n"), std::string::npos);
+    EXPECT_NE(LastMessage().text.find("Display blitter: DIBSection"), std::string::npos);
+
+    Screen().messages.clear();
+    Play("missing /S");  // nothing played: no summary, no notice
+    ASSERT_EQ(Screen().messages.size(), 1u);
+    EXPECT_EQ(Screen().messages[0].caption, "TavikPlay");
+}
+
+TEST_F(PlayerMainTest, UsageCases) {
+    Play("");
+    EXPECT_EQ(LastMessage().text.rfind(" SYNTAX", 0), 0u);
+    Play("/S /P");
+    EXPECT_EQ(Screen().messages.size(), 2u);
+    Play("a /Px");
+    EXPECT_EQ(Screen().messages.size(), 3u);
+    Play(std::string(300, 'a'));
+    EXPECT_EQ(Screen().messages.size(), 4u);
+    EXPECT_TRUE(script.opened.empty());
+}
+
+TEST_F(PlayerMainTest, QuitSkipAndDisabledControls) {
+    script.onDecode = [](int decodes) {
+        if (decodes == 2) headless::TheScreen().PostChar(27);
+    };
+    Play("a b");
+    EXPECT_EQ(script.opened.size(), 1u);
+    EXPECT_EQ(script.decoded.size(), 2u);
+
+    script = Script{};
+    script.onDecode = [](int decodes) {
+        if (decodes == 1) headless::TheScreen().PostChar('.');
+    };
+    Play("a b");
+    EXPECT_EQ(script.opened.size(), 2u);
+    EXPECT_EQ(script.decoded.size(), 1u + 3u);
+
+    // A key during the last frame's wait still acts: closing there ends the whole list.
+    script = Script{};
+    script.onDecode = [](int decodes) {
+        if (decodes == 3) headless::TheScreen().PostClose();
+    };
+    Play("a b");
+    EXPECT_EQ(script.opened.size(), 1u);
+
+    script = Script{};
+    script.onDecode = [](int decodes) {
+        auto& screen = headless::TheScreen();
+        if (decodes == 1) screen.PostChar(27), screen.PostChar(' '), screen.PostChar('.');
+        if (decodes == 2) screen.PostClose();
+    };
+    Play("a b /U7");
+    EXPECT_EQ(script.opened.size(), 2u);
+    EXPECT_TRUE(script.playing.empty());
+}
+
+TEST_F(PlayerMainTest, PauseAndStepOneFrameAtATime) {
+    script.frames = 6;
+    script.onDecode = [](int decodes) {
+        if (decodes == 1) headless::TheScreen().PostChar(' ');
+    };
+    script.onWait = [this](int call, TavikMovie*) {
+        auto& screen = headless::TheScreen();
+        if (call == 10 || call == 20) {
+            stepsSeen.push_back(script.decoded.size());
+            screen.PostChar(13);
+        }
+        if (call == 30) {
+            stepsSeen.push_back(script.decoded.size());
+            screen.PostChar(' ');
+        }
+    };
+    Play("a");
+    EXPECT_EQ(stepsSeen, (std::vector<size_t>{1, 2, 3}));
+    EXPECT_EQ(script.decoded.size(), 6u);
+    EXPECT_EQ(script.playing, (std::vector<int32_t>{0, 255}));
+}
+
+TEST_F(PlayerMainTest, LosingTheFocusPauses) {
+    script.frames = 4;
+    script.onWait = [this](int call, TavikMovie*) {
+        auto& screen = headless::TheScreen();
+        if (call == 1) screen.focus = nullptr;
+        if (call == 8) {
+            decodedWhileAway = script.decoded.size();
+            screen.focus = screen.PlayerWindow();
+        }
+    };
+    Play("a");
+    EXPECT_EQ(decodedWhileAway, 2u);  // the loss is seen in frame 1's wait
+    EXPECT_EQ(script.playing, (std::vector<int32_t>{0, 1}));
+    EXPECT_EQ(script.decoded.size(), 4u);
+
+    script = Script{};
+    script.onWait = [](int call, TavikMovie*) {
+        if (call == 1) headless::TheScreen().focus = nullptr;
+    };
+    Play("a /J");
+    EXPECT_TRUE(script.playing.empty());
+    EXPECT_EQ(script.decoded.size(), 3u);
+}
+
+TEST_F(PlayerMainTest, SoundOnlyShowsAProgressBar) {
+    script.frames = 4;
+    std::vector<int> filled;
+    script.onWait = [&filled](int, TavikMovie*) {
+        const DisplayBuffer* b = WindowState().buffer;
+        int count = 0;
+        while (count < 160 && b->Bits[count] == 9) ++count;
+        filled.push_back(count);
+    };
+    Play("a /O");
+    EXPECT_EQ(filled, (std::vector<int>{1, 41, 81, 121}));
+    EXPECT_EQ(script.dests, 0);
+    EXPECT_EQ(script.remaps, 0);
+}
+
+TEST_F(PlayerMainTest, DifferencesFrameNumbersAndRemapOptions) {
+    std::vector<std::string> titles;
+    script.onWait = [&titles](int, TavikMovie*) {
+        titles.push_back(headless::TheScreen().PlayerWindow()->title);
+    };
+    Play("a /K /Q /R2");
+    EXPECT_EQ(titles.back(), "TavikPlay - Frame: 3");
+    EXPECT_EQ(script.remaps, 0);
+    // /K clears to colour 0 and shows the whole buffer before every frame.
+    size_t wholeDraws = 0;
+    for (const auto& d : Screen().draws) wholeDraws += d.dw == 64 && d.dh == 48;
+    EXPECT_GE(wholeDraws, 6u);
+}
+
+TEST_F(PlayerMainTest, WindowFailureEndsTheList) {
+    headless::Config c;
+    c.failOffscreen = true;
+    headless::Reset(c);
+    Play("a b /V4");
+    EXPECT_EQ(script.opened.size(), 1u);
+    EXPECT_EQ(script.closes, 1);
+    EXPECT_EQ(Screen().messages[0].text, " Error opening graphics buffer.");
+}
+
+TEST_F(PlayerMainTest, DisplayResolutionAroundTheList) {
+    Play("a /D4");
+    ASSERT_EQ(Screen().resolutionChanges.size(), 2u);
+    EXPECT_EQ(Screen().resolutionChanges[0].x, 1024);
+    EXPECT_EQ(Screen().resolutionChanges[1].x, 0);
+}
+
+TEST_F(PlayerMainTest, SelfPlayFieldPlaysTheAppendedMovieFirst) {
+    const std::string path = ::testing::TempDir() + "tavik_selfplay_program";
+    {
+        FILE* f = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fputs("program bytes;X", f);
+        std::fclose(f);
+    }
+    SetSelfPlayFieldForTesting(":14 /L2");
+    Play("b", path);
+    EXPECT_EQ(script.opened,
+              (std::vector<std::string>{"(own file)", "b.Tvk", "(own file)", "b.Tvk"}));
+    EXPECT_EQ(script.ownFileByte, 'X');
+    std::remove(path.c_str());
+
+    // An unknown switch in the field ends the program after the usage message.
+    SetSelfPlayFieldForTesting(":14 /Px");
+    script = Script{};
+    Play("b", path);
+    EXPECT_TRUE(script.opened.empty());
+    EXPECT_EQ(LastMessage().text.rfind(" SYNTAX", 0), 0u);
+}
+
+}  // namespace
+}  // namespace tavik
