@@ -27,13 +27,19 @@ struct TavikSoundTrack {
     uint32_t IsStereo;
     uint32_t Underrun;
     uint32_t PadArmed;
-    // The backend's own state for this track.
+    // The backend's own state for this track, owned by the backend from SoundOpen to SoundClose.
     void* Backend;
 };
 
 namespace tavik {
 
-// The process-wide table of sound operations, filled once.
+// The process-wide table of sound operations, filled once (sound_backend.h). Contracts:
+// SoundOpen acquires the output for a track whose ring, rate and format are set and links it into
+// the backend's list (nothing stays acquired on failure); SoundStop releases the device while
+// paused; SoundRestart reacquires it; SoundPosition runs the service and returns the bytes played
+// since the open or the last SoundReset; SoundReset stops at once and drops what is queued;
+// SoundClose unlinks and releases everything; SoundService moves sound from every open track's
+// ring (at BufRead, lowering BufUsed) to its device and sets Underrun when the device ran dry.
 struct SoundBackend {
     bool (*SoundOpen)(TavikSoundTrack* track, uint32_t openFlags);
     void (*SoundStop)(TavikSoundTrack* track);
