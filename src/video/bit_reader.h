@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 namespace tavik {
 
@@ -31,6 +32,29 @@ struct BitReader {
         uint32_t value = 0;
         for (unsigned i = 0; i < count; ++i) value |= Bit() << i;
         return value;
+    }
+
+    // The next `count` bits (at most 32) without taking them; zeros past the end.
+    uint32_t Peek(unsigned count) const {
+        const uint64_t byte = pos >> 3;
+        uint64_t window = 0;
+        if (byte + 8 <= size) {
+            uint8_t bytes[8];
+            std::memcpy(bytes, data + byte, 8);
+            for (int i = 7; i >= 0; --i) window = window << 8 | bytes[i];
+        } else {
+            for (uint64_t i = 0; byte + i < size && i < 8; ++i) {
+                window |= static_cast<uint64_t>(data[byte + i]) << (8 * i);
+            }
+        }
+        window >>= pos & 7;
+        return count >= 32 ? static_cast<uint32_t>(window)
+                           : static_cast<uint32_t>(window) & ((1u << count) - 1);
+    }
+    // Takes `count` bits that Peek showed; taking bits past the end sets `overrun`.
+    void Skip(unsigned count) {
+        pos += count;
+        if (pos > static_cast<uint64_t>(size) * 8) overrun = true;
     }
 
     uint64_t BitsLeft() const {

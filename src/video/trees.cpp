@@ -41,11 +41,39 @@ class UsedValues {
     std::array<uint64_t, 1024> bits_{};
 };
 
+// A byte tree with an 8-bit direct lookup: most bytes of a tree block are read with one lookup
+// instead of a walk of single bits.
+struct ByteTreeStore {
+    uint32_t entries[kByteTreeMaxEntries];
+    uint16_t lookup[256];  // entry index << 4 | bits consumed
+    bool read = false;
+
+    bool Read(BitReader& bits) {
+        if (!ReadByteTree(bits, entries)) return false;
+        for (uint32_t i = 0; i < 256; ++i) {
+            uint32_t index = 0, used = 0;
+            while (used < 8 && !(entries[index] & kByteTreeLeaf)) {
+                index = (i >> used & 1) ? index + (entries[index] >> 2) : index + 1;
+                ++used;
+            }
+            lookup[i] = static_cast<uint16_t>(index << 4 | used);
+        }
+        read = true;
+        return true;
+    }
+
+    uint32_t ReadByte(BitReader& bits) const {
+        const uint32_t found = lookup[bits.Peek(8)];
+        bits.Skip(found & 15);
+        const uint32_t* node = entries + (found >> 4);
+        while (!(*node & kByteTreeLeaf)) node = bits.Bit() ? node + (*node >> 2) : node + 1;
+        return *node & 0xFF;
+    }
+};
+
 struct ByteTreeStores {
-    uint32_t low[kByteTreeMaxEntries];
-    uint32_t high[kByteTreeMaxEntries];
-    bool lowRead = false;
-    bool highRead = false;
+    ByteTreeStore low;
+    ByteTreeStore high;
 };
 
 uint32_t ReadField16(BitReader& bits) {
@@ -79,8 +107,8 @@ bool ReadValueTree(BitReader& bits, const ByteTreeStores& stores, const uint32_t
         }
         if (pending.back() == kEndSentinel) break;  // the closing bit
         if (count >= limit) return false;
-        uint32_t value = ReadTreeByte(bits, stores.low);
-        value |= static_cast<uint32_t>(ReadTreeByte(bits, stores.high)) << 8;
+        uint32_t value = stores.low.ReadByte(bits);
+        value |= stores.high.ReadByte(bits) << 8;
         for (uint32_t m = 0; m < 3; ++m) {
             if (value == markers[m]) {
                 slotIndex[m] = count;  // the last matching leaf wins
@@ -116,16 +144,10 @@ bool ReadTree(BitReader& bits, ByteTreeStores& stores, BuildingTree& tree, UsedV
         tree.record = {0, {tree.offset, tree.offset, tree.offset}};
         return true;
     }
-    if (bits.Bit()) {
-        if (!ReadByteTree(bits, stores.low)) return false;
-        stores.lowRead = true;
-    }
-    if (bits.Bit()) {
-        if (!ReadByteTree(bits, stores.high)) return false;
-        stores.highRead = true;
-    }
+    if (bits.Bit() && !stores.low.Read(bits)) return false;
+    if (bits.Bit() && !stores.high.Read(bits)) return false;
     // A store that no tree has filled yet has nothing to read leaves with.
-    if (!stores.lowRead || !stores.highRead) return false;
+    if (!stores.low.read || !stores.high.read) return false;
     uint32_t markers[3];
     for (uint32_t& marker : markers) marker = ReadField16(bits);
     if (bits.overrun) return false;

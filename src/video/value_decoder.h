@@ -47,7 +47,8 @@ inline void ResetRecentValues(uint8_t* trees, ValueTrees& out) {
 // Decodes one value: the leaf's whole entry, whose high half is the output value. The tree must
 // be present; the walk stays inside its node array because the builder made every branch of it
 // end in a leaf.
-inline uint32_t DecodeValue(VideoBitStream& bits, ValueTree& tree, const ValueTrees& trees) {
+[[gnu::always_inline]] inline uint32_t DecodeValue(VideoBitStream& bits, ValueTree& tree,
+                                                   const ValueTrees& trees) {
     bits.TopUp();
     const uint32_t lookup = Load32(tree.lookup + 4 * (bits.Peek() & tree.lookupMask));
     bits.Skip(lookup & 0xFF);
@@ -57,14 +58,14 @@ inline uint32_t DecodeValue(VideoBitStream& bits, ValueTree& tree, const ValueTr
         node += bits.Bit() ? (entry >> 16) * 8 : 4;
         entry = Load32(node);
     }
-    if (entry != tree.recent[0]) {
-        tree.recent[2] = tree.recent[1];
-        tree.recent[1] = tree.recent[0];
-        tree.recent[0] = entry;
-        Store32(tree.slots[2], tree.recent[2]);
-        Store32(tree.slots[1], tree.recent[1]);
-        Store32(tree.slots[0], entry);
-    }
+    // Branch-free slot update: when the result equals slot 1, every slot keeps its entry.
+    const bool moved = entry != tree.recent[0];
+    tree.recent[2] = moved ? tree.recent[1] : tree.recent[2];
+    tree.recent[1] = moved ? tree.recent[0] : tree.recent[1];
+    tree.recent[0] = entry;
+    Store32(tree.slots[2], tree.recent[2]);
+    Store32(tree.slots[1], tree.recent[1]);
+    Store32(tree.slots[0], entry);
     return entry;
 }
 

@@ -61,9 +61,12 @@ struct FrameGeometry {
 // The runs of one frame, for one pixel size and line doubling. A run is handled a block-row
 // piece at a time; the stream is checked against the chunk's end once per run and per piece.
 template <bool kWide, bool kDoubled>
-void DecodeRuns(VideoBitStream& bits, ValueTrees& trees, const FrameGeometry& geometry,
-                const uint16_t* colours, ChangeMapWriter& changes) {
+void DecodeRuns(const VideoBitStream& stream, const ValueTrees& frameTrees,
+                const FrameGeometry& geometry, const uint16_t* colours, ChangeMapWriter& changes) {
     using Pixels = BlockPixels<kWide, kDoubled>;
+    // Working copies that no pixel or slot store can alias, so they stay in registers.
+    VideoBitStream bits = stream;
+    ValueTrees trees = frameTrees;
     const Pixels pixels{colours, geometry.line};
     const uint32_t blocksPerRow = geometry.blocksPerRow;
     const ptrdiff_t rowAdvance = Pixels::kLinesPerBlock * geometry.line;
@@ -128,8 +131,8 @@ void DecodeRuns(VideoBitStream& bits, ValueTrees& trees, const FrameGeometry& ge
     }
 }
 
-using RunDecoder = void (*)(VideoBitStream&, ValueTrees&, const FrameGeometry&, const uint16_t*,
-                            ChangeMapWriter&);
+using RunDecoder = void (*)(const VideoBitStream&, const ValueTrees&, const FrameGeometry&,
+                            const uint16_t*, ChangeMapWriter&);
 
 RunDecoder ChooseRunDecoder(bool wide, bool doubled) {
     if (wide) return doubled ? DecodeRuns<true, true> : DecodeRuns<true, false>;

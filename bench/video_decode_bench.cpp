@@ -1,0 +1,180 @@
+// Video decoding speed. Each decode benchmark also times memcpy of the same output bytes (a
+// buffer of the frame's size, in cache) in the same run and reports the ratio as
+// `x_memcpy_time`: how many times longer a frame takes to decode than to copy.
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <ctime>
+#include <vector>
+
+#include "encoder/encoder.h"
+#include "support/movie_chunks.h"
+#include "support/test_picture.h"
+#include "support/tree_block_writer.h"
+#include "video/trees.h"
+#include "video/value_decoder.h"
+#include "video/video_decoder.h"
+
+namespace {
+
+using tavik::test::MovieChunks;
+using tavik::test::TestPicture;
+
+// Gradient pictures with two bits of noise: pixel pairs repeat about as in real footage.
+tavik::enc::MovieSpec GradientMovie(uint32_t width, uint32_t height, uint32_t frames) {
+    tavik::enc::MovieSpec spec;
+    spec.width = width;
+    spec.height = height;
+    tavik::enc::Palette palette{};
+    for (uint32_t i = 0; i < 768; ++i) palette[i] = tavik::enc::QuantizeComponent(uint8_t(i / 3));
+    uint32_t seed = 12345;
+    for (uint32_t f = 0; f < frames; ++f) {
+        tavik::enc::Frame frame;
+        frame.pixels.resize(size_t{width} * height);
+        for (uint32_t y = 0; y < height; ++y) {
+            for (uint32_t x = 0; x < width; ++x) {
+                seed = seed * 1103515245u + 12345u;
+                frame.pixels[size_t{y} * width + x] = uint8_t((x + y) / 2 + f * 3 + (seed >> 30));
+            }
+        }
+        if (f == 0) frame.palette = palette;
+        spec.frames.push_back(std::move(frame));
+    }
+    return spec;
+}
+
+// Values a frame decodes: type words plus two per two-colour block and eight per full block.
+uint64_t CountValues(const MovieChunks& movie, const MovieChunks::FrameChunks& frame) {
+    std::vector<uint8_t> trees = movie.trees;
+    tavik::ValueTrees values;
+    tavik::ResetRecentValues(trees.data(), values);
+    tavik::VideoBitStream bits(frame.video, frame.videoSize);
+    static constexpr uint32_t kLong[5] = {128, 256, 512, 1024, 2048};
+    const uint64_t total = uint64_t{movie.width / 4} * (movie.height / 4);
+    uint64_t blocks = 0, count = 0;
+    while (blocks < total) {
+        const uint32_t word = tavik::DecodeValue(bits, values.tree[3], values) >> 16;
+        const uint32_t index = word >> 2 & 63;
+        const uint64_t run =
+            std::min<uint64_t>(index < 59 ? index + 1 : kLong[index - 59], total - blocks);
+        ++count;
+        for (uint64_t b = 0; b < run && (word & 3) < 2; ++b) {
+            if ((word & 3) == 0) {
+                tavik::DecodeValue(bits, values.tree[1], values);
+                tavik::DecodeValue(bits, values.tree[0], values);
+                count += 2;
+            } else {
+                for (int v = 0; v < 8; ++v) tavik::DecodeValue(bits, values.tree[2], values);
+                count += 8;
+            }
+        }
+        blocks += run;
+    }
+    return count;
+}
+
+// CPU time of this thread: the machine is shared, so wall time would count other work.
+double ThreadSeconds() {
+    timespec now;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+double MemcpySecondsPerFrame(size_t bytes) {
+    std::vector<uint8_t> from(bytes, 1), to(bytes);
+    const int rounds = 2000;
+    const double start = ThreadSeconds();
+    for (int i = 0; i < rounds; ++i) {
+        from[static_cast<size_t>(i) % bytes] = static_cast<uint8_t>(i);
+        std::memcpy(to.data(), from.data(), bytes);
+        benchmark::DoNotOptimize(to.data());
+        benchmark::ClobberMemory();
+    }
+    return (ThreadSeconds() - start) / rounds;
+}
+
+void DecodeMovieFrames(benchmark::State& state, const MovieChunks& movie) {
+    if (!movie.ok) {
+        state.SkipWithError("movie could not be made");
+        return;
+    }
+    TestPicture picture({.width = movie.width, .codedHeight = movie.height});
+    std::vector<uint8_t> trees = movie.trees;
+    uint64_t values = 0;
+    for (const auto& frame : movie.frames) values += CountValues(movie, frame);
+    size_t next = 0;
+    const double start = ThreadSeconds();
+    for (auto _ : state) {
+        const auto& frame = movie.frames[next];
+        tavik::DecodeVideoFrame(frame.video, frame.videoSize, trees.data(), picture.Dest());
+        benchmark::ClobberMemory();
+        next = next + 1 == movie.frames.size() ? 0 : next + 1;
+    }
+    const double seconds = ThreadSeconds() - start;
+    const size_t frameBytes = size_t{movie.width} * movie.height;
+    const double perFrame = seconds / static_cast<double>(state.iterations());
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * frameBytes));
+    state.counters["values_per_s"] =
+        benchmark::Counter(static_cast<double>(values) / static_cast<double>(movie.frames.size()) *
+                               static_cast<double>(state.iterations()),
+                           benchmark::Counter::kIsRate);
+    state.counters["x_memcpy_time"] = perFrame / MemcpySecondsPerFrame(frameBytes);
+}
+
+const MovieChunks& FullBlockMovie() {
+    static const MovieChunks movie(tavik::enc::EncodeMovie(
+        GradientMovie(320, 200, 8),
+        {.allowSkip = false, .allowSolid = false, .allowTwoColour = false}));
+    return movie;
+}
+
+const MovieChunks& DemoMovie() {
+    static const MovieChunks movie(tavik::enc::EncodeMovie(tavik::enc::MakeDemoMovie()));
+    return movie;
+}
+
+void BM_DecodeFullBlocks(benchmark::State& state) {
+    DecodeMovieFrames(state, FullBlockMovie());
+}
+BENCHMARK(BM_DecodeFullBlocks)->Unit(benchmark::kMicrosecond);
+
+void BM_DecodeDemoMovie(benchmark::State& state) {
+    DecodeMovieFrames(state, DemoMovie());
+}
+BENCHMARK(BM_DecodeDemoMovie)->Unit(benchmark::kMicrosecond);
+
+// The baseline of the ratios above, on its own: memcpy of one 320 x 200 frame.
+void BM_MemcpyFrame(benchmark::State& state) {
+    std::vector<uint8_t> from(320 * 200, 1), to(320 * 200);
+    for (auto _ : state) {
+        std::memcpy(to.data(), from.data(), from.size());
+        benchmark::DoNotOptimize(to.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * from.size()));
+}
+BENCHMARK(BM_MemcpyFrame);
+
+// Opening a movie with a 35,000-node tree (17,500 distinct pixel pairs) builds its trees.
+void BM_BuildTrees35000Nodes(benchmark::State& state) {
+    using tavik::test::BalancedShape;
+    tavik::test::TreeBlockWriter block;
+    std::vector<int32_t> pairs(17500);
+    for (int32_t i = 0; i < 17500; ++i) pairs[size_t(i)] = (i * 37) % 65536;
+    block.Present(BalancedShape({0x0000, 0xFFFF, 0x00FF, 0x0F0F}), {1, 2, 3});
+    block.Present(BalancedShape({0x0102, 0x0304}), {5, 6, 7});
+    block.Present(BalancedShape(pairs), {0x10001 % 65536, 8, 9});
+    block.Present(BalancedShape({0x0003, 0x0008, 0x00FE}), {0x0003, 10, 11});
+    const auto sizes = block.ExactSizes();
+    std::vector<uint8_t> input = block.Input();
+    std::vector<uint8_t> trees(tavik::TreeMemorySize() + sizes[0] + sizes[1] + sizes[2] + sizes[3]);
+    for (auto _ : state) {
+        const bool ok = tavik::BuildTrees(input.data(), trees.data(), sizes[0], sizes[1], sizes[2],
+                                          sizes[3], block.BlockSize());
+        if (!ok) state.SkipWithError("tree block refused");
+        benchmark::DoNotOptimize(trees.data());
+    }
+}
+BENCHMARK(BM_BuildTrees35000Nodes)->Unit(benchmark::kMillisecond);
+
+}  // namespace
