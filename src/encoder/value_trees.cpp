@@ -58,11 +58,18 @@ uint64_t EstimatedBits(const std::vector<SymbolCount>& symbols) {
     return bits;
 }
 
-// The slots whose recent-value leaves make the coded tree smallest.
+// The slots whose recent-value leaves make the coded tree smallest. Only slots that some value
+// would use with all three enabled are tried (a slot that never matches cannot help), which
+// keeps noisy trees with tens of thousands of values to one estimate.
 unsigned ChooseSlots(const TreeValues& tree, bool useMarkers, std::vector<uint64_t>& counts) {
+    if (!useMarkers) return 0;
+    unsigned useful = 0;
+    for (const SymbolCount& symbol : CountSymbols(tree, 7, counts))
+        if (symbol.symbol >= kRecentSymbol) useful |= 1u << (symbol.symbol - kRecentSymbol);
     unsigned best = 0;
     uint64_t bestBits = UINT64_MAX;
-    for (unsigned slots = 0; slots < (useMarkers ? 8u : 1u); ++slots) {
+    for (unsigned slots = 0; slots < 8; ++slots) {
+        if ((slots & useful) != slots) continue;
         const uint64_t bits = EstimatedBits(CountSymbols(tree, slots, counts));
         if (bits < bestBits) {
             bestBits = bits;
