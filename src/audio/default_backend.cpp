@@ -4,6 +4,7 @@
 // time without any sound hardware.
 #include "audio/headless_backend.h"
 #include "audio/sound_backend.h"
+#include "audio/wave_out_backend.h"
 
 namespace tavik {
 namespace {
@@ -18,12 +19,22 @@ bool Always() {
 }
 
 const BackendCandidate kCandidates[] = {
+#ifdef _WIN32
+    {Always, WaveOutBackend},
+#endif
     {Always, HeadlessBackend},
 };
 
+BackendCandidate g_registered = {nullptr, nullptr};
+
 }  // namespace
 
+void RegisterDefaultSoundBackend(bool (*available)(), const SoundBackend& (*table)()) {
+    g_registered = {available, table};
+}
+
 const SoundBackend& PlatformDefaultBackend() {
+    if (g_registered.available != nullptr && g_registered.available()) return g_registered.table();
     for (const BackendCandidate& candidate : kCandidates)
         if (candidate.available()) return candidate.table();
     return HeadlessBackend();

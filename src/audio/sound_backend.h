@@ -12,6 +12,11 @@ const SoundBackend* InstalledSoundBackend();
 // The table UseWaveOut installs on this platform.
 const SoundBackend& PlatformDefaultBackend();
 
+// Puts an output that lives outside the engine (one over a device library, which libtavik
+// itself does not link) ahead of the built-in candidates of PlatformDefaultBackend; it is chosen
+// when `available` says yes at the time UseWaveOut decides.
+void RegisterDefaultSoundBackend(bool (*available)(), const SoundBackend& (*table)());
+
 // Tests only: replaces whatever is installed by `table` (copied), or empties the slots for null,
 // so that each test starts from a known choice.
 void ReplaceSoundBackendForTest(const SoundBackend* table);

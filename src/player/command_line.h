@@ -7,13 +7,19 @@
 namespace tavik {
 
 struct ProgramOptions {
-    std::string video;        // --video=NAME: the platform backend ("null" is headless)
-    std::string commandLine;  // names and switches, joined
+    std::string video;         // --video=NAME: the platform backend ("null" is headless)
+    std::string audio;         // --audio=NAME: the sound output ("null" is the headless device)
+    bool messageBoxes = true;  // --no-message-boxes: messages go to the terminal only
+    bool help = false;         // --help
+    std::string unknown;       // the first long option not understood
+    std::string commandLine;   // names and switches, joined
 };
 
-// Long options ("--name=value") are taken out; the other arguments are joined with blanks
-// (quoted when they hold a blank). An argument starting with '-' followed by a switch letter
-// is read as the same switch with '/'.
+// Long options ("--name=value") are taken out; the common switches have long forms
+// (--preload, --loop[=N], --fps=N, --fast, --tracks=N, --summary, --sound-only, --keep-playing,
+// --never-skip), written into the command line as their switches; the other arguments are joined
+// with blanks (quoted when they hold a blank). An argument starting with '-' followed by a switch
+// letter is read as the same switch with '/'.
 //
 // Switches start with '/', which is also the path separator here: so in a name (an argument
 // not starting with '/' or '-', or one that `isPath` says exists) every '/' is written as '\',

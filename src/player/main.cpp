@@ -1,13 +1,25 @@
-// tavikplay: the player program on this machine's platform backends.
+// tavikplay: the player program. It picks the display (an SDL window, or headless with
+// --video=null) and the sound output, hands the arguments to the player as its command line,
+// and turns the player's messages into terminal output and an exit status:
+//   0 played, 1 a movie or the display could not be opened, 2 a usage error.
+// Every message is also printed: the playback summary to standard output, the others to
+// standard error.
+#include <chrono>
 #include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/headless/headless_platform.h"
 #include "player/command_line.h"
 #include "player/main_loop.h"
 #include "player/movie_link.h"
+#include "player/switches.h"
 #include "tavik/sound.h"
+
+#ifdef TAVIK_HAVE_SDL
+#include "platform/sdl/sdl_platform.h"
+#endif
 
 #ifdef __linux__
 #include <sys/stat.h>
@@ -15,6 +27,73 @@
 #endif
 
 namespace {
+
+using namespace tavik;
+
+constexpr int kStatusOpenFailed = 1;
+constexpr int kStatusUsage = 2;
+
+const char kLinuxHelp[] =
+    "\nOn this system switches may also start with '-' (-P, -L3, -F-40, -T5), and names are\n"
+    "taken as given (paths with '/' work). Long options:\n"
+    "  --preload --loop[=N] --fps=N --fast --tracks=N --summary --sound-only\n"
+    "  --keep-playing --never-skip    the switches /P /L /F /F /T /S /O /J /N\n"
+    "  --video=sdl|null   show the movie in an SDL window (default) or nowhere (headless)\n"
+    "  --audio=sdl|null   play the sound on an SDL device (default when there is one) or\n"
+    "                     silently on the clock\n"
+    "  --no-message-boxes print messages on the terminal only\n"
+    "  --help             this text\n"
+    "TAVIK_SDL_SCREEN=565|555|888 picks the pixel format of the SDL window's screen.\n";
+
+PlatformOps g_ops;                     // the chosen backend with the two operations below
+const PlatformOps* g_inner = nullptr;  // the chosen backend itself
+int g_status = 0;
+
+std::string WithoutReturns(const char* text) {
+    std::string shown = text != nullptr ? text : "";
+    for (size_t at; (at = shown.find('\r')) != std::string::npos;) shown.erase(at, 1);
+    return shown;
+}
+
+// The player's stop-sign messages are its failures; the usage message has its own caption.
+void ProgramMessage(WindowRef owner, const char* text, const char* caption, bool stopIcon) {
+    const std::string title = caption != nullptr ? caption : "";
+    if (title == UsageCaption()) {
+        g_status = kStatusUsage;
+    } else if (stopIcon && g_status == 0) {
+        g_status = kStatusOpenFailed;
+    }
+    std::FILE* out = title == "Tavik Summary" ? stdout : stderr;
+    std::fprintf(out, "%s\n%s\n", title.c_str(), WithoutReturns(text).c_str());
+    std::fflush(out);
+    g_inner->MessageBox(owner, text, caption, stopIcon);
+}
+
+// The headless screen has no events to wait for: an idle pump sleeps briefly, so that the
+// player's wait between frames does not keep a processor busy.
+PumpResult IdlePump() {
+    const PumpResult result = g_inner->PumpMessage();
+    if (result == PumpResult::Empty) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    return result;
+}
+
+void UsePlatform(const PlatformOps& ops, bool idleSleep) {
+    g_inner = &ops;
+    g_ops = ops;
+    g_ops.MessageBox = ProgramMessage;
+    if (idleSleep) g_ops.PumpMessage = IdlePump;
+    SetPlatform(&g_ops);
+}
+
+void UseHeadless() {
+    headless::Reset(headless::Config{});
+    UsePlatform(HeadlessPlatform(), true);
+}
+
+void PrintUsage(std::FILE* out) {
+    std::fprintf(out, "%s\n%s%s", UsageCaption().c_str(), WithoutReturns(kUsageText + 1).c_str(),
+                 kLinuxHelp);
+}
 
 // The program's own file, which holds a self-play movie after its code.
 std::string ProgramPath(const char* argument0) {
@@ -40,28 +119,82 @@ bool RequestDirectSound() {
     return UseDirectSound(nullptr) != 0;
 }
 
+// Picks the display: false (with the status set) when the request cannot be met.
+bool ChooseDisplay(const ProgramOptions& options, bool* sdlStarted) {
+    if (options.video == "null") {
+        UseHeadless();
+        return true;
+    }
+#ifdef TAVIK_HAVE_SDL
+    if (options.video.empty() || options.video == "sdl") {
+        std::string error;
+        if (StartSdlVideo(&error)) {
+            *sdlStarted = true;
+            ShowSdlMessageBoxes(options.messageBoxes);
+            UsePlatform(SdlPlatform(), false);
+            return true;
+        }
+        if (options.video == "sdl") {
+            std::fprintf(stderr, "tavikplay: no SDL display: %s\n", error.c_str());
+            g_status = kStatusOpenFailed;
+            return false;
+        }
+        std::fprintf(stderr, "tavikplay: no display (%s); playing headless\n", error.c_str());
+        UseHeadless();
+        return true;
+    }
+#else
+    if (options.video.empty()) {
+        UseHeadless();
+        return true;
+    }
+#endif
+    std::fprintf(stderr, "tavikplay: no display \"%s\" in this build\n", options.video.c_str());
+    g_status = kStatusUsage;
+    return false;
+}
+
+bool ChooseSound(const ProgramOptions& options) {
+    if (options.audio == "null") return true;  // the default output is then the headless one
+#ifdef TAVIK_HAVE_SDL
+    if (options.audio.empty() || options.audio == "sdl") {
+        RegisterSdlSound();
+        return true;
+    }
+#else
+    if (options.audio.empty()) return true;
+#endif
+    std::fprintf(stderr, "tavikplay: no sound output \"%s\" in this build\n",
+                 options.audio.c_str());
+    g_status = kStatusUsage;
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    using namespace tavik;
     std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
     const ProgramOptions options = ReadProgramArguments(arguments, IsExistingPath);
-
-    // Only the headless backend is built so far; it is also what --video=null asks for.
-    if (!options.video.empty() && options.video != "null") {
-        std::fprintf(stderr, "tavikplay: no video backend \"%s\" in this build\n",
-                     options.video.c_str());
-        return 2;
+    if (options.help) {
+        PrintUsage(stdout);
+        return 0;
     }
-    headless::Config config;
-    config.echoMessages = true;
-    headless::Reset(config);
-    SetPlatform(&HeadlessPlatform());
+    if (!options.unknown.empty()) {
+        std::fprintf(stderr, "tavikplay: unknown option %s\n", options.unknown.c_str());
+        PrintUsage(stderr);
+        return kStatusUsage;
+    }
+    bool sdlStarted = false;
+    if (!ChooseSound(options) || !ChooseDisplay(options, &sdlStarted)) return g_status;
     SetMovies(&EngineMovieCalls());
 
     PlayerRun run;
     run.commandLine = options.commandLine;
     run.programPath = ProgramPath(argc > 0 ? argv[0] : nullptr);
     run.useDirectSound = RequestDirectSound;
-    return PlayerEntry(run);
+    PlayerEntry(run);
+#ifdef TAVIK_HAVE_SDL
+    if (sdlStarted) StopSdl();
+#endif
+    return g_status;
 }

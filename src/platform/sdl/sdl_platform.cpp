@@ -1,0 +1,148 @@
+// The SDL backend's table of operations, its start and its message boxes.
+#include "platform/sdl/sdl_platform.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/sdl/sdl_ops.h"
+
+namespace tavik {
+
+namespace sdl {
+
+namespace {
+
+bool g_messageBoxes = true;
+
+}  // namespace
+
+// SDL's boxes have no icons of their own choosing beyond error and information.
+void MessageBox(WindowRef owner, const char* text, const char* caption, bool stopIcon) {
+    if (!g_messageBoxes) return;
+    std::string shown = text != nullptr ? text : "";
+    for (size_t at; (at = shown.find('\r')) != std::string::npos;) shown.erase(at, 1);
+    SdlWindow* w = FindWindow(owner);
+    SDL_ShowSimpleMessageBox(stopIcon ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION,
+                             caption != nullptr ? caption : "", shown.c_str(),
+                             w != nullptr && !w->fullScreen ? w->window : nullptr);
+}
+
+constexpr PlatformOps kOps = {
+    "sdl",
+    ScreenDepth,
+    ReservedColours,
+    PaletteHasStatics,
+    ReadSystemPalette,
+    FlushSystemPalette,
+    ScreenSize,
+    WorkArea,
+    LoadLibrary,
+    FreeLibrary,
+    WinGBottomUp,
+    CreateOffscreen,
+    CreateOffscreenBitmap,
+    DestroyOffscreenBitmap,
+    DestroyOffscreen,
+    SetOffscreenColours,
+    GetDrawContext,
+    ReleaseDrawContext,
+    DrawBits,
+    CopyOffscreen,
+    StretchOffscreen,
+    FillBlack,
+    CreatePalette,
+    DeletePalette,
+    SelectPalette,
+    RealizePalette,
+    IsVisible,
+    IsForeground,
+    FocusWindow,
+    ClientToScreen,
+    ScreenToClient,
+    ClientRect,
+    WindowRect,
+    Parent,
+    Invalidate,
+    IsWindow,
+    OpenPrimary,
+    PrimaryFormat,
+    LockPrimary,
+    RestorePrimary,
+    UnlockPrimary,
+    ClosePrimary,
+    HasMouse,
+    CursorPosition,
+    CursorSize,
+    ShowCursor,
+    WindowCursor,
+    SetCursor,
+    CreateProbeWindow,
+    DestroyProbeWindow,
+    ReadPixel,
+    WritePixel,
+    PeekMessages,
+    CreateFullScreenWindow,
+    SendFullScreenData,
+    CloseFullScreenWindow,
+    ShowFullScreenTopmost,
+    FullScreenMemory,
+    ChangeResolution,
+    InstanceId,
+    LoadIcon,
+    DestroyIcon,
+    RegisterWindowClass,
+    UnregisterWindowClass,
+    CreateWindow,
+    DestroyWindow,
+    EnableMenuItem,
+    MoveWindow,
+    ShowWindow,
+    BringToFront,
+    SetFocus,
+    UpdateWindow,
+    SetTitle,
+    SendEvent,
+    PostQuit,
+    PumpMessage,
+    Yield,
+    KeyHeld,
+    MessageBox,
+    nullptr,  // no controlling-window protocol outside Windows
+    nullptr,
+    nullptr,
+    nullptr,
+};
+
+}  // namespace sdl
+
+bool StartSdlVideo(std::string* error) {
+    // Ctrl+C in the terminal ends the program as it does any other; the software renderer
+    // unless the user names another gives pixels exactly as drawn.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        if (error != nullptr) *error = SDL_GetError();
+        return false;
+    }
+    const char* screen = std::getenv("TAVIK_SDL_SCREEN");
+    sdl::ScreenFormat format = sdl::ScreenFormat::Rgb565;
+    if (screen != nullptr && std::strcmp(screen, "555") == 0) format = sdl::ScreenFormat::Rgb555;
+    if (screen != nullptr && std::strcmp(screen, "888") == 0) format = sdl::ScreenFormat::Rgb888;
+    sdl::SetScreenFormat(format);
+    sdl::LearnScreenSize();
+    return true;
+}
+
+const PlatformOps& SdlPlatform() {
+    return sdl::kOps;
+}
+
+void ShowSdlMessageBoxes(bool shown) {
+    sdl::g_messageBoxes = shown;
+}
+
+void StopSdl() {
+    SDL_Quit();
+}
+
+}  // namespace tavik
