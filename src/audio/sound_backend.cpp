@@ -1,5 +1,7 @@
 #include "audio/sound_backend.h"
 
+#include "audio/direct_sound_backend.h"
+
 namespace tavik {
 namespace {
 
@@ -36,8 +38,13 @@ uint32_t UseWaveOut(void) {
 uint32_t UseDirectSound(void* directSound) {
     tavik::g_directSoundObject = directSound;
     if (tavik::g_installed) return tavik::g_isDirectSound ? 1 : 0;
-    // The DirectSound output is not part of this build: nothing is installed and the default
-    // stays available. On Windows its table goes here once the library has been loaded.
+    // Only Windows has DirectSound; without it nothing is installed and the default stays.
+    if (const tavik::SoundBackend* table = tavik::LoadDirectSoundBackend(directSound)) {
+        tavik::g_backend = *table;
+        tavik::g_installed = true;
+        tavik::g_isDirectSound = true;
+        return 1;
+    }
     tavik::g_directSoundObject = nullptr;
     return 0;
 }
