@@ -1,11 +1,10 @@
 // tavik-dump: plays frames of a movie through the engine, without waiting, and writes each
 // picture (and each sound track's chunks) to files.
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -107,8 +106,9 @@ int main(int argc, char** argv) {
     }
     if (o.format == "png" && !tavik::tools::PngAvailable())
         return Fail("PNG output is not available in this build");
-    if (mkdir(o.out.c_str(), 0777) != 0 && errno != EEXIST)
-        return Fail("cannot create folder " + o.out);
+    std::error_code folderError;
+    std::filesystem::create_directory(o.out, folderError);
+    if (folderError) return Fail("cannot create folder " + o.out);
 
     std::unique_ptr<TavikMovie, MovieCloser> movie(
         TavikOpen(o.movie.c_str(), 0, TAVIK_CHOOSE_RING_SIZE));

@@ -7,6 +7,7 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#undef Yield  // an old no-op macro of windows.h that would rename the function below
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
