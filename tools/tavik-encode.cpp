@@ -145,6 +145,7 @@ bool ReadPngHeader(png_structp png, png_infop info, png_uint_32* width, png_uint
     int depth = 0;
     png_get_IHDR(png, info, width, height, &depth, colourType, nullptr, nullptr, nullptr);
     if (*colourType == PNG_COLOR_TYPE_PALETTE && depth < 8) png_set_packing(png);
+    png_set_interlace_handling(png);
     png_read_update_info(png, info);
     return true;
 }
