@@ -171,24 +171,6 @@ TEST(EncoderVideo, SameInputGivesSameBytes) {
     EXPECT_EQ(EncodeMovie(spec), EncodeMovie(spec));
 }
 
-TEST(EncoderVideo, WrapAndRingFrameRestoreFrameZero) {
-    MovieSpec spec = SceneMovie(64, 48, 4);
-    spec.frames[2].palette = GreyPalette(20);
-    for (bool ring : {false, true}) {
-        spec.ringFrame = ring;
-        RefMovie movie = Parse(spec);
-        ASSERT_EQ(movie.frames.size(), ring ? 5u : 4u);
-        const std::vector<uint32_t> order = ring ? std::vector<uint32_t>{0, 1, 2, 3, 4, 1}
-                                                 : std::vector<uint32_t>{0, 1, 2, 3, 0, 1};
-        std::vector<RefPicture> shown;
-        ASSERT_TRUE(test::RefPlay(movie, order, shown));
-        EXPECT_EQ(shown[4].pixels, spec.frames[0].pixels);
-        EXPECT_EQ(shown[4].palette, GreyPalette());
-        EXPECT_EQ(shown[5].pixels, spec.frames[1].pixels);
-        EXPECT_EQ(shown[5].palette, GreyPalette());
-    }
-}
-
 TEST(EncoderVideo, PaletteChunksOnlyWhereThePaletteChanges) {
     MovieSpec spec = SceneMovie(64, 48, 6);
     Palette rotated = GreyPalette();
