@@ -51,7 +51,7 @@ struct EncodeOptions {
     bool useMarkers = true;  // recent-value marker leaves
 };
 
-// Returns the movie file, or an empty vector when the spec cannot be encoded.
+// Returns the movie file, or an empty vector when the movie cannot be encoded.
 std::vector<uint8_t> EncodeMovie(const MovieSpec& spec, const EncodeOptions& options = {});
 // The same, with the reason for a failure in `error`.
 bool EncodeMovie(const MovieSpec& spec, const EncodeOptions& options, std::vector<uint8_t>& movie,
