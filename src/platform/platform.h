@@ -175,7 +175,9 @@ struct PlatformOps {
     Rect (*WorkArea)();
 
     // ---- Facilities ---------------------------------------------------------------------
-    // Loads a facility; true when it is there. Called once per facility until FreeLibrary.
+    // Loads a facility; true when it is there. The logic asks once per facility until
+    // FreeLibrary, except FullScreen, which it asks at every open that wants it (a backend
+    // keeps that one loaded after the first yes).
     bool (*LoadLibrary)(DisplayLibrary library);
     // Releases a loaded facility (WinG and DirectDraw only).
     void (*FreeLibrary)(DisplayLibrary library);
