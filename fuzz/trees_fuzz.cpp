@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "video/frame_helpers.h"
@@ -30,13 +31,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The opener's input buffer: 4096 bytes of scratch, the block, rounded down to 4, >= 8192.
     std::vector<uint8_t> input(std::max<size_t>(8192, (blockSize + 4099) & ~size_t{3}));
     std::memcpy(input.data() + 4096, data + 16, blockSize);
-    std::vector<uint8_t> trees(static_cast<size_t>(total));
-    if (!BuildTrees(input.data(), trees.data(), sizes[0], sizes[1], sizes[2], sizes[3],
-                    blockSize)) {
+    // Left uninitialised: the builder must clear what it uses.
+    std::unique_ptr<uint8_t[]> treeMemory(new uint8_t[static_cast<size_t>(total)]);
+    uint8_t* trees = treeMemory.get();
+    if (!BuildTrees(input.data(), trees, sizes[0], sizes[1], sizes[2], sizes[3], blockSize)) {
         return 0;
     }
     ValueTrees values;
-    ResetRecentValues(trees.data(), values);
+    ResetRecentValues(trees, values);
     std::vector<uint8_t> stream(data + 16, data + size);
     stream.resize(stream.size() + 8);
     VideoBitStream bits(stream.data(), blockSize);
@@ -46,8 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     uint8_t map[256];
     for (int i = 0; i < 256; ++i) map[i] = static_cast<uint8_t>(255 - i);
-    RemapTreeColours(trees.data(), map);
+    RemapTreeColours(trees, map);
     uint8_t used[256] = {};
-    FindUsedColours(trees.data(), used);
+    FindUsedColours(trees, used);
     return 0;
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "../tests/support/test_picture.h"
@@ -27,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     uint32_t sizes[4];
     uint64_t total = TreeMemorySize();
     for (int t = 0; t < 4; ++t) {
-        sizes[t] = ReadU32(data + 4 * t) % (1u << 17);
+        sizes[t] = ReadU32(data + 4 * t) % (1u << 14);
         total += sizes[t];
     }
     const uint32_t blockSize = data[16] | data[17] << 8;
@@ -38,9 +39,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     std::vector<uint8_t> input(std::max<size_t>(8192, (blockSize + 4099) & ~size_t{3}));
     std::memcpy(input.data() + 4096, data + kHeader, blockSize);
-    std::vector<uint8_t> trees(static_cast<size_t>(total));
-    if (!BuildTrees(input.data(), trees.data(), sizes[0], sizes[1], sizes[2], sizes[3],
-                    blockSize)) {
+    // Left uninitialised: the builder must clear what it uses.
+    std::unique_ptr<uint8_t[]> treeMemory(new uint8_t[static_cast<size_t>(total)]);
+    uint8_t* trees = treeMemory.get();
+    if (!BuildTrees(input.data(), trees, sizes[0], sizes[1], sizes[2], sizes[3], blockSize)) {
         return 0;
     }
 
@@ -55,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> chunk(data + kHeader + blockSize, data + size);
     chunk.resize(chunk.size() + 8, 0xA5);
     for (int frame = 0; frame < 2; ++frame) {
-        DecodeVideoFrame(chunk.data(), chunkSize, trees.data(), picture.Dest());
+        DecodeVideoFrame(chunk.data(), chunkSize, trees, picture.Dest());
         if (!picture.GuardsIntact()) std::abort();
         uint32_t rect[4];
         for (int n = 0; n < 10000 && NextChangeRect(picture.Dest(), rect); ++n) {

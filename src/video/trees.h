@@ -17,6 +17,8 @@ uint32_t TreeMemorySize();
 // a tree size that is not a multiple of 4 or below 12, tree memory of 16 MiB or more, a 0-branch
 // of more than 65535 leaves, no free value left); the tree memory must then not be used.
 // The input is only read: the byte-tree stores and the used-value map are the builder's own.
+// The per-frame services (resetting the recent-value slots, decoding a value) are in
+// video/value_decoder.h; the memory layout is in video/tree_memory.h.
 bool BuildTrees(uint8_t* input, uint8_t* trees, uint32_t size0, uint32_t size1, uint32_t size2,
                 uint32_t size3, uint32_t treeBlockSize);
 

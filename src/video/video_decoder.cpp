@@ -141,6 +141,8 @@ RunDecoder ChooseRunDecoder(bool wide, bool doubled) {
 
 }  // namespace
 
+// One bit reader serves every processor: a portable 64-bit window with 32-bit refills, which
+// delivers codes of any length, so no separate wide variant (and no processor check) is needed.
 void DecodeVideoFrame(const uint8_t* chunk, uint32_t chunkSize, uint8_t* trees,
                       TavikDestDesc* dest) {
     ChangeIterator& iterator = dest->iterator;
