@@ -1,6 +1,6 @@
-// Drawing into a window's pixels: 8-bit pictures converted through a palette in software (the
-// standard method), 8-bit SDL surfaces with their own colours (the bitmap method), black fills,
-// and the logical palettes the conversions use.
+// Drawing into a window's pixels: 8-bit pictures converted through the selected palette (the
+// standard method) or through the colours of an 8-bit SDL surface (the bitmap method), black
+// fills, and the logical palettes the conversions use.
 #include <algorithm>
 #include <new>
 
@@ -17,14 +17,6 @@ SdlDraw* AsDraw(DrawRef ref) {
 }
 SdlOffscreen* AsOffscreen(OffscreenRef ref) {
     return reinterpret_cast<SdlOffscreen*>(ref);
-}
-
-// The window's pixels as an SDL surface, for SDL's converting blits.
-SDL_Surface* WrapStore(SdlWindow* w) {
-    if (w->store.width <= 0 || w->store.height <= 0) return nullptr;
-    return SDL_CreateRGBSurfaceWithFormatFrom(
-        w->store.pixels.data(), w->store.width, w->store.height,
-        static_cast<int>(Screen().bytesPerPixel * 8), w->store.Pitch(), Screen().sdlFormat);
 }
 
 // The part of (x, y, width, height) inside the window; false when nothing is.
@@ -114,8 +106,39 @@ void ReleaseDrawContext(WindowRef, DrawRef draw) {
     delete d;
 }
 
-// Nearest-pixel stretching, as colour-on-colour stretching does; each destination pixel takes
-// the source pixel its centre falls on.
+// An 8-bit picture as the conversions read it: rows `width` bytes apart, `rows` of them,
+// top-down unless `bottomUp`, and the screen pixel of each of its 256 values.
+struct IndexedPicture {
+    const uint8_t* bits;
+    int32_t width;
+    int64_t rows;
+    bool bottomUp;
+    uint32_t colours[256];
+};
+
+// Nearest-pixel stretching, as colour-on-colour stretching does: each destination pixel takes
+// the source pixel its place falls on. (sx, top) is the source rectangle's top-left corner,
+// counted from the picture's top.
+void StretchIndexed(SdlDraw* d, const IndexedPicture& picture, int32_t dx, int32_t dy, int32_t dw,
+                    int32_t dh, int64_t sx, int64_t top, int32_t sw, int32_t sh) {
+    int32_t x = dx, y = dy, w = dw, h = dh;
+    if (!ClipToStore(d->window, x, y, w, h)) return;
+    const uint32_t bpp = Screen().bytesPerPixel;
+    for (int32_t row = y; row < y + h; ++row) {
+        const int64_t fromTop = top + (int64_t{row - dy} * sh) / dh;
+        if (fromTop < 0 || fromTop >= picture.rows) continue;
+        const int64_t memoryRow = picture.bottomUp ? picture.rows - 1 - fromTop : fromTop;
+        const uint8_t* source = picture.bits + memoryRow * picture.width;
+        uint8_t* out = d->window->store.Row(row) + static_cast<size_t>(x) * bpp;
+        for (int32_t column = x; column < x + w; ++column, out += bpp) {
+            const int64_t from = sx + (int64_t{column - dx} * sw) / dw;
+            if (from < 0 || from >= picture.width) continue;
+            StorePixel(out, picture.colours[source[from]]);
+        }
+    }
+    Drew(d, x, y, w, h);
+}
+
 void DrawBits(DrawRef draw, int32_t dx, int32_t dy, int32_t dw, int32_t dh, int32_t sx, int32_t sy,
               int32_t sw, int32_t sh, const uint8_t* bits, int32_t width, int32_t height) {
     SdlDraw* d = AsDraw(draw);
@@ -123,32 +146,15 @@ void DrawBits(DrawRef draw, int32_t dx, int32_t dy, int32_t dw, int32_t dh, int3
         height == 0) {
         return;
     }
-    const int64_t rows = height < 0 ? -int64_t{height} : height;
-    uint32_t colours[256] = {};
+    IndexedPicture picture{bits, width, height < 0 ? -int64_t{height} : height, height > 0, {}};
     if (d->selected != nullptr) {
         const auto& entries = d->selected->entries;
         for (size_t i = 0; i < entries.size() && i < 256; ++i) {
-            colours[i] = PackColour(entries[i].red, entries[i].green, entries[i].blue);
+            picture.colours[i] = PackColour(entries[i].red, entries[i].green, entries[i].blue);
         }
     }
-    int32_t x = dx, y = dy, w = dw, h = dh;
-    if (!ClipToStore(d->window, x, y, w, h)) return;
-    const uint32_t bpp = Screen().bytesPerPixel;
-    // The source rectangle's top row, counted from the top of the picture.
-    const int64_t sourceTop = rows - sy - sh;
-    for (int32_t row = y; row < y + h; ++row) {
-        const int64_t fromTop = sourceTop + (int64_t{row - dy} * sh) / dh;
-        if (fromTop < 0 || fromTop >= rows) continue;
-        const int64_t memoryRow = height < 0 ? fromTop : rows - 1 - fromTop;
-        const uint8_t* source = bits + memoryRow * width;
-        uint8_t* out = d->window->store.Row(row) + static_cast<size_t>(x) * bpp;
-        for (int32_t column = x; column < x + w; ++column, out += bpp) {
-            const int64_t from = sx + (int64_t{column - dx} * sw) / dw;
-            if (from < 0 || from >= width) continue;
-            StorePixel(out, colours[source[from]]);
-        }
-    }
-    Drew(d, x, y, w, h);
+    // sy counts from the picture's bottom row.
+    StretchIndexed(d, picture, dx, dy, dw, dh, sx, picture.rows - sy - sh, sw, sh);
 }
 
 void CopyOffscreen(DrawRef draw, int32_t dx, int32_t dy, int32_t w, int32_t h,
@@ -156,6 +162,7 @@ void CopyOffscreen(DrawRef draw, int32_t dx, int32_t dy, int32_t w, int32_t h,
     StretchOffscreen(draw, dx, dy, w, h, offscreen, sx, sy, w, h);
 }
 
+// The bitmap's own colours convert it.
 void StretchOffscreen(DrawRef draw, int32_t dx, int32_t dy, int32_t dw, int32_t dh,
                       OffscreenRef offscreen, int32_t sx, int32_t sy, int32_t sw, int32_t sh) {
     SdlDraw* d = AsDraw(draw);
@@ -164,18 +171,15 @@ void StretchOffscreen(DrawRef draw, int32_t dx, int32_t dy, int32_t dw, int32_t 
         sh <= 0) {
         return;
     }
-    SDL_Surface* target = WrapStore(d->window);
-    if (target == nullptr) return;
-    SDL_Rect from{sx, sy, sw, sh};
-    SDL_Rect to{dx, dy, dw, dh};
-    if (sw == dw && sh == dh) {
-        SDL_BlitSurface(o->bitmap, &from, target, &to);
-    } else {
-        SDL_BlitScaled(o->bitmap, &from, target, &to);
+    const SDL_Surface* bitmap = o->bitmap;
+    IndexedPicture picture{
+        static_cast<const uint8_t*>(bitmap->pixels), bitmap->pitch, bitmap->h, false, {}};
+    const SDL_Palette* palette = bitmap->format->palette;
+    for (int i = 0; palette != nullptr && i < palette->ncolors && i < 256; ++i) {
+        const SDL_Color& c = palette->colors[i];
+        picture.colours[i] = PackColour(c.r, c.g, c.b);
     }
-    SDL_FreeSurface(target);
-    int32_t x = dx, y = dy, w = dw, h = dh;
-    if (ClipToStore(d->window, x, y, w, h)) Drew(d, x, y, w, h);
+    StretchIndexed(d, picture, dx, dy, dw, dh, sx, sy, sw, sh);
 }
 
 void FillBlack(DrawRef draw, int32_t x, int32_t y, int32_t w, int32_t h) {

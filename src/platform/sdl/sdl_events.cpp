@@ -108,7 +108,7 @@ void Dispatch(const SDL_Event& e) {
 
 PumpResult PumpMessage() {
     if (TakeQuit()) return PumpResult::Quit;
-    RefreshFullScreenMemory();
+    RefreshFullScreen();
     SDL_Event event;
     if (SDL_PollEvent(&event)) {
         Dispatch(event);

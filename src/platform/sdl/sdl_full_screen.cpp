@@ -1,5 +1,5 @@
 // The full-screen window: a desktop-sized SDL window whose renderer has a logical size of
-// 320 x 240 or 320 x 200, so the picture is scaled up with square pixels and black bars.
+// 320 x 240 or 320 x 200, so the picture is scaled up by a whole factor, centred on black.
 //
 // It answers the same requests as the full-screen window it stands for: the bitmap format
 // (which also picks the logical size), the palette, and whole frames (rows bottom-up, as the
@@ -43,7 +43,9 @@ void SetLogicalSize(SdlWindow* w, int32_t height) {
     w->picture.assign(static_cast<size_t>(w->logicalWidth) * static_cast<size_t>(height), 0);
     if (w->texture != nullptr) SDL_DestroyTexture(w->texture);
     w->texture = nullptr;
+    // Whole multiples only: every movie pixel becomes the same square of screen pixels.
     SDL_RenderSetLogicalSize(w->renderer, w->logicalWidth, height);
+    SDL_RenderSetIntegerScale(w->renderer, SDL_TRUE);
 }
 
 // A frame: rows of the format's width, bottom-up, as many whole rows as the bytes hold; the
@@ -90,19 +92,28 @@ void PresentFullScreen(SdlWindow* w) {
         for (int32_t x = 0; x < w->logicalWidth; ++x) out[x] = colours[in[x]];
     }
     SDL_UnlockTexture(w->texture);
+    w->coloursChanged = false;
     SDL_SetRenderDrawColor(w->renderer, 0, 0, 0, 255);
     SDL_RenderClear(w->renderer);
     SDL_RenderCopy(w->renderer, w->texture, nullptr, nullptr);
     SDL_RenderPresent(w->renderer);
 }
 
-void RefreshFullScreenMemory() {
+void RefreshFullScreen() {
+    for (auto& window : Windows()) {
+        if (window->fullScreen && window->coloursChanged && window.get() != g_memoryWindow) {
+            if (window->visible) Present(window.get());
+        }
+    }
     SdlWindow* w = g_memoryWindow;
     if (w == nullptr || w->picture.size() != sizeof g_screenMemory) return;
     const Uint32 now = SDL_GetTicks();
     if (now - g_lastRefresh < kMemoryRefreshMs) return;
     g_lastRefresh = now;
-    if (std::memcmp(w->picture.data(), g_screenMemory, sizeof g_screenMemory) == 0) return;
+    if (!w->coloursChanged &&
+        std::memcmp(w->picture.data(), g_screenMemory, sizeof g_screenMemory) == 0) {
+        return;
+    }
     std::memcpy(w->picture.data(), g_screenMemory, sizeof g_screenMemory);
     Present(w);
 }
@@ -151,7 +162,8 @@ intptr_t SendFullScreenData(WindowRef ref, uint32_t id, uint32_t count, const vo
                 const uint8_t* entry = bytes + 40 + 4 * i;
                 w->colours[i] = SDL_Color{entry[2], entry[1], entry[0], 255};
             }
-            if (w->visible) Present(w);
+            // Shown with the frame that follows, not with the old picture first.
+            w->coloursChanged = true;
             return 1;
         case kFrameRequest:
             if (g_memoryWindow == w) g_memoryWindow = nullptr;

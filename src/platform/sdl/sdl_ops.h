@@ -93,7 +93,7 @@ void PostQuit();
 
 // sdl_full_screen.cpp
 void PresentFullScreen(SdlWindow* window);
-void RefreshFullScreenMemory();
+void RefreshFullScreen();
 WindowRef CreateFullScreenWindow(WindowRef player, FullScreenHandler handler, void* owner);
 intptr_t SendFullScreenData(WindowRef fullScreen, uint32_t id, uint32_t count, const void* data);
 void CloseFullScreenWindow(WindowRef fullScreen);

@@ -1,0 +1,112 @@
+#!/usr/bin/env python3
+"""Checks a screenshot of the player against the frames tavik-dump wrote.
+
+  screen_check.py SHOT.xwd FRAMES_DIR LAYOUT BITS X Y
+
+SHOT.xwd is a screenshot of the whole screen (xwd -root). The picture's top-left corner is at
+X, Y. LAYOUT says how movie pixels land on the screen:
+  1x          one screen pixel each
+  2x          a 2 x 2 block each
+  interlaced  the upper pixels of a 2 x 2 block; the lower line stays black
+  smooth      2 x 2 blended; the lower right pixel is the movie pixel itself
+  NxM         full screen: an N x N block each, the picture M lines down from Y
+BITS is the screen format (565, 555 or 888): only the bits it keeps are compared.
+Prints the number of the dumped frame the screen shows; exits 1 when it shows none of them.
+"""
+import glob
+import os
+import struct
+import sys
+
+
+def read_xwd(path):
+    with open(path, "rb") as f:
+        data = f.read()
+    fields = struct.unpack(">25I", data[:100])
+    header_size, width, height = fields[0], fields[4], fields[5]
+    byte_order, bits_per_pixel, bytes_per_line = fields[7], fields[11], fields[12]
+    masks = fields[14:17]
+    ncolors = fields[19]
+    stride = bits_per_pixel // 8
+    if bits_per_pixel not in (24, 32) or stride not in (3, 4):
+        sys.exit("screen_check: only 24- and 32-bit screenshots are read")
+    pixels = data[header_size + 12 * ncolors:]
+    shifts = [(m & -m).bit_length() - 1 for m in masks]
+    endian = "<" if byte_order == 0 else ">"
+
+    def pixel(x, y):
+        at = y * bytes_per_line + stride * x
+        raw = pixels[at:at + stride]
+        p = int.from_bytes(raw, "little" if endian == "<" else "big")
+        return tuple((p & m) >> s for m, s in zip(masks, shifts))
+
+    return width, height, pixel
+
+
+def read_ppm(path):
+    with open(path, "rb") as f:
+        data = f.read()
+    parts = data.split(maxsplit=4)
+    if parts[0] != b"P6" or parts[3] != b"255":
+        sys.exit("screen_check: %s is not an 8-bit PPM" % path)
+    return int(parts[1]), int(parts[2]), parts[4]
+
+
+def keep_masks(bits):
+    return {"565": (0xF8, 0xFC, 0xF8), "555": (0xF8, 0xF8, 0xF8)}.get(bits, (0xFF, 0xFF, 0xFF))
+
+
+def main():
+    if len(sys.argv) != 7:
+        sys.exit(__doc__)
+    shot, frames_dir, layout, bits, x0, y0 = sys.argv[1:]
+    x0, y0 = int(x0), int(y0)
+    masks = keep_masks(bits)
+    tables = [bytes(v & m for v in range(256)) for m in masks]
+
+    frames = {}
+    width = height = 0
+    for path in sorted(glob.glob(os.path.join(frames_dir, "frame_*.ppm"))):
+        width, height, rgb = read_ppm(path)
+        key = b"".join(rgb[c::3].translate(tables[c]) for c in range(3))
+        frames.setdefault(key, os.path.basename(path))
+    if not frames:
+        sys.exit("screen_check: no frames in " + frames_dir)
+
+    screen_w, screen_h, pixel = read_xwd(shot)
+    scale, dx, dy, top = 1, 0, 0, 0
+    if layout in ("2x", "interlaced"):
+        scale = 2
+    elif layout == "smooth":
+        scale, dx, dy = 2, 1, 1
+    elif "x" in layout and layout != "1x":
+        n, top = (int(v) for v in layout.split("x"))
+        scale, dx, dy = n, n // 2, n // 2
+    if x0 + scale * width > screen_w or y0 + top + scale * height > screen_h:
+        sys.exit("screen_check: the picture does not fit the screenshot")
+
+    channels = [bytearray(), bytearray(), bytearray()]
+    dark_lines = 0
+    for y in range(height):
+        sy = y0 + top + scale * y + dy
+        for x in range(width):
+            p = pixel(x0 + scale * x + dx, sy)
+            for c in range(3):
+                channels[c].append(p[c] & masks[c])
+            if layout == "interlaced" and pixel(x0 + 2 * x, sy + 1) != (0, 0, 0):
+                dark_lines += 1
+    if dark_lines:
+        print("screen_check: %d pixels of the interlaced gaps are not black" % dark_lines)
+        return 1
+    key = b"".join(bytes(c) for c in channels)
+    if key not in frames:
+        differing = min(sum(a != b for a, b in zip(key, k)) for k in frames)
+        print("screen_check: the screen shows none of the frames (closest differs in %d "
+              "channel values of %d)" % (differing, len(key)))
+        return 1
+    print(frames[key])
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
