@@ -187,18 +187,6 @@ TEST(VideoDecoder, ChangeMapIsDecidedByTheFirstRunThatClosesAGroup) {
     EXPECT_EQ(std::vector<uint8_t>(picture.Map(), picture.Map() + 11), std::vector<uint8_t>(11, 0));
 }
 
-TEST(VideoDecoder, SixteenBitSolidBlocksUseTheColourTable) {
-    TestPicture picture({.width = 8, .codedHeight = 4, .wide = true});
-    picture.Colours()[0x42] = 0x7C1F;
-    Trees trees = MakeTrees({}, {}, {}, {TypeWord(kSolid, 1, 0x42)});
-    ChunkWriter c(trees.block);
-    c.Type(kSolid, 1, 0x42);
-    Decode(c, trees, picture);
-    for (uint32_t y = 0; y < 4; ++y) {
-        for (uint32_t x = 0; x < 8; ++x) ASSERT_EQ(picture.At(x, y), 0x7C1Fu);
-    }
-}
-
 TEST(VideoDecoder, RecentValuesStartFromTheResetEntryEveryFrame) {
     // The type tree's leaf 0x7777 is recent-value leaf 1: at a frame's start it yields the reset
     // entry (type word 0: one two-colour block), later the type word decoded before it.

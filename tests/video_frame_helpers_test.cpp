@@ -131,26 +131,6 @@ TEST(VideoRemap, RewritesOutputValuesFromStoredOnes) {
     EXPECT_EQ(LoadTreeRecord(trees, 3).resetEntry, 0u);
 }
 
-TEST(VideoRemap, DecodedFramesComeOutInTheNewIndices) {
-    test::Trees t = MakeTrees(
-        {0x00F0}, {0x0201}, {0x0605},
-        {TypeWord(test::kSolid, 0, 0x08), TypeWord(test::kTwoColour, 0), TypeWord(test::kFull, 0)});
-    const std::array<uint8_t, 256> map = Map(5);
-    RemapTreeColours(t.memory.data(), map.data());
-    TestPicture picture({.width = 12, .codedHeight = 4});
-    test::ChunkWriter c(t.block);
-    c.Type(test::kSolid, 0, 0x08).Type(test::kTwoColour, 0).TwoColour(0x0201, 0x00F0);
-    c.Type(test::kFull, 0);
-    for (int row = 0; row < 4; ++row) c.FullRow(0x0605, 0x0605);
-    const std::vector<uint8_t> bytes = c.Bytes();
-    DecodeVideoFrame(bytes.data(), c.Size(), t.memory.data(), picture.Dest());
-    EXPECT_EQ(picture.At(0, 0), map[0x08]);
-    EXPECT_EQ(picture.At(4, 0), map[0x01]);
-    EXPECT_EQ(picture.At(4, 1), map[0x02]);
-    EXPECT_EQ(picture.At(8, 2), map[0x05]);
-    EXPECT_EQ(picture.At(9, 2), map[0x06]);
-}
-
 TEST(VideoRemap, UsedColoursComeFromColourFullAndSolidLeaves) {
     test::Trees t = RemapTrees();
     std::array<uint8_t, 256> used{};

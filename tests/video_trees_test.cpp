@@ -224,25 +224,6 @@ TEST(VideoTrees, RecentValueSlotsFollowTheUpdateRule) {
     EXPECT_EQ(slots(trees), (std::array<uint32_t, 3>{0, 0, 0}));
 }
 
-TEST(VideoTrees, SpareSlotsAreUpdatedButNeverDecoded) {
-    TreeBlockWriter block;
-    block.Present(BalancedShape({0x11, 0x22}), {0x90, 0x91, 0x92});
-    block.Absent();
-    block.Absent();
-    block.Absent();
-    Built b = Build(block);
-    ASSERT_TRUE(b.ok);
-    ValueTrees trees;
-    ResetRecentValues(b.memory.data(), trees);
-    BitWriter bits;
-    bits.Code(block.ValueCode(0, 0x11));
-    bits.Code(block.ValueCode(0, 0x22));
-    DecodeAll(trees, 0, bits, 2);
-    EXPECT_EQ(Load32(b.memory.data() + b.Location(0, 3)), 0x00220022u);
-    EXPECT_EQ(Load32(b.memory.data() + b.Location(0, 4)), 0x00110011u);
-    EXPECT_EQ(Load32(b.memory.data() + b.Location(0, 5)), 0u);
-}
-
 TEST(VideoTrees, RefusesBlocksThatBreakTheLimits) {
     const TreeBlockWriter good = SampleBlock();
     const std::array<uint32_t, 4> exact = good.ExactSizes();
