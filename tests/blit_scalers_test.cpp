@@ -153,25 +153,6 @@ TEST(BlitEmpty, ZeroSizesAndNullPointersWriteNothing) {
     BlitterClose(blitter);
 }
 
-// The first line of a smoothed rectangle repeats below itself: the tables are symmetric with
-// each colour on the diagonal.
-TEST(BlitSmoothing, FirstLinePairsAreEqual) {
-    for (const uint32_t flags :
-         {uint32_t{BlitterSmoothing}, TAVIK_BLITTER_555 | BlitterSmoothing}) {
-        std::mt19937 random(flags);
-        TavikBlitter* blitter = BlitterOpen(flags);
-        ASSERT_NE(blitter, nullptr);
-        BlitterSetPalette(blitter, RandomBytes(random, 768).data(), 0);
-        const ptrdiff_t lineBytes = ((flags & TAVIK_BLITTER_FORMAT_MASK) ? 2 : 1) * 2 * 37;
-        const auto source = RandomBytes(random, 37);
-        std::vector<uint8_t> destination(size_t(2 * lineBytes));
-        Blit(blitter, destination.data(), int32_t(lineBytes), 0, 0, 0, 37, source.data(), 0, 37, 1);
-        EXPECT_TRUE(std::equal(destination.begin(), destination.begin() + lineBytes,
-                               destination.begin() + lineBytes));
-        BlitterClose(blitter);
-    }
-}
-
 TEST(BlitWideChoice, RunsTheProcessorCheckWhenNothingIsStored) {
     ResetProcessorCheck();
     TavikBlitter* blitter = BlitterOpen(BlitterDouble);
