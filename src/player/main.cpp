@@ -45,7 +45,7 @@ const char kLinuxHelp[] =
     "  --help             this text\n"
     "TAVIK_SDL_SCREEN=565|555|888 picks the pixel format of the SDL window's screen.\n";
 
-PlatformOps g_ops;                     // the chosen backend with the two operations below
+PlatformOps g_ops;  // the chosen backend with its messages (and the headless Yield) replaced
 const PlatformOps* g_inner = nullptr;  // the chosen backend itself
 int g_status = 0;
 
@@ -69,19 +69,28 @@ void ProgramMessage(WindowRef owner, const char* text, const char* caption, bool
     g_inner->MessageBox(owner, text, caption, stopIcon);
 }
 
-// The headless screen has no events to wait for: an idle pump sleeps briefly, so that the
-// player's wait between frames does not keep a processor busy.
-PumpResult IdlePump() {
-    const PumpResult result = g_inner->PumpMessage();
-    if (result == PumpResult::Empty) std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    return result;
+// The player polls until the next frame is due; each poll that must go on waiting gives the
+// processor away for a millisecond, so that waiting costs next to nothing while a movie played
+// as fast as it goes (-F) never waits at all.
+MovieCalls g_movies;
+constexpr auto kPollPause = std::chrono::milliseconds(1);
+
+uint32_t NotYetDueResting(TavikMovie* movie) {
+    const uint32_t waiting = EngineMovieCalls().notYetDue(movie);
+    if (waiting != 0) std::this_thread::sleep_for(kPollPause);
+    return waiting;
 }
 
-void UsePlatform(const PlatformOps& ops, bool idleSleep) {
+// The headless screen's Yield (the player's wait while paused) returns at once.
+void HeadlessYield() {
+    std::this_thread::sleep_for(kPollPause);
+}
+
+void UsePlatform(const PlatformOps& ops, bool restingYield) {
     g_inner = &ops;
     g_ops = ops;
     g_ops.MessageBox = ProgramMessage;
-    if (idleSleep) g_ops.PumpMessage = IdlePump;
+    if (restingYield) g_ops.Yield = HeadlessYield;
     SetPlatform(&g_ops);
 }
 
@@ -120,7 +129,7 @@ bool RequestDirectSound() {
 }
 
 // Picks the display: false (with the status set) when the request cannot be met.
-bool ChooseDisplay(const ProgramOptions& options, bool* sdlStarted) {
+bool ChooseDisplay(const ProgramOptions& options) {
     if (options.video == "null") {
         UseHeadless();
         return true;
@@ -129,7 +138,6 @@ bool ChooseDisplay(const ProgramOptions& options, bool* sdlStarted) {
     if (options.video.empty() || options.video == "sdl") {
         std::string error;
         if (StartSdlVideo(&error)) {
-            *sdlStarted = true;
             ShowSdlMessageBoxes(options.messageBoxes);
             UsePlatform(SdlPlatform(), false);
             return true;
@@ -184,9 +192,10 @@ int main(int argc, char** argv) {
         PrintUsage(stderr);
         return kStatusUsage;
     }
-    bool sdlStarted = false;
-    if (!ChooseSound(options) || !ChooseDisplay(options, &sdlStarted)) return g_status;
-    SetMovies(&EngineMovieCalls());
+    if (!ChooseSound(options) || !ChooseDisplay(options)) return g_status;
+    g_movies = EngineMovieCalls();
+    g_movies.notYetDue = NotYetDueResting;
+    SetMovies(&g_movies);
 
     PlayerRun run;
     run.commandLine = options.commandLine;
@@ -194,7 +203,7 @@ int main(int argc, char** argv) {
     run.useDirectSound = RequestDirectSound;
     PlayerEntry(run);
 #ifdef TAVIK_HAVE_SDL
-    if (sdlStarted) StopSdl();
+    StopSdl();  // the sound output may have started SDL without the display
 #endif
     return g_status;
 }

@@ -8,10 +8,6 @@ namespace sdl {
 
 namespace {
 
-// An idle pump waits this long for the next event, so that a player polling for keys between
-// frames sleeps instead of spinning; short enough not to disturb the frame timing.
-constexpr Uint32 kIdleWaitMs = 2;
-
 constexpr uint32_t kCommandMinimise = 0xF020;
 constexpr uint32_t kCommandRestore = 0xF120;
 
@@ -115,10 +111,6 @@ PumpResult PumpMessage() {
         return PumpResult::Dispatched;
     }
     if (PaintOneInvalidWindow()) return PumpResult::Dispatched;
-    if (SDL_WaitEventTimeout(&event, kIdleWaitMs)) {
-        Dispatch(event);
-        return PumpResult::Dispatched;
-    }
     return PumpResult::Empty;
 }
 
