@@ -106,8 +106,9 @@ uint32_t TavikNotYetDue(TavikMovie* m) {
     using namespace tavik;
     if (!m || m->ReadError) return 0;
     ServiceSound();
-    if (m->TimingTrack >= 0) {
-        if (!WaitingForSound(m)) return 0;
+    const int sound = WaitingForSound(m);
+    if (sound != kNoTimingTrack) {
+        if (sound != kWaitForSound) return 0;
         TavikReadAhead(m);
         return 1;
     }
