@@ -13,9 +13,10 @@ void SetSoundWindow(void*) {}
 
 #else
 
+#include <windows.h>
+// After windows.h, which they need:
 #include <dsound.h>
 #include <mmsystem.h>
-#include <windows.h>
 
 #include <atomic>
 #include <cstring>

@@ -2,8 +2,9 @@
 
 #include "audio/wave_out_backend.h"
 
-#include <mmsystem.h>
 #include <windows.h>
+// After windows.h, which it needs:
+#include <mmsystem.h>
 
 #include <cstring>
 #include <memory>

@@ -103,7 +103,10 @@ BOOL CALLBACK CollectText(HWND child, LPARAM data) {
     auto* text = reinterpret_cast<std::string*>(data);
     if (ClassOf(child) == "Static") {
         const std::string t = TitleOf(child);
-        if (!t.empty()) *text += (text->empty() ? "" : " ") + t;
+        if (!t.empty()) {
+            if (!text->empty()) text->push_back(' ');
+            text->append(t);
+        }
     }
     return TRUE;
 }
@@ -247,7 +250,10 @@ int main(int argc, char** argv) {
 
     std::string commandLine = "\"" + std::string(argv[first]) + "\" /#" +
                               std::to_string(reinterpret_cast<uintptr_t>(window));
-    for (int i = first + 1; i < argc; ++i) commandLine += " " + std::string(argv[i]);
+    for (int i = first + 1; i < argc; ++i) {
+        commandLine.push_back(' ');
+        commandLine.append(argv[i]);
+    }
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};

@@ -8,8 +8,9 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
-#include <mmsystem.h>
 #include <windows.h>
+// After windows.h, which it needs:
+#include <mmsystem.h>
 
 #undef LoadLibrary
 #undef CreateWindow
