@@ -4,6 +4,7 @@
 //   0 played, 1 a movie or the display could not be opened, 2 a usage error.
 // Every message is also printed: the playback summary to standard output, the others to
 // standard error.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -16,6 +17,7 @@
 #include "player/movie_link.h"
 #include "player/switches.h"
 #include "tavik/sound.h"
+#include "tavik/system.h"
 
 #ifdef TAVIK_HAVE_SDL
 #include "platform/sdl/sdl_platform.h"
@@ -69,21 +71,35 @@ void ProgramMessage(WindowRef owner, const char* text, const char* caption, bool
     g_inner->MessageBox(owner, text, caption, stopIcon);
 }
 
-// The player polls until the next frame is due; each poll that must go on waiting gives the
-// processor away for a millisecond, so that waiting costs next to nothing while a movie played
-// as fast as it goes (-F) never waits at all.
+// The player polls until the next frame is due. A poll that must go on waiting rests for half
+// the time the frame is still expected to take (by the movie's frame time, counted from the
+// last frame that became due), at least a millisecond: a handful of wake-ups per frame, none at
+// all for a movie played as fast as it goes (-F).
 MovieCalls g_movies;
-constexpr auto kPollPause = std::chrono::milliseconds(1);
+constexpr uint32_t kLeastPauseMs = 1;
+uint32_t g_lastDueMs = 0;
+
+uint32_t NowMs() {
+    return TavikGetSystem()->Milliseconds(TavikGetSystem()->Context);
+}
 
 uint32_t NotYetDueResting(TavikMovie* movie) {
     const uint32_t waiting = EngineMovieCalls().notYetDue(movie);
-    if (waiting != 0) std::this_thread::sleep_for(kPollPause);
+    const uint32_t now = NowMs();
+    if (waiting == 0) {
+        g_lastDueMs = now;
+        return 0;
+    }
+    const uint32_t frameMs = movie->FrameTime / 100;  // 10-microsecond ticks
+    const uint32_t elapsed = now - g_lastDueMs;
+    const uint32_t left = frameMs > elapsed ? frameMs - elapsed : 0;
+    std::this_thread::sleep_for(std::chrono::milliseconds(std::max(left / 2, kLeastPauseMs)));
     return waiting;
 }
 
 // The headless screen's Yield (the player's wait while paused) returns at once.
 void HeadlessYield() {
-    std::this_thread::sleep_for(kPollPause);
+    std::this_thread::sleep_for(std::chrono::milliseconds(kLeastPauseMs));
 }
 
 void UsePlatform(const PlatformOps& ops, bool restingYield) {
