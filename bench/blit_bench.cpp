@@ -90,7 +90,7 @@ void BlitBenchmark(benchmark::State& state, Variant variant, uint32_t width, uin
 
     const int calls = int(std::max<size_t>(2, (8u << 20) / scene.outputBytes()));
     double blit = 1e9, copy = 1e9, plain = 1e9;
-    for (int round = 0; round < 7; ++round) {
+    for (int round = 0; round < 21; ++round) {
         copy = std::min(copy, SecondsPerCall([&] { scene.Copy(); }, calls));
         blit = std::min(blit, SecondsPerCall([&] { scene.Blit(); }, calls));
         if (variant.wide) {
