@@ -20,12 +20,13 @@ namespace {
 
 struct Variant {
     uint32_t flags;
-    bool wide;  // run with the wide loops allowed (modes 1, 2, 7 and 8)
+    bool wide;            // run with the wide loops allowed (modes 1, 2, 7 and 8)
+    bool padded = false;  // destination lines 64 bytes longer than the output, as on a wider screen
 };
 
 class BlitScene {
   public:
-    BlitScene(uint32_t flags, uint32_t width, uint32_t height)
+    BlitScene(uint32_t flags, bool padded, uint32_t width, uint32_t height)
         : width_(width), height_(height), blitter_(BlitterOpen(flags)) {
         std::mt19937 random(flags ^ width);
         std::vector<uint8_t> palette(768);
@@ -37,11 +38,12 @@ class BlitScene {
         const uint32_t format = flags & TAVIK_BLITTER_FORMAT_MASK;
         const bool scaled = (flags & (BlitterDouble | BlitterInterlaced | BlitterSmoothing)) != 0;
         const uint32_t scale = scaled ? 2 : 1;
-        pitch_ = int32_t(width * scale * (format != 0 ? 2 : 1));
+        const size_t lineBytes = width * scale * (format != 0 ? 2 : 1);
+        pitch_ = int32_t(lineBytes + (padded ? 64 : 0));
         destination_.assign(size_t(pitch_) * height * scale, 0);
         const bool interlaced =
             (flags & (BlitterInterlaced | BlitterSmoothing)) == BlitterInterlaced;
-        outputBytes_ = destination_.size() / (interlaced ? 2 : 1);
+        outputBytes_ = lineBytes * height * scale / (interlaced ? 2 : 1);
         copySource_.assign(destination_.size(), 1);
     }
     ~BlitScene() { BlitterClose(blitter_); }
@@ -83,7 +85,7 @@ double SecondsPerCall(Step step, int calls) {
 }
 
 void BlitBenchmark(benchmark::State& state, Variant variant, uint32_t width, uint32_t height) {
-    BlitScene scene(variant.flags, width, height);
+    BlitScene scene(variant.flags, variant.padded, width, height);
     tavik::UseMMX(variant.wide ? 1 : 0);
     for (auto _ : state) scene.Blit();
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(scene.outputBytes()));
@@ -107,6 +109,7 @@ void BlitBenchmark(benchmark::State& state, Variant variant, uint32_t width, uin
 const bool kRegistered = [] {
     const Variant variants[] = {
         {0, false},
+        {0, false, true},
         {BlitterDouble, false},
         {BlitterDouble, true},
         {BlitterInterlaced, false},
@@ -127,6 +130,7 @@ const bool kRegistered = [] {
             if (tavik::HasWideLoops(tavik::BlitterModeFromFlags(variant.flags))) {
                 name += variant.wide ? "/wide" : "/plain";
             }
+            if (variant.padded) name += "/padded";
             name = "Blit/" + name + "/" + std::to_string(size[0]) + "x" + std::to_string(size[1]);
             benchmark::RegisterBenchmark(name.c_str(), BlitBenchmark, variant, size[0], size[1])
                 ->MinTime(0.1);
