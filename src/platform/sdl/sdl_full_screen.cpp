@@ -2,8 +2,9 @@
 // 320 x 240 or 320 x 200, so the picture is scaled up by a whole factor, centred on black.
 //
 // It answers the same requests as the full-screen window it stands for: the bitmap format
-// (which also picks the logical size), the palette, and whole frames (rows bottom-up, as the
-// format's positive height says); closing hides and destroys it. For the direct method it shows
+// (which also picks the logical size), the palette (shown with the next frame, so that the old
+// picture never shows in the new colours), and whole frames (rows bottom-up, as the format's
+// positive height says); closing hides and destroys it. For the direct method it shows
 // the 320 x 200 screen memory the movie writes into, looked at for changes while the player
 // pumps its messages, until a frame request says the window is fed by requests instead.
 #include <algorithm>

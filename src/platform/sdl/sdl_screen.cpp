@@ -8,6 +8,7 @@
 // always agree on what the screen holds, as they do on a real screen.
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "platform/sdl/sdl_ops.h"
 #include "platform/sdl/sdl_state.h"
@@ -55,9 +56,12 @@ int32_t PixelStore::Pitch() const {
     return width * static_cast<int32_t>(Screen().bytesPerPixel);
 }
 
+// A window's pixels are kept up to a 4096 x 4096 area (more than today's screens show); what
+// a larger window, such as one stretched absurdly, holds beyond it stays black.
 void PixelStore::Resize(int32_t newWidth, int32_t newHeight) {
-    width = std::max(newWidth, 0);
-    height = std::max(newHeight, 0);
+    constexpr int32_t kLargestSide = 4096;
+    width = std::clamp(newWidth, 0, kLargestSide);
+    height = std::clamp(newHeight, 0, kLargestSide);
     pixels.assign(static_cast<size_t>(Pitch()) * static_cast<size_t>(height), 0);
 }
 
