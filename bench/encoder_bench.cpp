@@ -11,9 +11,9 @@ namespace {
 using tavik::enc::MovieSpec;
 
 MovieSpec NoiseMovie() {
-    MovieSpec spec;
-    spec.width = 320;
-    spec.height = 200;
+    MovieSpec plan;
+    plan.width = 320;
+    plan.height = 200;
     uint32_t seed = 5;
     for (int t = 0; t < 8; ++t) {
         tavik::enc::Frame frame;
@@ -23,18 +23,18 @@ MovieSpec NoiseMovie() {
             p = static_cast<uint8_t>(seed >> 26);  // 64 colours: some pairs repeat
         }
         if (t == 0) frame.palette = tavik::enc::Palette{};
-        spec.frames.push_back(std::move(frame));
+        plan.frames.push_back(std::move(frame));
     }
-    return spec;
+    return plan;
 }
 
-void EncodeMovie(benchmark::State& state, const MovieSpec& spec) {
+void EncodeMovie(benchmark::State& state, const MovieSpec& plan) {
     size_t pixelBytes = 0;
-    for (const auto& frame : spec.frames) pixelBytes += frame.pixels.size();
+    for (const auto& frame : plan.frames) pixelBytes += frame.pixels.size();
     size_t movieBytes = 0;
     const double start = tavik::bench::ThreadSeconds();
     for (auto _ : state) {
-        const std::vector<uint8_t> movie = tavik::enc::EncodeMovie(spec);
+        const std::vector<uint8_t> movie = tavik::enc::EncodeMovie(plan);
         movieBytes = movie.size();
         benchmark::DoNotOptimize(movie.data());
     }
@@ -46,14 +46,14 @@ void EncodeMovie(benchmark::State& state, const MovieSpec& spec) {
 }
 
 void BM_EncodeDemoMovie(benchmark::State& state) {
-    static const MovieSpec spec = tavik::enc::MakeDemoMovie();
-    EncodeMovie(state, spec);
+    static const MovieSpec plan = tavik::enc::MakeDemoMovie();
+    EncodeMovie(state, plan);
 }
 BENCHMARK(BM_EncodeDemoMovie)->Unit(benchmark::kMillisecond);
 
 void BM_EncodeNoiseFullBlocks(benchmark::State& state) {
-    static const MovieSpec spec = NoiseMovie();
-    EncodeMovie(state, spec);
+    static const MovieSpec plan = NoiseMovie();
+    EncodeMovie(state, plan);
 }
 BENCHMARK(BM_EncodeNoiseFullBlocks)->Unit(benchmark::kMillisecond);
 

@@ -18,11 +18,11 @@ constexpr uint32_t kRate = 22050;  // mono 8-bit: 22050 bytes per second
 // `frames` frames of 66 ms; frame 0 carries a lead of about a second of sound, every later
 // frame one frame's worth (1455 or 1456 bytes, as the frame clock asks).
 std::vector<uint8_t> SoundMovie(uint32_t frames) {
-    enc::MovieSpec spec;
-    spec.width = kWidth;
-    spec.height = kHeight;
-    spec.frameRate = 66;
-    spec.tracks[0] = enc::AudioTrackFormat{kRate, false, false, true};
+    enc::MovieSpec plan;
+    plan.width = kWidth;
+    plan.height = kHeight;
+    plan.frameRate = 66;
+    plan.tracks[0] = enc::AudioTrackFormat{kRate, false, false, true};
     uint64_t owed = 0;
     for (uint32_t i = 0; i < frames; ++i) {
         enc::Frame frame;
@@ -35,9 +35,9 @@ std::vector<uint8_t> SoundMovie(uint32_t frames) {
         std::vector<uint8_t> pcm(bytes);
         for (uint32_t b = 0; b < bytes; ++b) pcm[b] = static_cast<uint8_t>(128 + (b % 64) - 32);
         frame.audio[0] = pcm;
-        spec.frames.push_back(frame);
+        plan.frames.push_back(frame);
     }
-    return enc::EncodeMovie(spec);
+    return enc::EncodeMovie(plan);
 }
 
 class AudioPlayback : public ::testing::Test {

@@ -142,9 +142,9 @@ TEST(CoreCopyOut, DestinationsThatCannotHoldTheMovieAreRefused) {
 
 // An encoder-made movie of two frames over a 16-entry palette.
 std::vector<uint8_t> TwoFrames(enc::Palette& palette) {
-    enc::MovieSpec spec;
-    spec.width = 32;
-    spec.height = 8;
+    enc::MovieSpec plan;
+    plan.width = 32;
+    plan.height = 8;
     // 256 distinct colours, each exactly representable.
     for (uint32_t i = 0; i < 256; ++i) {
         palette[3 * i] = enc::QuantizeComponent(static_cast<uint8_t>((i % 64) << 2));
@@ -157,9 +157,9 @@ std::vector<uint8_t> TwoFrames(enc::Palette& palette) {
         for (size_t i = 0; i < frame.pixels.size(); ++i)
             frame.pixels[i] = static_cast<uint8_t>((i + static_cast<size_t>(f)) % 16);
         if (f == 0) frame.palette = palette;
-        spec.frames.push_back(frame);
+        plan.frames.push_back(frame);
     }
-    return enc::EncodeMovie(spec);
+    return enc::EncodeMovie(plan);
 }
 
 TEST(CoreCopyOut, SixteenBitPixelsFollowTheTable) {

@@ -67,11 +67,11 @@ class DisplayTest : public ::testing::Test {
         SetBlitters(RecordingBlitter::Calls());
         const PlatformOps& p = Platform();
         p.RegisterWindowClass("test", nullptr);
-        WindowSpec spec;
-        spec.className = "test";
-        spec.style = kStylePopup;
-        spec.frame = Rect{100, 50, 420, 290};
-        window = p.CreateWindow(spec);
+        WindowSpec plan;
+        plan.className = "test";
+        plan.style = kStylePopup;
+        plan.frame = Rect{100, 50, 420, 290};
+        window = p.CreateWindow(plan);
         p.ShowWindow(window, ShowCommand::Show);
         p.BringToFront(window);
     }

@@ -25,9 +25,9 @@ Palette Ramp(int turn) {
 // high), a frame that repeats the previous one (skip blocks only), and a palette change over an
 // unchanged picture (which a 16-bit destination only shows when the blocks are redrawn).
 MovieSpec Movie(uint32_t w, uint32_t h) {
-    MovieSpec spec;
-    spec.width = w;
-    spec.height = h;
+    MovieSpec plan;
+    plan.width = w;
+    plan.height = h;
     uint32_t seed = 1;
     for (uint32_t t = 0; t < 5; ++t) {
         Frame frame;
@@ -45,11 +45,11 @@ MovieSpec Movie(uint32_t w, uint32_t h) {
                 }
             }
         }
-        if (t == 3) frame.pixels = spec.frames[2].pixels;
+        if (t == 3) frame.pixels = plan.frames[2].pixels;
         if (t == 0 || t == 2) frame.palette = QuantizePalette(Ramp(static_cast<int>(t)));
-        spec.frames.push_back(frame);
+        plan.frames.push_back(frame);
     }
-    return spec;
+    return plan;
 }
 
 struct Played {
@@ -83,57 +83,57 @@ Played Play(const std::vector<uint8_t>& bytes, size_t frames, uint32_t format = 
     return played;
 }
 
-Palette PaletteAt(const MovieSpec& spec, size_t frame) {
+Palette PaletteAt(const MovieSpec& plan, size_t frame) {
     Palette palette{};
     for (size_t i = 0; i <= frame; ++i)
-        if (spec.frames[i].palette) palette = QuantizePalette(*spec.frames[i].palette);
+        if (plan.frames[i].palette) palette = QuantizePalette(*plan.frames[i].palette);
     return palette;
 }
 
 TEST(EncoderRoundTrip, PicturesAndPalettesInPlainLayout) {
     for (uint32_t width : {64u, 96u, 100u}) {
-        const MovieSpec spec = Movie(width, 48);
+        const MovieSpec plan = Movie(width, 48);
         for (bool allBlockTypes : {true, false}) {
             EncodeOptions options;
             options.allowSkip = options.allowSolid = options.allowTwoColour = allBlockTypes;
-            const Played played = Play(EncodeMovie(spec, options), spec.frames.size());
-            ASSERT_EQ(played.pictures.size(), spec.frames.size());
-            for (size_t i = 0; i < spec.frames.size(); ++i) {
-                EXPECT_EQ(played.pictures[i], spec.frames[i].pixels) << width << " frame " << i;
-                EXPECT_EQ(played.palettes[i], PaletteAt(spec, i)) << width << " frame " << i;
+            const Played played = Play(EncodeMovie(plan, options), plan.frames.size());
+            ASSERT_EQ(played.pictures.size(), plan.frames.size());
+            for (size_t i = 0; i < plan.frames.size(); ++i) {
+                EXPECT_EQ(played.pictures[i], plan.frames[i].pixels) << width << " frame " << i;
+                EXPECT_EQ(played.palettes[i], PaletteAt(plan, i)) << width << " frame " << i;
             }
         }
     }
 }
 
 TEST(EncoderRoundTrip, WrapAndRingFrame) {
-    MovieSpec spec = Movie(64, 48);
+    MovieSpec plan = Movie(64, 48);
     for (bool ring : {false, true}) {
-        spec.ringFrame = ring;
+        plan.ringFrame = ring;
         // Plays 0..4, then the ring frame or frame 0, then 1 and 2 again.
-        const Played played = Play(EncodeMovie(spec), 8);
+        const Played played = Play(EncodeMovie(plan), 8);
         ASSERT_EQ(played.pictures.size(), 8u);
-        EXPECT_EQ(played.pictures[5], spec.frames[0].pixels) << ring;
-        EXPECT_EQ(played.palettes[5], PaletteAt(spec, 0)) << ring;
-        EXPECT_EQ(played.pictures[6], spec.frames[1].pixels) << ring;
-        EXPECT_EQ(played.pictures[7], spec.frames[2].pixels) << ring;
-        EXPECT_EQ(played.palettes[7], PaletteAt(spec, 2)) << ring;
+        EXPECT_EQ(played.pictures[5], plan.frames[0].pixels) << ring;
+        EXPECT_EQ(played.palettes[5], PaletteAt(plan, 0)) << ring;
+        EXPECT_EQ(played.pictures[6], plan.frames[1].pixels) << ring;
+        EXPECT_EQ(played.pictures[7], plan.frames[2].pixels) << ring;
+        EXPECT_EQ(played.palettes[7], PaletteAt(plan, 2)) << ring;
     }
 }
 
 TEST(EncoderRoundTrip, SixteenBitDoubledAndInterlacedLayouts) {
-    MovieSpec spec = Movie(100, 48);
-    const uint32_t w = spec.width, h = spec.height;
+    MovieSpec plan = Movie(100, 48);
+    const uint32_t w = plan.width, h = plan.height;
     for (int layout = 0; layout < 3; ++layout) {
-        spec.doubled = layout == 1;
-        spec.interlaced = layout == 2;
+        plan.doubled = layout == 1;
+        plan.interlaced = layout == 2;
         const uint32_t format = layout == 0 ? TAVIK_DEST_565 : 0;
-        const Played played = Play(EncodeMovie(spec), spec.frames.size(), format);
-        ASSERT_EQ(played.pictures.size(), spec.frames.size());
-        for (size_t i = 0; i < spec.frames.size(); ++i) {
+        const Played played = Play(EncodeMovie(plan), plan.frames.size(), format);
+        ASSERT_EQ(played.pictures.size(), plan.frames.size());
+        for (size_t i = 0; i < plan.frames.size(); ++i) {
             const std::vector<uint8_t>& shown = played.pictures[i];
-            const std::vector<uint8_t>& pixels = spec.frames[i].pixels;
-            const Palette palette = PaletteAt(spec, i);
+            const std::vector<uint8_t>& pixels = plan.frames[i].pixels;
+            const Palette palette = PaletteAt(plan, i);
             if (layout == 0) {
                 ASSERT_EQ(shown.size(), size_t{w} * h * 2);
                 for (size_t p = 0; p < pixels.size(); ++p) {

@@ -47,38 +47,38 @@ std::vector<uint8_t> Scene(uint32_t w, uint32_t h, uint32_t t) {
 }
 
 MovieSpec SceneMovie(uint32_t w, uint32_t h, uint32_t frames) {
-    MovieSpec spec;
-    spec.width = w;
-    spec.height = h;
+    MovieSpec plan;
+    plan.width = w;
+    plan.height = h;
     for (uint32_t t = 0; t < frames; ++t) {
         Frame f;
         f.pixels = Scene(w, h, t);
         if (t == 0) f.palette = GreyPalette();
-        spec.frames.push_back(f);
+        plan.frames.push_back(f);
     }
-    return spec;
+    return plan;
 }
 
-RefMovie Parse(const MovieSpec& spec, const EncodeOptions& options = {}) {
+RefMovie Parse(const MovieSpec& plan, const EncodeOptions& options = {}) {
     std::vector<uint8_t> bytes;
     std::string error;
-    EXPECT_TRUE(EncodeMovie(spec, options, bytes, error)) << error;
+    EXPECT_TRUE(EncodeMovie(plan, options, bytes, error)) << error;
     RefMovie movie;
     EXPECT_TRUE(movie.Parse(bytes)) << movie.error;
     EXPECT_TRUE(movie.trees.HasFreeValue());
     return movie;
 }
 
-// Plays the movie in order and checks every picture and palette against the spec.
-void ExpectRoundTrip(const MovieSpec& spec, RefMovie& movie) {
-    std::vector<uint32_t> order(spec.frames.size());
+// Plays the movie in order and checks every picture and palette against the plan.
+void ExpectRoundTrip(const MovieSpec& plan, RefMovie& movie) {
+    std::vector<uint32_t> order(plan.frames.size());
     for (uint32_t i = 0; i < order.size(); ++i) order[i] = i;
     std::vector<RefPicture> shown;
     ASSERT_TRUE(test::RefPlay(movie, order, shown));
     Palette palette{};
-    for (size_t i = 0; i < spec.frames.size(); ++i) {
-        if (spec.frames[i].palette) palette = QuantizePalette(*spec.frames[i].palette);
-        EXPECT_EQ(shown[i].pixels, spec.frames[i].pixels) << "frame " << i;
+    for (size_t i = 0; i < plan.frames.size(); ++i) {
+        if (plan.frames[i].palette) palette = QuantizePalette(*plan.frames[i].palette);
+        EXPECT_EQ(shown[i].pixels, plan.frames[i].pixels) << "frame " << i;
         EXPECT_EQ(shown[i].palette, palette) << "frame " << i;
     }
 }
@@ -93,9 +93,9 @@ std::array<uint32_t, 4> TypeWordCounts(RefMovie& movie, size_t frame) {
 }
 
 TEST(EncoderVideo, EveryBlockTypeRoundTrips) {
-    const MovieSpec spec = SceneMovie(64, 48, 5);
-    RefMovie movie = Parse(spec);
-    ExpectRoundTrip(spec, movie);
+    const MovieSpec plan = SceneMovie(64, 48, 5);
+    RefMovie movie = Parse(plan);
+    ExpectRoundTrip(plan, movie);
     EXPECT_EQ(TypeWordCounts(movie, 0)[2], 0u) << "frame 0 has no skip blocks";
     std::array<uint32_t, 4> all{};
     for (size_t i = 0; i < movie.frames.size(); ++i)
@@ -105,11 +105,11 @@ TEST(EncoderVideo, EveryBlockTypeRoundTrips) {
 }
 
 TEST(EncoderVideo, DisabledBlockTypesFallBackToFullBlocks) {
-    const MovieSpec spec = SceneMovie(64, 48, 3);
+    const MovieSpec plan = SceneMovie(64, 48, 3);
     EncodeOptions options;
     options.allowSkip = options.allowSolid = options.allowTwoColour = false;
-    RefMovie movie = Parse(spec, options);
-    ExpectRoundTrip(spec, movie);
+    RefMovie movie = Parse(plan, options);
+    ExpectRoundTrip(plan, movie);
     for (size_t i = 0; i < movie.frames.size(); ++i) {
         const auto counts = TypeWordCounts(movie, i);
         EXPECT_EQ(counts[0] + counts[2] + counts[3], 0u);
@@ -123,18 +123,18 @@ TEST(EncoderVideo, DisabledBlockTypesFallBackToFullBlocks) {
 // and a frame that changes nothing.
 TEST(EncoderVideo, LongRunsAcrossBlockRowsAndSkipOnlyFrames) {
     for (uint32_t width : {96u, 100u, 4u}) {
-        MovieSpec spec;
-        spec.width = width;
-        spec.height = 64;
+        MovieSpec plan;
+        plan.width = width;
+        plan.height = 64;
         std::vector<uint8_t> base(size_t{width} * 64, 3);
-        spec.frames.push_back({base, GreyPalette(), {}});
+        plan.frames.push_back({base, GreyPalette(), {}});
         std::vector<uint8_t> changed = base;
         for (size_t i = 0; i < 4; ++i) changed[size_t{width} * 60 + i] = 9;  // the last block row
         for (size_t i = 0; i < width; ++i) changed[size_t{width} * 21 + i] = 5;
-        spec.frames.push_back({changed, std::nullopt, {}});
-        spec.frames.push_back({changed, std::nullopt, {}});  // skip blocks only
-        RefMovie movie = Parse(spec);
-        ExpectRoundTrip(spec, movie);
+        plan.frames.push_back({changed, std::nullopt, {}});
+        plan.frames.push_back({changed, std::nullopt, {}});  // skip blocks only
+        RefMovie movie = Parse(plan);
+        ExpectRoundTrip(plan, movie);
         EXPECT_EQ(TypeWordCounts(movie, 0), (std::array<uint32_t, 4>{0, 0, 0, 1})) << width;
         EXPECT_EQ(TypeWordCounts(movie, 2), (std::array<uint32_t, 4>{0, 0, 1, 0})) << width;
     }
@@ -142,47 +142,47 @@ TEST(EncoderVideo, LongRunsAcrossBlockRowsAndSkipOnlyFrames) {
 
 TEST(EncoderVideo, RecentValueLeavesShrinkRepetitiveMovies) {
     // Stripes of two-colour blocks that repeat the previous colour pair and mask.
-    MovieSpec spec;
-    spec.width = spec.height = 64;
+    MovieSpec plan;
+    plan.width = plan.height = 64;
     for (uint32_t t = 0; t < 4; ++t) {
         std::vector<uint8_t> p(64 * 64);
         for (uint32_t y = 0; y < 64; ++y)
             for (uint32_t x = 0; x < 64; ++x)
                 p[y * 64 + x] = static_cast<uint8_t>(((x + t) / 2 % 2) ? 10 + y / 4 : 200 + t);
-        spec.frames.push_back({p, t == 0 ? std::optional(GreyPalette()) : std::nullopt, {}});
+        plan.frames.push_back({p, t == 0 ? std::optional(GreyPalette()) : std::nullopt, {}});
     }
-    RefMovie with = Parse(spec);
-    ExpectRoundTrip(spec, with);
+    RefMovie with = Parse(plan);
+    ExpectRoundTrip(plan, with);
     bool anyRecentLeaf = false;
     for (const auto& tree : with.trees.trees)
         for (bool leaf : tree.slotIsLeaf) anyRecentLeaf |= leaf;
     EXPECT_TRUE(anyRecentLeaf);
     EncodeOptions plain;
     plain.useMarkers = false;
-    RefMovie without = Parse(spec, plain);
-    ExpectRoundTrip(spec, without);
+    RefMovie without = Parse(plan, plain);
+    ExpectRoundTrip(plan, without);
     for (const auto& tree : without.trees.trees)
         for (bool leaf : tree.slotIsLeaf) EXPECT_FALSE(leaf);
     EXPECT_LT(with.bytes.size(), without.bytes.size());
 }
 
 TEST(EncoderVideo, SameInputGivesSameBytes) {
-    const MovieSpec spec = SceneMovie(64, 48, 4);
-    EXPECT_EQ(EncodeMovie(spec), EncodeMovie(spec));
+    const MovieSpec plan = SceneMovie(64, 48, 4);
+    EXPECT_EQ(EncodeMovie(plan), EncodeMovie(plan));
 }
 
 TEST(EncoderVideo, PaletteChunksOnlyWhereThePaletteChanges) {
-    MovieSpec spec = SceneMovie(64, 48, 6);
+    MovieSpec plan = SceneMovie(64, 48, 6);
     Palette rotated = GreyPalette();
     std::rotate(rotated.begin(), rotated.begin() + 30, rotated.end());
     Palette odd{};
     for (size_t i = 0; i < odd.size(); ++i) odd[i] = static_cast<uint8_t>(i * 7);  // not exact
-    spec.frames[1].palette = GreyPalette();  // the same again: no chunk
-    spec.frames[2].palette = rotated;
-    spec.frames[4].palette = odd;
-    spec.frames[5].palette = QuantizePalette(odd);  // equal once stored: no chunk
-    RefMovie movie = Parse(spec);
-    ExpectRoundTrip(spec, movie);
+    plan.frames[1].palette = GreyPalette();  // the same again: no chunk
+    plan.frames[2].palette = rotated;
+    plan.frames[4].palette = odd;
+    plan.frames[5].palette = QuantizePalette(odd);  // equal once stored: no chunk
+    RefMovie movie = Parse(plan);
+    ExpectRoundTrip(plan, movie);
     const std::vector<bool> expected{true, false, true, false, true, false};
     for (size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ((movie.frames[i].type & 1) != 0, expected[i]) << i;
@@ -196,9 +196,9 @@ TEST(EncoderVideo, PaletteChunksOnlyWhereThePaletteChanges) {
 TEST(EncoderVideo, FreesATreeValueWhenAllAreUsed) {
     const uint32_t w = 512, h = 260, blocksPerRow = w / 4;
     const uint16_t kept = 0x0102;
-    MovieSpec spec;
-    spec.width = w;
-    spec.height = h;
+    MovieSpec plan;
+    plan.width = w;
+    plan.height = h;
     std::vector<uint8_t> p(size_t{w} * h, 0);
     auto setPair = [&](uint32_t block, uint32_t slot, uint16_t v) {
         const uint32_t row = slot / 2, right = slot % 2 == 0;
@@ -212,28 +212,28 @@ TEST(EncoderVideo, FreesATreeValueWhenAllAreUsed) {
     uint8_t* px = &p[size_t{twoColour / blocksPerRow * 4} * w + twoColour % blocksPerRow * 4];
     px[1] = 3;      // mask bit 1
     px[w * 2] = 3;  // mask bit 8
-    spec.frames.push_back({p, GreyPalette(), {}});
-    RefMovie movie = Parse(spec);
-    ExpectRoundTrip(spec, movie);
+    plan.frames.push_back({p, GreyPalette(), {}});
+    RefMovie movie = Parse(plan);
+    ExpectRoundTrip(plan, movie);
 
     // With every pixel pair in full blocks nothing can be freed.
     for (uint32_t v = 0; v < 65536; ++v) setPair(v / 8, v % 8, static_cast<uint16_t>(v));
-    spec.frames[0].pixels = p;
+    plan.frames[0].pixels = p;
     std::vector<uint8_t> bytes;
     std::string error;
-    EXPECT_FALSE(EncodeMovie(spec, {}, bytes, error));
+    EXPECT_FALSE(EncodeMovie(plan, {}, bytes, error));
     EXPECT_NE(error.find("free"), std::string::npos) << error;
     EXPECT_TRUE(bytes.empty());
 }
 
 TEST(EncoderMovie, HeaderAndTablesLayout) {
-    MovieSpec spec = SceneMovie(64, 48, 3);
-    spec.frameRate = -6666;
-    spec.ringFrame = true;
-    spec.interlaced = true;
-    spec.tracks[2] = AudioTrackFormat{11025, true, false, true};
-    spec.frames[1].audio[2] = std::vector<uint8_t>(100, 0x80);
-    const std::vector<uint8_t> bytes = EncodeMovie(spec);
+    MovieSpec plan = SceneMovie(64, 48, 3);
+    plan.frameRate = -6666;
+    plan.ringFrame = true;
+    plan.interlaced = true;
+    plan.tracks[2] = AudioTrackFormat{11025, true, false, true};
+    plan.frames[1].audio[2] = std::vector<uint8_t>(100, 0x80);
+    const std::vector<uint8_t> bytes = EncodeMovie(plan);
     RefMovie movie;
     ASSERT_TRUE(movie.Parse(bytes)) << movie.error;
     EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "TVK2");
@@ -259,35 +259,35 @@ TEST(EncoderMovie, HeaderAndTablesLayout) {
         EXPECT_EQ(movie.frames[i].size % 4, 0u);
         EXPECT_EQ(movie.frames[i].type, types[i]) << i;
     }
-    spec.interlaced = false;
-    spec.doubled = true;
-    spec.ringFrame = false;
-    ASSERT_TRUE(movie.Parse(EncodeMovie(spec)));
+    plan.interlaced = false;
+    plan.doubled = true;
+    plan.ringFrame = false;
+    ASSERT_TRUE(movie.Parse(EncodeMovie(plan)));
     EXPECT_EQ(movie.flags, 4u);
 }
 
 TEST(EncoderMovie, RefusesWhatItCannotEncode) {
-    auto failure = [](const MovieSpec& spec) {
+    auto failure = [](const MovieSpec& plan) {
         std::vector<uint8_t> bytes;
         std::string error;
-        EXPECT_FALSE(EncodeMovie(spec, {}, bytes, error));
+        EXPECT_FALSE(EncodeMovie(plan, {}, bytes, error));
         EXPECT_TRUE(bytes.empty());
         return error;
     };
-    MovieSpec spec = SceneMovie(64, 48, 2);
-    MovieSpec bad = spec;
+    MovieSpec plan = SceneMovie(64, 48, 2);
+    MovieSpec bad = plan;
     bad.width = 62;
     EXPECT_NE(failure(bad).find("multiples of 4"), std::string::npos);
-    bad = spec;
+    bad = plan;
     bad.frames.clear();
     EXPECT_FALSE(failure(bad).empty());
-    bad = spec;
+    bad = plan;
     bad.frames[0].palette.reset();
     EXPECT_NE(failure(bad).find("palette"), std::string::npos);
-    bad = spec;
+    bad = plan;
     bad.frames[1].pixels.pop_back();
     EXPECT_NE(failure(bad).find("frame 1"), std::string::npos);
-    bad = spec;
+    bad = plan;
     bad.frames[1].audio[3] = std::vector<uint8_t>(10);
     EXPECT_NE(failure(bad).find("track 3"), std::string::npos);
     bad.tracks[3] = AudioTrackFormat{22050, false, true, true};

@@ -23,10 +23,10 @@ const MovieCalls kEngine = {TavikOpen,       TavikClose,      TavikDecodeFrame, 
 
 // A small movie: a square moving over a grey ramp, a palette change half way.
 std::vector<uint8_t> SmallMovie(uint32_t frames) {
-    enc::MovieSpec spec;
-    spec.width = 64;
-    spec.height = 48;
-    spec.frameRate = 0;
+    enc::MovieSpec plan;
+    plan.width = 64;
+    plan.height = 48;
+    plan.frameRate = 0;
     for (uint32_t f = 0; f < frames; ++f) {
         enc::Frame frame;
         frame.pixels.assign(64 * 48, 0);
@@ -43,9 +43,9 @@ std::vector<uint8_t> SmallMovie(uint32_t frames) {
             }
             frame.palette = palette;
         }
-        spec.frames.push_back(std::move(frame));
+        plan.frames.push_back(std::move(frame));
     }
-    return enc::EncodeMovie(spec);
+    return enc::EncodeMovie(plan);
 }
 
 class PlayerMovieTest : public ::testing::Test {

@@ -102,7 +102,7 @@ TEST(ToolsDump, ConformanceMoviesDecodeExactly) {
         for (const auto& f : expected) frames += f.extension() == ".ppm";
         const fs::path out = ScratchDir(dirName);
         ASSERT_EQ(RunTool(Tool("tavik-dump") + " " + movie.string() + " --out " + out.string() +
-                      " --count " + std::to_string(frames)),
+                          " --count " + std::to_string(frames)),
                   0)
             << dirName;
         for (const auto& f : expected) {
@@ -125,14 +125,14 @@ TEST(ToolsDump, ConformanceMoviesDecodeExactly) {
 TEST(ToolsDump, EncodedMoviesRoundTrip) {
     std::mt19937 random(7);
     for (const bool ring : {false, true}) {
-        enc::MovieSpec spec;
-        spec.width = 100;  // groups cross block rows
-        spec.height = 24;
-        spec.ringFrame = ring;
-        spec.tracks[0] = enc::AudioTrackFormat{11025, false, false, true};
+        enc::MovieSpec plan;
+        plan.width = 100;  // groups cross block rows
+        plan.height = 24;
+        plan.ringFrame = ring;
+        plan.tracks[0] = enc::AudioTrackFormat{11025, false, false, true};
         enc::Palette palette{};
         for (auto& c : palette) c = enc::QuantizeComponent(static_cast<uint8_t>(random()));
-        std::vector<uint8_t> pixels(spec.width * spec.height);
+        std::vector<uint8_t> pixels(plan.width * plan.height);
         for (int f = 0; f < 5; ++f) {
             enc::Frame frame;
             for (size_t i = 0; i < pixels.size(); i += 1 + random() % 7) pixels[i] = random() % 16;
@@ -143,34 +143,34 @@ TEST(ToolsDump, EncodedMoviesRoundTrip) {
             }
             if (f != 2)
                 frame.audio[0] = std::vector<uint8_t>(700 + 4 * f, static_cast<uint8_t>(0x70 + f));
-            spec.frames.push_back(frame);
+            plan.frames.push_back(frame);
         }
         const fs::path dir = ScratchDir(ring ? "ring" : "plain");
-        ASSERT_TRUE(enc::WriteFile((dir / "m.tvk").string(), enc::EncodeMovie(spec)));
+        ASSERT_TRUE(enc::WriteFile((dir / "m.tvk").string(), enc::EncodeMovie(plan)));
         const int count = 8;  // wraps once
         ASSERT_EQ(RunTool(Tool("tavik-dump") + " " + (dir / "m.tvk").string() + " --out " +
-                      (dir / "out").string() + " --count " + std::to_string(count)),
+                          (dir / "out").string() + " --count " + std::to_string(count)),
                   0);
         std::vector<uint8_t> sound;
         for (int i = 0; i < count; ++i) {
             // Play order: 0..4 then the ring frame (showing frame 0) and 1.., or 0.. again.
             const int source = i < 5 ? i : (ring ? (i == 5 ? 0 : i - 5) : i - 5);
             const int soundFrame = i < 5 ? i : (ring ? (i == 5 ? -1 : i - 5) : i - 5);
-            const enc::Frame& frame = spec.frames[static_cast<size_t>(source)];
+            const enc::Frame& frame = plan.frames[static_cast<size_t>(source)];
             // The palette in force: the latest change at or before this frame.
-            const enc::Frame* withPalette = &spec.frames[0];
+            const enc::Frame* withPalette = &plan.frames[0];
             for (int p = 0; p <= source; ++p)
-                if (spec.frames[static_cast<size_t>(p)].palette)
-                    withPalette = &spec.frames[static_cast<size_t>(p)];
-            Ppm expected{spec.width, spec.height, 255, {}};
+                if (plan.frames[static_cast<size_t>(p)].palette)
+                    withPalette = &plan.frames[static_cast<size_t>(p)];
+            Ppm expected{plan.width, plan.height, 255, {}};
             for (uint8_t index : frame.pixels)
                 for (int c = 0; c < 3; ++c)
                     expected.rgb.push_back((*withPalette->palette)[3 * index + c]);
             char name[32];
             std::snprintf(name, sizeof name, "frame_%05d.ppm", i);
             EXPECT_TRUE(ReadPpm(dir / "out" / name) == expected) << name << " ring " << ring;
-            if (soundFrame >= 0 && spec.frames[static_cast<size_t>(soundFrame)].audio[0]) {
-                const auto& pcm = *spec.frames[static_cast<size_t>(soundFrame)].audio[0];
+            if (soundFrame >= 0 && plan.frames[static_cast<size_t>(soundFrame)].audio[0]) {
+                const auto& pcm = *plan.frames[static_cast<size_t>(soundFrame)].audio[0];
                 sound.insert(sound.end(), pcm.begin(), pcm.end());
             }
         }

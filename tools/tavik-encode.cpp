@@ -277,48 +277,48 @@ bool ReadSound(const AudioSource& source, Sound&, std::string& error) {
 
 // Each frame carries the sound of its own time; frame 0 also carries `lead` ahead. Frames that
 // start beyond the end of the sound carry no chunk.
-void SpreadSound(MovieSpec& spec, int track, const Sound& sound, uint32_t leadMs) {
+void SpreadSound(MovieSpec& plan, int track, const Sound& sound, uint32_t leadMs) {
     const uint64_t ticks =
-        spec.frameRate > 0 ? uint64_t(spec.frameRate) * 100 : uint64_t(-int64_t{spec.frameRate});
+        plan.frameRate > 0 ? uint64_t(plan.frameRate) * 100 : uint64_t(-int64_t{plan.frameRate});
     const uint32_t frameBytes = (sound.format.stereo ? 2 : 1) * (sound.format.is16Bit ? 2 : 1);
     const uint64_t total = sound.pcm.size() / frameBytes;
     const uint64_t lead = uint64_t{sound.format.rate} * leadMs / 1000;
     auto due = [&](uint64_t frame) { return frame * sound.format.rate * ticks / 100000 + lead; };
-    spec.tracks[track] = sound.format;
-    for (uint64_t i = 0; i < spec.frames.size(); ++i) {
+    plan.tracks[track] = sound.format;
+    for (uint64_t i = 0; i < plan.frames.size(); ++i) {
         const uint64_t begin = i == 0 ? 0 : due(i);
         const uint64_t end = std::min(due(i + 1), total);
         if (begin >= total) break;
-        spec.frames[i].audio[track] = std::vector<uint8_t>(sound.pcm.begin() + begin * frameBytes,
+        plan.frames[i].audio[track] = std::vector<uint8_t>(sound.pcm.begin() + begin * frameBytes,
                                                            sound.pcm.begin() + end * frameBytes);
     }
 }
 
-bool BuildSpec(const Options& options, MovieSpec& spec, std::string& error) {
+bool BuildSpec(const Options& options, MovieSpec& plan, std::string& error) {
     if (options.demo) {
-        spec = tavik::enc::MakeDemoMovie();
+        plan = tavik::enc::MakeDemoMovie();
         return true;
     }
-    spec.frameRate = options.frameRate;
-    spec.ringFrame = options.ring;
-    spec.interlaced = options.interlaced;
-    spec.doubled = options.doubled;
+    plan.frameRate = options.frameRate;
+    plan.ringFrame = options.ring;
+    plan.interlaced = options.interlaced;
+    plan.doubled = options.doubled;
     for (const std::string& path : options.frames) {
-        spec.frames.emplace_back();
-        if (!ReadFrame(path, spec.width, spec.height, spec.frames.back(), error)) return false;
+        plan.frames.emplace_back();
+        if (!ReadFrame(path, plan.width, plan.height, plan.frames.back(), error)) return false;
     }
-    if (!options.audio.empty() && spec.frameRate == 0) {
+    if (!options.audio.empty() && plan.frameRate == 0) {
         error = "--audio needs a frame rate (with --rate 0 the frames have no timing)";
         return false;
     }
     for (const AudioSource& source : options.audio) {
-        if (spec.tracks[source.track]) {
+        if (plan.tracks[source.track]) {
             error = "track " + std::to_string(source.track) + " is given twice";
             return false;
         }
         Sound sound;
         if (!ReadSound(source, sound, error)) return false;
-        SpreadSound(spec, source.track, sound, options.leadMs);
+        SpreadSound(plan, source.track, sound, options.leadMs);
     }
     return true;
 }
@@ -331,10 +331,10 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stderr);
         return 2;
     }
-    MovieSpec spec;
+    MovieSpec plan;
     std::vector<uint8_t> movie;
     std::string error;
-    if (BuildSpec(options, spec, error) && tavik::enc::EncodeMovie(spec, {}, movie, error)) {
+    if (BuildSpec(options, plan, error) && tavik::enc::EncodeMovie(plan, {}, movie, error)) {
         if (tavik::enc::WriteFile(options.output, movie)) return 0;
         error = options.output + ": cannot write";
     }

@@ -159,17 +159,17 @@ uint32_t SamplesBy(uint32_t frame) {
 }  // namespace
 
 MovieSpec MakeDemoMovie() {
-    MovieSpec spec;
-    spec.width = kWidth;
-    spec.height = kHeight;
-    spec.frameRate = -kFrameTicks;
-    spec.tracks[0] = AudioTrackFormat{kDemoSampleRate, false, false, true};
+    MovieSpec plan;
+    plan.width = kWidth;
+    plan.height = kHeight;
+    plan.frameRate = -kFrameTicks;
+    plan.tracks[0] = AudioTrackFormat{kDemoSampleRate, false, false, true};
     const std::vector<uint8_t> music = DemoMusic(kLeadSamples + SamplesBy(kFrames));
     const Canvas background = Background();
     Palette palette = BasePalette();
-    spec.frames.resize(kFrames);
+    plan.frames.resize(kFrames);
     for (uint32_t t = 0; t < kFrames; ++t) {
-        Frame& frame = spec.frames[t];
+        Frame& frame = plan.frames[t];
         frame.pixels = Picture(background, t);
         if (t == 0) frame.palette = palette;
         if (t > 0 && t % 10 == 0) {  // turn the rainbow band
@@ -181,7 +181,7 @@ MovieSpec MakeDemoMovie() {
         const uint32_t end = kLeadSamples + SamplesBy(t + 1);
         frame.audio[0] = std::vector<uint8_t>(music.begin() + begin, music.begin() + end);
     }
-    return spec;
+    return plan;
 }
 
 }  // namespace tavik::enc

@@ -52,9 +52,9 @@ struct EncodeOptions {
 };
 
 // Returns the movie file, or an empty vector when the movie cannot be encoded.
-std::vector<uint8_t> EncodeMovie(const MovieSpec& spec, const EncodeOptions& options = {});
+std::vector<uint8_t> EncodeMovie(const MovieSpec& plan, const EncodeOptions& options = {});
 // The same, with the reason for a failure in `error`.
-bool EncodeMovie(const MovieSpec& spec, const EncodeOptions& options, std::vector<uint8_t>& movie,
+bool EncodeMovie(const MovieSpec& plan, const EncodeOptions& options, std::vector<uint8_t>& movie,
                  std::string& error);
 
 bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes);

@@ -29,26 +29,26 @@ uint32_t FormatWord(const AudioTrackFormat& format) {
            1u << 30 | (format.compressed ? 1u << 31 : 0);
 }
 
-bool Check(const MovieSpec& spec, std::string& error) {
-    if (spec.width == 0 || spec.height == 0 || spec.width % 4 != 0 || spec.height % 4 != 0) {
+bool Check(const MovieSpec& plan, std::string& error) {
+    if (plan.width == 0 || plan.height == 0 || plan.width % 4 != 0 || plan.height % 4 != 0) {
         error = "width and height must be positive multiples of 4";
         return false;
     }
-    const uint64_t pixels = uint64_t{spec.width} * spec.height;
+    const uint64_t pixels = uint64_t{plan.width} * plan.height;
     if (pixels > kMaxPixels) {
         error = "the picture is too large";
         return false;
     }
-    if (spec.frames.empty() || spec.frames.size() > 100000000) {
+    if (plan.frames.empty() || plan.frames.size() > 100000000) {
         error = "a movie needs between 1 and 100000000 frames";
         return false;
     }
-    if (!spec.frames[0].palette) {
+    if (!plan.frames[0].palette) {
         error = "frame 0 must carry a palette";
         return false;
     }
     for (size_t t = 0; t < kTrackCount; ++t) {
-        if (spec.tracks[t] && (spec.tracks[t]->rate == 0 || spec.tracks[t]->rate > kMaxRate)) {
+        if (plan.tracks[t] && (plan.tracks[t]->rate == 0 || plan.tracks[t]->rate > kMaxRate)) {
             error = "track " + std::to_string(t) + ": the sample rate must be 1 to 16777215";
             return false;
         }
@@ -57,12 +57,12 @@ bool Check(const MovieSpec& spec, std::string& error) {
                           const std::string& where) {
         for (size_t t = 0; t < kTrackCount; ++t) {
             if (!audio[t]) continue;
-            if (!spec.tracks[t]) {
+            if (!plan.tracks[t]) {
                 error =
                     where + " has sound for track " + std::to_string(t) + ", which has no format";
                 return false;
             }
-            if (audio[t]->size() % SampleFrameBytes(*spec.tracks[t]) != 0) {
+            if (audio[t]->size() % SampleFrameBytes(*plan.tracks[t]) != 0) {
                 error = where + ": the sound of track " + std::to_string(t) +
                         " is not a whole number of sample frames";
                 return false;
@@ -70,15 +70,15 @@ bool Check(const MovieSpec& spec, std::string& error) {
         }
         return true;
     };
-    for (size_t i = 0; i < spec.frames.size(); ++i) {
+    for (size_t i = 0; i < plan.frames.size(); ++i) {
         const std::string where = "frame " + std::to_string(i);
-        if (spec.frames[i].pixels.size() != pixels) {
+        if (plan.frames[i].pixels.size() != pixels) {
             error = where + " does not have width * height pixels";
             return false;
         }
-        if (!checkSound(spec.frames[i].audio, where)) return false;
+        if (!checkSound(plan.frames[i].audio, where)) return false;
     }
-    return !spec.ringFrame || checkSound(spec.ringFrameAudio, "the ring frame");
+    return !plan.ringFrame || checkSound(plan.ringFrameAudio, "the ring frame");
 }
 
 ColourSet Recoloured(const Palette& before, const Palette& after) {
@@ -98,12 +98,12 @@ struct FrameParts {
 
 }  // namespace
 
-bool EncodeMovie(const MovieSpec& spec, const EncodeOptions& options, std::vector<uint8_t>& movie,
+bool EncodeMovie(const MovieSpec& plan, const EncodeOptions& options, std::vector<uint8_t>& movie,
                  std::string& error) {
     movie.clear();
-    if (!Check(spec, error)) return false;
-    const size_t frameCount = spec.frames.size();
-    const size_t frameTotal = frameCount + (spec.ringFrame ? 1 : 0);
+    if (!Check(plan, error)) return false;
+    const size_t frameCount = plan.frames.size();
+    const size_t frameTotal = frameCount + (plan.ringFrame ? 1 : 0);
 
     // Palettes as the decoder will hold them. Frame 0 is coded against black: the decoder starts
     // from black, and clears to black again whenever it returns to frame 0.
@@ -111,7 +111,7 @@ bool EncodeMovie(const MovieSpec& spec, const EncodeOptions& options, std::vecto
     std::vector<FrameParts> parts(frameTotal);
     Palette current{};
     for (size_t i = 0; i < frameCount; ++i) {
-        const Frame& frame = spec.frames[i];
+        const Frame& frame = plan.frames[i];
         palettes[i] = frame.palette ? QuantizePalette(*frame.palette) : current;
         if (i == 0 || palettes[i] != current)
             parts[i].paletteChunk = EncodePaletteChunk(i == 0 ? Palette{} : current, palettes[i]);
@@ -119,11 +119,11 @@ bool EncodeMovie(const MovieSpec& spec, const EncodeOptions& options, std::vecto
         current = palettes[i];
         parts[i].audio = &frame.audio;
     }
-    if (spec.ringFrame) {
+    if (plan.ringFrame) {
         if (palettes[0] != current)
             parts[frameCount].paletteChunk = EncodePaletteChunk(current, palettes[0]);
         parts[frameCount].recoloured = Recoloured(current, palettes[0]);
-        parts[frameCount].audio = &spec.ringFrameAudio;
+        parts[frameCount].audio = &plan.ringFrameAudio;
     }
 
     // Frame 0 gets no skip blocks: after a wrap without ring frame it is decoded over the last
@@ -131,13 +131,13 @@ bool EncodeMovie(const MovieSpec& spec, const EncodeOptions& options, std::vecto
     std::vector<FramePlan> plans(frameTotal);
     for (size_t i = 0; i < frameTotal; ++i) {
         const bool ring = i == frameCount;
-        plans[i].pixels = spec.frames[ring ? 0 : i].pixels.data();
-        const uint8_t* previous = i == 0 ? nullptr : spec.frames[i - 1].pixels.data();
-        plans[i].blocks = ChooseBlocks(plans[i].pixels, previous, parts[i].recoloured, spec.width,
-                                       spec.height, options);
-        plans[i].values = FrameValues(plans[i].blocks, plans[i].pixels, spec.width);
+        plans[i].pixels = plan.frames[ring ? 0 : i].pixels.data();
+        const uint8_t* previous = i == 0 ? nullptr : plan.frames[i - 1].pixels.data();
+        plans[i].blocks = ChooseBlocks(plans[i].pixels, previous, parts[i].recoloured, plan.width,
+                                       plan.height, options);
+        plans[i].values = FrameValues(plans[i].blocks, plans[i].pixels, plan.width);
     }
-    if (!EnsureFreeValue(plans, spec.width)) {
+    if (!EnsureFreeValue(plans, plan.width)) {
         error = "the full blocks use every possible pixel pair; no free tree value is left";
         return false;
     }
@@ -159,7 +159,7 @@ bool EncodeMovie(const MovieSpec& spec, const EncodeOptions& options, std::vecto
             const std::optional<std::vector<uint8_t>>& pcm = (*parts[i].audio)[t];
             if (!pcm) continue;
             types[i] |= static_cast<uint8_t>(2u << t);
-            const std::vector<uint8_t> chunk = EncodeAudioChunk(*pcm, *spec.tracks[t]);
+            const std::vector<uint8_t> chunk = EncodeAudioChunk(*pcm, *plan.tracks[t]);
             frameData.insert(frameData.end(), chunk.begin(), chunk.end());
             if (pcm->size() > audioMaxSize[t]) audioMaxSize[t] = static_cast<uint32_t>(pcm->size());
         }
@@ -186,15 +186,15 @@ bool EncodeMovie(const MovieSpec& spec, const EncodeOptions& options, std::vecto
 
     movie.reserve(fileSize);
     movie.insert(movie.end(), {'T', 'V', 'K', '2'});
-    PutU32(movie, spec.width);
-    PutU32(movie, spec.height);
+    PutU32(movie, plan.width);
+    PutU32(movie, plan.height);
     PutU32(movie, static_cast<uint32_t>(frameCount));
-    PutU32(movie, static_cast<uint32_t>(spec.frameRate));
-    PutU32(movie, (spec.ringFrame ? 1u : 0) | (spec.interlaced ? 2u : 0) | (spec.doubled ? 4u : 0));
+    PutU32(movie, static_cast<uint32_t>(plan.frameRate));
+    PutU32(movie, (plan.ringFrame ? 1u : 0) | (plan.interlaced ? 2u : 0) | (plan.doubled ? 4u : 0));
     for (uint32_t size : audioMaxSize) PutU32(movie, size);
     PutU32(movie, static_cast<uint32_t>(treeBlock.size()));
     for (uint32_t size : trees.sizes) PutU32(movie, size);
-    for (const std::optional<AudioTrackFormat>& track : spec.tracks)
+    for (const std::optional<AudioTrackFormat>& track : plan.tracks)
         PutU32(movie, track ? FormatWord(*track) : 0);
     PutU32(movie, 0);  // reserved
     for (uint32_t size : sizes) PutU32(movie, size);
@@ -204,10 +204,10 @@ bool EncodeMovie(const MovieSpec& spec, const EncodeOptions& options, std::vecto
     return true;
 }
 
-std::vector<uint8_t> EncodeMovie(const MovieSpec& spec, const EncodeOptions& options) {
+std::vector<uint8_t> EncodeMovie(const MovieSpec& plan, const EncodeOptions& options) {
     std::vector<uint8_t> movie;
     std::string error;
-    EncodeMovie(spec, options, movie, error);
+    EncodeMovie(plan, options, movie, error);
     return movie;
 }
 

@@ -307,8 +307,8 @@ struct PlatformOps {
     void (*DestroyIcon)(IconRef icon);
     bool (*RegisterWindowClass)(const char* className, IconRef icon);
     void (*UnregisterWindowClass)(const char* className);
-    // Creates the window (hidden); its events go to spec.handler.
-    WindowRef (*CreateWindow)(const WindowSpec& spec);
+    // Creates the window (hidden); its events go to plan.handler.
+    WindowRef (*CreateWindow)(const WindowSpec& plan);
     // Destroys the window; its Destroy event follows.
     void (*DestroyWindow)(WindowRef window);
     // Enables or greys the system-menu item at `position` (0 restore, 1 move, 2 size,

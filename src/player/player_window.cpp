@@ -94,15 +94,15 @@ bool OpenPlayerWindow(uint32_t width, uint32_t height, int32_t x, int32_t y,
     if (g_window.icon == nullptr) g_window.icon = p.LoadIcon();
     if (!RegisterClassOnce()) return false;
     const WindowStyles styles = StylesFromDisplayFlags(displayFlags);
-    WindowSpec spec;
-    spec.className = g_window.className.c_str();
-    spec.title = g_window.title.c_str();
-    spec.style = styles.style;
-    spec.exStyle = styles.exStyle;
-    spec.frame = Rect{0, 0, kInitialWidth, kInitialHeight};
-    spec.parent = g_window.owner;
-    spec.handler = PlayerWindowEvent;
-    g_window.window = p.CreateWindow(spec);
+    WindowSpec plan;
+    plan.className = g_window.className.c_str();
+    plan.title = g_window.title.c_str();
+    plan.style = styles.style;
+    plan.exStyle = styles.exStyle;
+    plan.frame = Rect{0, 0, kInitialWidth, kInitialHeight};
+    plan.parent = g_window.owner;
+    plan.handler = PlayerWindowEvent;
+    g_window.window = p.CreateWindow(plan);
     if (g_window.window != nullptr) {
         p.EnableMenuItem(g_window.window, 0, false);
         p.EnableMenuItem(g_window.window, 1, true);

@@ -421,19 +421,19 @@ bool RegisterWindowClass(const char* name, IconRef) {
 void UnregisterWindowClass(const char* name) {
     S().classes.erase(name);
 }
-WindowRef CreateWindowOp(const WindowSpec& spec) {
-    if (S().config.failWindow || spec.className == nullptr || !S().classes.count(spec.className)) {
+WindowRef CreateWindowOp(const WindowSpec& plan) {
+    if (S().config.failWindow || plan.className == nullptr || !S().classes.count(plan.className)) {
         return nullptr;
     }
     auto w = std::make_unique<Window>();
-    w->className = spec.className;
-    w->title = spec.title != nullptr ? spec.title : "";
-    w->style = spec.style;
-    w->exStyle = spec.exStyle;
-    w->frame = spec.frame;
-    w->parent = S().Find(spec.parent);
-    w->handler = spec.handler;
-    w->owner = spec.owner;
+    w->className = plan.className;
+    w->title = plan.title != nullptr ? plan.title : "";
+    w->style = plan.style;
+    w->exStyle = plan.exStyle;
+    w->frame = plan.frame;
+    w->parent = S().Find(plan.parent);
+    w->handler = plan.handler;
+    w->owner = plan.owner;
     Window* raw = w.get();
     S().windows[raw] = std::move(w);
     return As<PlatformWindowTag>(raw);
