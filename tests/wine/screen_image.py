@@ -9,13 +9,15 @@ import zlib
 
 
 class Image:
-    def __init__(self, width, height, pixels):
+    def __init__(self, width, height, pixels, depth=24):
+        self.depth = depth  # bits per pixel of the screen it came from
         self.width = width
         self.height = height
         self.pixels = pixels  # list of rows, each a list of (r, g, b)
 
     def crop(self, x, y, width, height):
-        return Image(width, height, [row[x:x + width] for row in self.pixels[y:y + height]])
+        return Image(width, height, [row[x:x + width] for row in self.pixels[y:y + height]],
+                     self.depth)
 
 
 def read_xwd(path):
@@ -31,11 +33,11 @@ def read_xwd(path):
         pixel, r, g, b = struct.unpack(">IHHH", data[at:at + 10])
         colours[pixel] = (r >> 8, g >> 8, b >> 8)
         at += 12
-    order = "<" if byte_order == 0 else ">"
-    step = bits_per_pixel // 8
-    if step == 3 and bytes_per_line >= width * 4:
-        step = 4  # 24-bit pixels stored in 32 bits
-    code = {1: "B", 2: "H", 4: "I"}[step]
+    step = bits_per_pixel // 8  # 24-bit pixels come packed in 3 bytes; rows are padded
+
+    def pixel(line, i):
+        chunk = line[i * step:(i + 1) * step]
+        return int.from_bytes(chunk, "little" if byte_order == 0 else "big")
 
     def channel(value, mask):
         shift = (mask & -mask).bit_length() - 1
@@ -45,13 +47,13 @@ def read_xwd(path):
     rows = []
     for y in range(height):
         line = data[at + y * bytes_per_line: at + y * bytes_per_line + width * step]
-        values = struct.unpack(order + code * width, line)
+        values = [pixel(line, i) for i in range(width)]
         if depth <= 8:
             rows.append([colours.get(v, (0, 0, 0)) for v in values])
         else:
             rows.append([(channel(v, red_mask), channel(v, green_mask), channel(v, blue_mask))
                          for v in values])
-    return Image(width, height, rows)
+    return Image(width, height, rows, depth)
 
 
 def read_ppm(path):

@@ -17,6 +17,7 @@
 // the driver waits for the player (at most --timeout, default 60000 ms) and logs "end".
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -74,7 +75,7 @@ std::string ClassOf(HWND window) {
 }
 
 std::string TitleOf(HWND window) {
-    char title[256] = {};
+    char title[4096] = {};
     GetWindowTextA(window, title, sizeof title);
     return title;
 }
@@ -111,8 +112,13 @@ BOOL CALLBACK CollectText(HWND child, LPARAM data) {
     return TRUE;
 }
 
+// Each box is logged once; the dismissal may take a moment to close it.
+std::vector<HWND> g_dismissed;
+
 void DismissBoxes(const Found& found) {
     for (HWND box : found.boxes) {
+        if (std::find(g_dismissed.begin(), g_dismissed.end(), box) != g_dismissed.end()) continue;
+        g_dismissed.push_back(box);
         std::string text;
         EnumChildWindows(box, CollectText, reinterpret_cast<LPARAM>(&text));
         Log("box " + TitleOf(box) + " | " + Flatten(text));
@@ -198,7 +204,8 @@ void RunStep(const std::string& step) {
     if (verb == "window") {
         RECT client{};
         GetClientRect(player, &client);
-        Log("window " + std::to_string(client.right) + " " + std::to_string(client.bottom));
+        Log("window " + std::to_string(client.right) + " " + std::to_string(client.bottom) + " " +
+            TitleOf(player));
     } else if (verb == "char") {
         PostMessageA(player, WM_CHAR, static_cast<WPARAM>(std::atoi(value.c_str())), 0);
     } else if (verb == "title") {

@@ -9,6 +9,11 @@ namespace {
 constexpr char kProbeClass[] = "MouseTypeWind";
 constexpr int32_t kProbeSize = 32;
 
+// Showing the probe activates it; the window that had the focus gets it back when the probe
+// goes, so that a probe during playback (a new display buffer for the next movie) does not make
+// the player think it lost the focus and pause.
+HWND g_focusBeforeProbe = nullptr;
+
 LRESULT CALLBACK ProbeWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_DESTROY:
@@ -64,6 +69,7 @@ WindowRef CreateProbeWindow(Point at, CursorRef cursor) {
     probeClass.hCursor = ToCursor(cursor);
     probeClass.lpszClassName = kProbeClass;
     if (RegisterClassA(&probeClass) == 0) return nullptr;
+    g_focusBeforeProbe = GetFocus();
     const HWND probe = CreateWindowExA(WS_EX_TOPMOST, kProbeClass, "", WS_POPUP | WS_VISIBLE,
                                        at.x - kProbeSize / 2, at.y - kProbeSize / 2, kProbeSize,
                                        kProbeSize, nullptr, nullptr, Instance(), nullptr);
@@ -75,6 +81,11 @@ void DestroyProbeWindow(WindowRef probe) {
     if (probe == nullptr) return;
     DestroyWindow(ToHwnd(probe));
     UnregisterClassA(kProbeClass, Instance());
+    if (g_focusBeforeProbe != nullptr && IsWindow(g_focusBeforeProbe)) {
+        SetForegroundWindow(g_focusBeforeProbe);
+        SetFocus(g_focusBeforeProbe);
+    }
+    g_focusBeforeProbe = nullptr;
 }
 
 uint32_t ReadPixel(WindowRef window, Point point) {

@@ -1,0 +1,147 @@
+"""The Wine tests' movie inputs and checks.
+
+  wine_checks.py inputs DIR WIDTH HEIGHT FRAMES SEED
+      indexed PNG frames (DIR/frame_NNN.png) and a sound track (DIR/sound.wav, 8-bit mono
+      11025 Hz) for tavik-encode. The frames use only palette indices 10 to 245, which a
+      palettised screen leaves to the movie, and the palette changes halfway.
+  wine_checks.py shot XWD REQUEST DUMPDIR SCALE
+      compares the player's client area in a screen dump with the frame named by the request
+      (the player's caption "Frame: N" shows frame N - 1), scaled and reduced to the screen's
+      colour depth; prints the verdict, exits 1 on a mismatch (keeping XWD.png and
+      XWD.expected.png to look at).
+  wine_checks.py sound RAW WAV
+      checks that the sound written to the ALSA file device holds the track's samples in order
+      (the device runs dry between blocks, so silence may come between them).
+"""
+import os
+import random
+import struct
+import sys
+import wave
+import zlib
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import screen_image  # noqa: E402
+
+
+def png_indexed(path, width, height, palette, rows):
+    def chunk(kind, body):
+        return (struct.pack(">I", len(body)) + kind + body +
+                struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF))
+
+    raw = b"".join(b"\0" + bytes(row) for row in rows)
+    with open(path, "wb") as out:
+        out.write(b"\x89PNG\r\n\x1a\n")
+        out.write(chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 3, 0, 0, 0)))
+        out.write(chunk(b"PLTE", bytes(c for p in palette for c in p)))
+        out.write(chunk(b"IDAT", zlib.compress(raw)))
+        out.write(chunk(b"IEND", b""))
+
+
+def make_palette(shift):
+    # Colours no static colour has: odd channel values, distinct per entry.
+    palette = []
+    for i in range(256):
+        r = (i * 7 + shift) % 128 * 2 + 1
+        g = (i * 13 + 2 * shift) % 128 * 2 + 1
+        b = (255 - i * 3 + shift) % 128 * 2 + 1
+        palette.append((r, g, b))
+    return palette
+
+
+def inputs(folder, width, height, frames, seed):
+    os.makedirs(folder, exist_ok=True)
+    rng = random.Random(seed)
+    for f in range(frames):
+        palette = make_palette(0 if f < frames // 2 else 37)
+        rows = []
+        for y in range(height):
+            row = []
+            for x in range(width):
+                value = 10 + ((x // 4 + y // 4 + f) % 236)
+                # A moving block and a fixed corner marker.
+                if abs(x - (f * 5) % width) < 12 and abs(y - height // 2) < 12:
+                    value = 10 + (f * 17) % 236
+                if x < 8 and y < 8:
+                    value = 200
+                row.append(value)
+            rows.append(row)
+        png_indexed(os.path.join(folder, "frame_%03d.png" % f), width, height, palette, rows)
+    rate = 11025
+    samples = bytes(rng.randrange(40, 216) for _ in range(rate * (frames // 15 + 2)))
+    with wave.open(os.path.join(folder, "sound.wav"), "wb") as out:
+        out.setnchannels(1)
+        out.setsampwidth(1)
+        out.setframerate(rate)
+        out.writeframes(samples)
+
+
+def quantise(colour, depth):
+    if depth >= 24:
+        return colour
+    if depth == 16:
+        r, g, b = colour
+        return ((r >> 3) * 255 // 31, (g >> 2) * 255 // 63, (b >> 3) * 255 // 31)
+    return colour
+
+
+def shot(xwd, request, dump_dir, scale):
+    fields = open(request).read().split()
+    frame, x, y, width, height = (int(v) for v in fields[1:6])
+    screen = screen_image.read_xwd(xwd)
+    depth = screen.depth
+    expected_frame = screen_image.read_ppm(os.path.join(dump_dir, "frame_%05d.ppm" % (frame - 1)))
+    if (expected_frame.width * scale, expected_frame.height * scale) != (width, height):
+        print("shot %s: client area %dx%d, expected %dx%d" % (
+            os.path.basename(xwd), width, height, expected_frame.width * scale,
+            expected_frame.height * scale))
+        return 1
+    got = screen.crop(x, y, width, height)
+    expected = screen_image.Image(width, height, [
+        [quantise(expected_frame.pixels[j // scale][i // scale], depth) for i in range(width)]
+        for j in range(height)])
+    wrong = sum(1 for j in range(height) for i in range(width)
+                if max(abs(a - b) for a, b in zip(got.pixels[j][i], expected.pixels[j][i])) > 2)
+    verdict = "ok" if wrong == 0 else "MISMATCH"
+    print("shot %s: frame %d at %d bit, %dx%d, %d pixels differ: %s" % (
+        os.path.basename(xwd), frame - 1, depth, width, height, wrong, verdict))
+    if wrong:
+        screen_image.write_png(got, xwd + ".png")
+        screen_image.write_png(expected, xwd + ".expected.png")
+        return 1
+    return 0
+
+
+def sound(raw_path, wav_path):
+    played = open(raw_path, "rb").read() if os.path.exists(raw_path) else b""
+    with wave.open(wav_path, "rb") as track:
+        samples = track.readframes(track.getnframes())
+    piece = 32  # short, so that few pieces straddle the silence between blocks
+    pieces = [samples[i:i + piece] for i in range(0, len(samples) - piece + 1, piece)]
+    found, at = 0, 0
+    for p in pieces:
+        where = played.find(p, at)
+        if where >= 0:
+            found += 1
+            at = where + piece
+    share = found / max(len(pieces), 1)
+    verdict = "ok" if share >= 0.9 else "MISMATCH"
+    print("sound: %d bytes written, %d of %d pieces of the track found in order: %s" % (
+        len(played), found, len(pieces), verdict))
+    return 0 if share >= 0.9 else 1
+
+
+def main(argv):
+    if len(argv) >= 6 and argv[1] == "inputs":
+        inputs(argv[2], int(argv[3]), int(argv[4]), int(argv[5]), int(argv[6]))
+        return 0
+    if len(argv) == 6 and argv[1] == "shot":
+        return shot(argv[2], argv[3], argv[4], int(argv[5]))
+    if len(argv) == 4 and argv[1] == "sound":
+        return sound(argv[2], argv[3])
+    print(__doc__)
+    return 2
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
