@@ -22,21 +22,6 @@ lacks() {
   ! grep -qF -- "$2" "$1" || { echo "\"$2\" in $(basename "$1")"; return 1; }
 }
 
-# Takes the screen shots the driver asks for (NAME.req) and answers with NAME.done.
-shooter() {
-  while :; do
-    for request in "$work"/*.req; do
-      [ -e "$request" ] || continue
-      local name=${request%.req}
-      sleep 0.3
-      xwd -root -silent > "$name.xwd"
-      mv "$request" "$name.request"
-      touch "$name.done"
-    done
-    sleep 0.1
-  done
-}
-
 play() {  # play RUN ANSWER SCRIPT PLAYER ARGS...: one driven run, its log in RUN.log
   local run=$1 answer=$2 script=$3
   shift 3
@@ -48,12 +33,12 @@ play() {  # play RUN ANSWER SCRIPT PLAYER ARGS...: one driven run, its log in RU
 }
 
 shot_ok() {  # shot_ok NAME MOVIE SCALE
-  python3 "$here/wine_checks.py" shot "$work/$1.xwd" "$work/$1.request" "$work/$2-dump" "$3"
+  python3 "$here/wine_checks.py" shot "$work/$1" "$depth" "$work/$2-dump" "$3"
 }
 
 # The frame of a shot (from its request).
 shot_frame() {
-  awk '{print $2}' "$work/$1.request" 2>/dev/null || echo -1
+  awk '{print $2}' "$work/$1.req" 2>/dev/null || echo -1
 }
 
 stepped() {  # stepped FIRST SECOND: the second shot shows the next frame
@@ -80,8 +65,6 @@ session() {
   prefix=$work/../wine-prefix-$depth
   export HOME=$work/home
   check "$depth-bit screen" screen_depth "$depth"
-  shooter &
-  local shooter_pid=$!
   local d=$depth
   local pause="window,wait:1200,char:32,wait:500"
 
@@ -147,7 +130,6 @@ session() {
     check "and sound with it" test -s "$work/r16-self.raw"
   fi
 
-  kill "$shooter_pid" 2>/dev/null || true
   WINEPREFIX=$prefix /usr/lib/wine/wineserver -k 2>/dev/null || true
   WINEPREFIX=$prefix /usr/lib/wine/wineserver -w 2>/dev/null || true
 }

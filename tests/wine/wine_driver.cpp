@@ -9,8 +9,8 @@
 //   window        wait until the player window is shown; logs "window W H" (client size)
 //   char:C        post the character C (a decimal code) to the player window
 //   title         log the player window's title
-//   shot:NAME     pause point for a screen shot: writes NAME.req ("frame N x y w h", the client
-//                 area on the screen) and waits for NAME.done, made by the test script
+//   shot:NAME     reads the player's client area back from the screen into NAME.ppm and writes
+//                 NAME.req ("frame N x y w h": the frame number of its caption, the area)
 //   exit:MS       wait up to MS for the player to end; logs "exited" or "running"
 // Message boxes of the player are logged ("box CAPTION | TEXT") and dismissed whenever they
 // appear; the version text the player sends at the end is logged as "version TEXT". At the end
@@ -18,6 +18,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -163,24 +164,50 @@ int FrameOf(HWND window) {
     return at == std::string::npos ? -1 : std::atoi(title.c_str() + at + 7);
 }
 
+// Reads the player's client area back from the screen into NAME.ppm, and its frame number
+// into NAME.req ("frame N x y w h").
 void Shot(HWND window, const std::string& name) {
     RECT client{};
     GetClientRect(window, &client);
     POINT origin{0, 0};
     ClientToScreen(window, &origin);
-    const std::string request = name + ".req";
-    FILE* out = std::fopen(request.c_str(), "w");
-    if (out == nullptr) return;
-    std::fprintf(out, "frame %d %ld %ld %ld %ld\n", FrameOf(window), origin.x, origin.y,
-                 client.right, client.bottom);
-    std::fclose(out);
-    Log("shot " + name + " frame " + std::to_string(FrameOf(window)));
-    const std::string done = name + ".done";
-    const DWORD start = GetTickCount();
-    while (GetFileAttributesA(done.c_str()) == INVALID_FILE_ATTRIBUTES &&
-           GetTickCount() - start < 30000) {
-        Pump(50);
+    const int width = client.right, height = client.bottom;
+    if (FILE* out = std::fopen((name + ".req").c_str(), "w")) {
+        std::fprintf(out, "frame %d %ld %ld %d %d\n", FrameOf(window), origin.x, origin.y, width,
+                     height);
+        std::fclose(out);
     }
+    Log("shot " + name + " frame " + std::to_string(FrameOf(window)));
+    if (width <= 0 || height <= 0) return;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    const HDC screen = GetDC(nullptr);
+    const HDC memory = CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    const HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap != nullptr && bits != nullptr) {
+        const HGDIOBJ previous = SelectObject(memory, bitmap);
+        BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
+        GdiFlush();
+        if (FILE* out = std::fopen((name + ".ppm").c_str(), "wb")) {
+            std::fprintf(out, "P6\n%d %d\n255\n", width, height);
+            const auto* pixels = static_cast<const uint8_t*>(bits);
+            for (int i = 0; i < width * height; ++i) {
+                const uint8_t rgb[3] = {pixels[4 * i + 2], pixels[4 * i + 1], pixels[4 * i]};
+                std::fwrite(rgb, 1, 3, out);
+            }
+            std::fclose(out);
+        }
+        SelectObject(memory, previous);
+    }
+    if (bitmap != nullptr) DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
 }
 
 void RunStep(const std::string& step) {
