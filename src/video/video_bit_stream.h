@@ -1,37 +1,44 @@
-// The bit reader of video chunks: a 64-bit window topped up 32 bits at a time, least significant
-// bit first. Loads never reach past the chunk's 8 readable bytes of margin; beyond that the
-// window fills with zero bits, and the caller notices by Exhausted() that the data ran out.
+// The bit reader of video chunks: a 64-bit window refilled with whole 64-bit loads, least
+// significant bit first. The stream is the chunk's bytes up to `end` (the chunk rounded down to
+// whole 32-bit words, plus 8 bytes of the readable margin), then zero bits; the caller notices by
+// Exhausted() that the data ran out.
 #pragma once
 
+#include <bit>
 #include <cstdint>
-
-#include "video/tree_memory.h"
+#include <cstring>
 
 namespace tavik {
 
 class VideoBitStream {
   public:
     VideoBitStream(const uint8_t* data, uint32_t size)
-        : data_(data), lastLoad_(static_cast<uint64_t>(size) + 4), sizeBits_(uint64_t{size} * 8) {}
+        : data_(data), end_(uint64_t{size / 4} * 4 + 8), sizeBits_(uint64_t{size} * 8) {}
 
-    // Makes at least 32 bits available.
-    void TopUp() {
-        if (available_ < 32) Refill();
+    // Makes at least 56 bits available without a loop: the window takes the next 8 bytes above
+    // its unread bits and keeps the whole bytes that fit. Bits above the unread ones are always
+    // the stream's next bits, so loading them again changes nothing.
+    [[gnu::always_inline]] void Refill() {
+        const uint64_t word =
+            next_ + 8 <= end_ ? Load64(data_ + next_) : TailWord(data_, next_, end_);
+        window_ |= word << available_;
+        next_ += (63 - available_) >> 3;
+        available_ |= 56;
     }
-    void Refill() {
-        const uint32_t word = next_ <= lastLoad_ ? Load32(data_ + next_) : 0;
-        window_ |= static_cast<uint64_t>(word) << available_;
-        next_ += 4;
-        available_ += 32;
+    // Makes at least `count` bits (at most 56) available.
+    [[gnu::always_inline]] void TopUp(uint32_t count) {
+        if (available_ < count) Refill();
     }
 
-    uint32_t Peek() const { return static_cast<uint32_t>(window_); }
-    void Skip(uint32_t count) {
+    uint64_t Peek() const { return window_; }
+    uint32_t Available() const { return available_; }
+    // Takes `count` bits, at most as many as are available.
+    [[gnu::always_inline]] void Skip(uint32_t count) {
         window_ >>= count;
         available_ -= count;
     }
     // One bit, refilling when the window is empty (walks past the lookup table).
-    uint32_t Bit() {
+    [[gnu::always_inline]] uint32_t Bit() {
         if (available_ == 0) Refill();
         const uint32_t bit = static_cast<uint32_t>(window_) & 1;
         Skip(1);
@@ -43,11 +50,27 @@ class VideoBitStream {
     bool Exhausted() const { return Consumed() > sizeBits_; }
 
   private:
+    static uint64_t Load64(const uint8_t* p) {
+        uint64_t v;
+        std::memcpy(&v, p, 8);
+        if constexpr (std::endian::native == std::endian::big) v = __builtin_bswap64(v);
+        return v;
+    }
+    // The 8 stream bytes at `next` near the end: zero from `end` on. Out of line and given
+    // plain values, so that the reader itself can stay in registers.
+    [[gnu::noinline]] static uint64_t TailWord(const uint8_t* data, uint64_t next, uint64_t end) {
+        uint64_t word = 0;
+        for (uint64_t i = 0; i < 8 && next + i < end; ++i) {
+            word |= uint64_t{data[next + i]} << (8 * i);
+        }
+        return word;
+    }
+
     const uint8_t* data_;
-    uint64_t lastLoad_;  // the last byte offset from which a 4-byte load stays in bounds
+    uint64_t end_;  // byte offset where the zero bits begin
     uint64_t sizeBits_;
     uint64_t window_ = 0;
-    uint64_t next_ = 0;  // byte offset of the next load
+    uint64_t next_ = 0;  // byte offset of the first byte not yet in the unread bits
     uint32_t available_ = 0;
 };
 

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "video/block_pixels.h"
+#include "video/trees.h"
 #include "video/value_decoder.h"
 #include "video/video_bit_stream.h"
 
@@ -58,6 +59,66 @@ struct FrameGeometry {
     ptrdiff_t line;
 };
 
+// The slots of one tree while a hot loop owns them: the contents of slots 1 and 2 in registers,
+// the stores only when the value moves through them. Slot 3's content is only ever stored.
+struct HotSlots {
+    uint8_t* slot[3];
+    uint32_t first, second;
+
+    explicit HotSlots(const ValueTree& tree)
+        : slot{tree.slots[0], tree.slots[1], tree.slots[2]},
+          first(tree.recent[0]),
+          second(tree.recent[1]) {}
+    [[gnu::always_inline]] void Update(uint32_t entry) {
+        if (entry != first) {
+            Store32(slot[2], second);
+            Store32(slot[1], first);
+            Store32(slot[0], entry);
+            second = first;
+            first = entry;
+        }
+    }
+    void WriteBack(ValueTree& tree) const {
+        tree.recent[0] = first;
+        tree.recent[1] = second;
+        tree.recent[2] = Load32(slot[2]);
+    }
+};
+
+// `count` full blocks side by side. Out of line, so that the reader, the tree's slots and the
+// block position get registers of their own for the whole piece; each pair of rows is read
+// after one refill, since four codes resolved by the lookup take at most 48 bits.
+template <class Pixels>
+[[gnu::noinline]] VideoBitStream DecodeFullBlocks(VideoBitStream bits, ValueTree& tree,
+                                                  const ValueTrees& trees, const Pixels pixels,
+                                                  uint8_t* block, uint32_t count) {
+    HotSlots slots(tree);
+    const uint8_t* const base = trees.base;
+    const uint8_t* const lookup = base + kLookupOffsets[kFullBlockTree];
+    const uint16_t freeValue = static_cast<uint16_t>(trees.freeValue);
+    const auto value = [&]() __attribute__((always_inline)) {
+        const uint32_t entry = TakeCode(bits, lookup, base, freeValue, kWideLookupMask);
+        slots.Update(entry);
+        return entry >> 16;
+    };
+    const auto rowPair = [&](ptrdiff_t r) __attribute__((always_inline)) {
+        bits.Refill();
+        const uint32_t right0 = value();
+        const uint32_t left0 = value();
+        pixels.PutRow(block, r, pixels.FullRow(right0, left0));
+        const uint32_t right1 = value();
+        const uint32_t left1 = value();
+        pixels.PutRow(block, r + 1, pixels.FullRow(right1, left1));
+    };
+    do {
+        rowPair(0);
+        rowPair(2);
+        block += Pixels::kBlockBytes;
+    } while (--count != 0);
+    slots.WriteBack(tree);
+    return bits;
+}
+
 // The runs of one frame, for one pixel size and line doubling. A run is handled a block-row
 // piece at a time; the stream is checked against the chunk's end once per run and per piece.
 template <bool kWide, bool kDoubled>
@@ -99,20 +160,17 @@ void DecodeRuns(const VideoBitStream& stream, const ValueTrees& frameTrees,
                 case kTwoColour:
                     if (bits.Exhausted()) return;
                     for (uint32_t i = 0; i < piece; ++i, block += Pixels::kBlockBytes) {
-                        const uint32_t pair = DecodeValue(bits, colourTree, trees) >> 16;
-                        const uint32_t mask = DecodeValue(bits, maskTree, trees) >> 16;
-                        pixels.TwoColour(block, pair, mask);
+                        bits.Refill();  // two codes resolved by the lookups take at most 24 bits
+                        const uint32_t pair = TakeCode(bits, colourTree, trees, kWideLookupMask);
+                        UpdateRecent(colourTree, pair);
+                        const uint32_t mask = TakeCode(bits, maskTree, trees, kWideLookupMask);
+                        UpdateRecent(maskTree, mask);
+                        pixels.TwoColour(block, pair >> 16, mask >> 16);
                     }
                     break;
                 case kFull:
                     if (bits.Exhausted()) return;
-                    for (uint32_t i = 0; i < piece; ++i, block += Pixels::kBlockBytes) {
-                        for (ptrdiff_t r = 0; r < 4; ++r) {
-                            const uint32_t right = DecodeValue(bits, fullTree, trees) >> 16;
-                            const uint32_t leftHalf = DecodeValue(bits, fullTree, trees) >> 16;
-                            pixels.PutRow(block, r, pixels.FullRow(right, leftHalf));
-                        }
-                    }
+                    bits = DecodeFullBlocks(bits, fullTree, trees, pixels, block, piece);
                     break;
                 case kSolid:
                     pixels.Solid(block, piece, colour);
@@ -141,8 +199,9 @@ RunDecoder ChooseRunDecoder(bool wide, bool doubled) {
 
 }  // namespace
 
-// One bit reader serves every processor: a portable 64-bit window with 32-bit refills, which
-// delivers codes of any length, so no separate wide variant (and no processor check) is needed.
+// One bit reader serves every processor: a portable 64-bit window refilled by whole 64-bit loads,
+// which delivers codes of any length, so no separate wide variant (and no processor check) is
+// needed.
 void DecodeVideoFrame(const uint8_t* chunk, uint32_t chunkSize, uint8_t* trees,
                       TavikDestDesc* dest) {
     ChangeIterator& iterator = dest->iterator;
