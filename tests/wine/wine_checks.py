@@ -89,11 +89,22 @@ def shot(name, depth, dump_dir, scale):
     expected = screen_image.Image(width, height, [
         [expected_frame.pixels[j // scale][i // scale] for i in range(width)]
         for j in range(height)])
-    # The screen keeps 5 or 6 bits of a channel at 16 bits per pixel.
-    tolerance = 8 if depth == 16 else 2
-    wrong = sum(1 for j in range(height) for i in range(width)
-                if max(abs(a - b) for a, b in zip(got.pixels[j][i], expected.pixels[j][i]))
-                > tolerance)
+    if depth == 8:
+        # Wine shows a palettised screen through the system's colours, not the identity palette
+        # the player realises; what is checked is the picture: every colour of the frame shows as
+        # one colour on the screen (pixels differing from their colour's usual one are wrong).
+        seen = {}
+        for j in range(height):
+            for i in range(width):
+                counts = seen.setdefault(expected.pixels[j][i], {})
+                counts[got.pixels[j][i]] = counts.get(got.pixels[j][i], 0) + 1
+        wrong = sum(sum(c.values()) - max(c.values()) for c in seen.values())
+    else:
+        # The screen keeps 5 or 6 bits of a channel at 16 bits per pixel.
+        tolerance = 8 if depth == 16 else 2
+        wrong = sum(1 for j in range(height) for i in range(width)
+                    if max(abs(a - b) for a, b in zip(got.pixels[j][i], expected.pixels[j][i]))
+                    > tolerance)
     verdict = "ok" if wrong == 0 else "MISMATCH"
     print("shot %s: frame %d at %d bits, %dx%d, %d pixels differ: %s" % (
         label, frame - 1, depth, width, height, wrong, verdict))
