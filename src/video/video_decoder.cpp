@@ -37,7 +37,13 @@ class ChangeMapWriter {
         if (frontier_ > end) return;
         const uint64_t closed = changed ? (end + 15) / 16 : end / 16;
         const uint64_t first = frontier_ / 16;
-        std::memset(map_ + first, changed ? 1 : 0, static_cast<size_t>(closed - first));
+        const uint8_t value = changed ? 1 : 0;
+        // Most runs close no group or one: a store, not a call.
+        if (closed - first == 1) {
+            map_[first] = value;
+        } else {
+            std::memset(map_ + first, value, static_cast<size_t>(closed - first));
+        }
         frontier_ = closed * 16;
     }
     // Clears the groups from the frontier through the closing byte: what no run decided did not
