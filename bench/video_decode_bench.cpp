@@ -143,6 +143,40 @@ void BM_DecodeDemoMovie(benchmark::State& state) {
 }
 BENCHMARK(BM_DecodeDemoMovie)->Unit(benchmark::kMicrosecond);
 
+// The floor under BM_DecodeFullBlocks: only the chain that every code waits for (mask the
+// window, load the direct-lookup entry, shift by its bit count), with the same refills, and no
+// walks, slots or pixels. Codes longer than the table are cut short, so this times, not decodes.
+void BM_LookupChainFullBlocks(benchmark::State& state) {
+    const MovieChunks& movie = FullBlockMovie();
+    if (!movie.ok) {
+        state.SkipWithError("movie could not be made");
+        return;
+    }
+    const uint8_t* lookup = movie.trees.data() + tavik::kLookupOffsets[tavik::kFullBlockTree];
+    const uint32_t codes = movie.width / 4 * (movie.height / 4) * 8;
+    size_t next = 0;
+    uint32_t sink = 0;
+    const double start = ThreadSeconds();
+    for (auto _ : state) {
+        const auto& frame = movie.frames[next];
+        tavik::VideoBitStream bits(frame.video, frame.videoSize);
+        for (uint32_t i = 0; i < codes; i += 4) {
+            bits.Refill();
+            for (int k = 0; k < 4; ++k) {
+                const uint32_t found = tavik::Load32(lookup + 4 * (bits.Peek() & 0xFFF));
+                bits.Skip(found & 0xFF);
+                sink += found;
+            }
+        }
+        benchmark::DoNotOptimize(sink);
+        next = next + 1 == movie.frames.size() ? 0 : next + 1;
+    }
+    const double perFrame = (ThreadSeconds() - start) / static_cast<double>(state.iterations());
+    state.counters["x_memcpy_time"] =
+        perFrame / MemcpySecondsPerFrame(size_t{movie.width} * movie.height);
+}
+BENCHMARK(BM_LookupChainFullBlocks)->Unit(benchmark::kMicrosecond);
+
 // The baseline of the ratios above, on its own: memcpy of one 320 x 200 frame.
 void BM_MemcpyFrame(benchmark::State& state) {
     std::vector<uint8_t> from(320 * 200, 1), to(320 * 200);
