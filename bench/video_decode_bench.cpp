@@ -7,6 +7,7 @@
 #include <ctime>
 #include <vector>
 
+#include "bench_support.h"
 #include "encoder/encoder.h"
 #include "support/movie_chunks.h"
 #include "support/test_picture.h"
@@ -73,24 +74,10 @@ uint64_t CountValues(const MovieChunks& movie, const MovieChunks::FrameChunks& f
     return count;
 }
 
-// CPU time of this thread: the machine is shared, so wall time would count other work.
-double ThreadSeconds() {
-    timespec now;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
+using tavik::bench::ThreadSeconds;
 
 double MemcpySecondsPerFrame(size_t bytes) {
-    std::vector<uint8_t> from(bytes, 1), to(bytes);
-    const int rounds = 2000;
-    const double start = ThreadSeconds();
-    for (int i = 0; i < rounds; ++i) {
-        from[static_cast<size_t>(i) % bytes] = static_cast<uint8_t>(i);
-        std::memcpy(to.data(), from.data(), bytes);
-        benchmark::DoNotOptimize(to.data());
-        benchmark::ClobberMemory();
-    }
-    return (ThreadSeconds() - start) / rounds;
+    return tavik::bench::MemcpySeconds(bytes);
 }
 
 void DecodeMovieFrames(benchmark::State& state, const MovieChunks& movie) {

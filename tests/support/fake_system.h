@@ -13,7 +13,7 @@
 namespace tavik::test {
 
 class FakeSystem {
-public:
+  public:
     struct Read {
         uint32_t offset;
         uint32_t count;
@@ -42,7 +42,7 @@ public:
     // Cuts a file short: reads see only the first `length` bytes.
     void Truncate(const std::string& name, uint32_t length);
 
-private:
+  private:
     struct Open {
         std::string name;
         uint32_t position;
