@@ -39,12 +39,15 @@ def png_indexed(path, width, height, palette, rows):
 
 
 def make_palette(shift):
-    # Colours no static colour has: odd channel values, distinct per entry.
+    # Colours no static colour has: odd channel values, distinct per entry. Entries i and i + 128
+    # would share red and green, so blue sets them apart. Distinct matters on 8-bit screens: with
+    # DirectDraw the player writes indices, and Wine shows an index through its own colours, not
+    # the entry's, so two entries of one colour would show as two.
     palette = []
     for i in range(256):
         r = (i * 7 + shift) % 128 * 2 + 1
         g = (i * 13 + 2 * shift) % 128 * 2 + 1
-        b = (255 - i * 3 + shift) % 128 * 2 + 1
+        b = (255 - i * 3 + shift + i // 128 * 64) % 128 * 2 + 1
         palette.append((r, g, b))
     return palette
 
