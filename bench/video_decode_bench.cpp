@@ -23,9 +23,9 @@ using tavik::test::TestPicture;
 
 // Gradient pictures with two bits of noise: pixel pairs repeat about as in real footage.
 tavik::enc::MovieSpec GradientMovie(uint32_t width, uint32_t height, uint32_t frames) {
-    tavik::enc::MovieSpec spec;
-    spec.width = width;
-    spec.height = height;
+    tavik::enc::MovieSpec plan;
+    plan.width = width;
+    plan.height = height;
     tavik::enc::Palette palette{};
     for (uint32_t i = 0; i < 768; ++i) palette[i] = tavik::enc::QuantizeComponent(uint8_t(i / 3));
     uint32_t seed = 12345;
@@ -39,9 +39,9 @@ tavik::enc::MovieSpec GradientMovie(uint32_t width, uint32_t height, uint32_t fr
             }
         }
         if (f == 0) frame.palette = palette;
-        spec.frames.push_back(std::move(frame));
+        plan.frames.push_back(std::move(frame));
     }
-    return spec;
+    return plan;
 }
 
 // Values a frame decodes: type words plus two per two-colour block and eight per full block.

@@ -79,7 +79,7 @@ IconRef LoadIcon();
 void DestroyIcon(IconRef icon);
 bool RegisterWindowClass(const char* className, IconRef icon);
 void UnregisterWindowClass(const char* className);
-WindowRef CreateWindow(const WindowSpec& spec);
+WindowRef CreateWindow(const WindowSpec& plan);
 void DestroyWindow(WindowRef window);
 void EnableMenuItem(WindowRef window, uint32_t position, bool enabled);
 void MoveWindow(WindowRef window, int32_t x, int32_t y, int32_t width, int32_t height);

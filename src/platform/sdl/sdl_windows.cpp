@@ -201,26 +201,26 @@ void UnregisterWindowClass(const char* className) {
     if (className != nullptr) g_classes.erase(className);
 }
 
-WindowRef CreateWindow(const WindowSpec& spec) {
-    if (spec.className == nullptr || g_classes.count(spec.className) == 0) return nullptr;
-    const int32_t width = std::max(spec.frame.right - spec.frame.left, 1);
-    const int32_t height = std::max(spec.frame.bottom - spec.frame.top, 1);
+WindowRef CreateWindow(const WindowSpec& plan) {
+    if (plan.className == nullptr || g_classes.count(plan.className) == 0) return nullptr;
+    const int32_t width = std::max(plan.frame.right - plan.frame.left, 1);
+    const int32_t height = std::max(plan.frame.bottom - plan.frame.top, 1);
     Uint32 flags = SDL_WINDOW_HIDDEN;
-    if ((spec.style & kStyleCaption) != kStyleCaption) flags |= SDL_WINDOW_BORDERLESS;
+    if ((plan.style & kStyleCaption) != kStyleCaption) flags |= SDL_WINDOW_BORDERLESS;
     auto w = std::make_unique<SdlWindow>();
-    w->window = SDL_CreateWindow(spec.title != nullptr ? spec.title : "", spec.frame.left,
-                                 spec.frame.top, width, height, flags);
+    w->window = SDL_CreateWindow(plan.title != nullptr ? plan.title : "", plan.frame.left,
+                                 plan.frame.top, width, height, flags);
     if (w->window != nullptr) w->renderer = MakeRenderer(w->window);
     if (w->renderer == nullptr) {
         DestroySdlParts(w.get());
         return nullptr;
     }
     w->frame =
-        Rect{spec.frame.left, spec.frame.top, spec.frame.left + width, spec.frame.top + height};
+        Rect{plan.frame.left, plan.frame.top, plan.frame.left + width, plan.frame.top + height};
     w->store.Resize(width, height);
-    w->parent = FindWindow(spec.parent);
-    w->handler = spec.handler;
-    w->owner = spec.owner;
+    w->parent = FindWindow(plan.parent);
+    w->handler = plan.handler;
+    w->owner = plan.owner;
     g_windows.push_back(std::move(w));
     return RefOf(g_windows.back().get());
 }

@@ -82,7 +82,7 @@ IconRef LoadProgramIcon();
 void DestroyProgramIcon(IconRef icon);
 bool RegisterWindowClass(const char* className, IconRef icon);
 void UnregisterWindowClass(const char* className);
-WindowRef CreatePlayerWindow(const WindowSpec& spec);
+WindowRef CreatePlayerWindow(const WindowSpec& plan);
 void DestroyPlayerWindow(WindowRef window);
 void EnableSystemMenuItem(WindowRef window, uint32_t position, bool enabled);
 void MoveWindowTo(WindowRef window, int32_t x, int32_t y, int32_t width, int32_t height);

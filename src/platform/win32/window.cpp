@@ -206,13 +206,13 @@ void UnregisterWindowClass(const char* className) {
     UnregisterClassA(className, Instance());
 }
 
-WindowRef CreatePlayerWindow(const WindowSpec& spec) {
-    g_pendingLink = new (std::nothrow) WindowLink{spec.handler, spec.owner};
+WindowRef CreatePlayerWindow(const WindowSpec& plan) {
+    g_pendingLink = new (std::nothrow) WindowLink{plan.handler, plan.owner};
     if (g_pendingLink == nullptr) return nullptr;
     const HWND window = CreateWindowExA(
-        spec.exStyle, spec.className, spec.title != nullptr ? spec.title : "", spec.style,
-        spec.frame.left, spec.frame.top, spec.frame.right - spec.frame.left,
-        spec.frame.bottom - spec.frame.top, ToHwnd(spec.parent), nullptr, Instance(), nullptr);
+        plan.exStyle, plan.className, plan.title != nullptr ? plan.title : "", plan.style,
+        plan.frame.left, plan.frame.top, plan.frame.right - plan.frame.left,
+        plan.frame.bottom - plan.frame.top, ToHwnd(plan.parent), nullptr, Instance(), nullptr);
     delete g_pendingLink;
     g_pendingLink = nullptr;
     return FromHwnd(window);
