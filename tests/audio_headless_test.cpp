@@ -1,10 +1,12 @@
 // The headless output: a simulated device that plays at the track's byte rate on the engine's
 // clock (here the fake system's manual clock), taking sound in quarter-second blocks.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <string>
 
 #include "audio/headless_backend.h"
 #include "audio_test_support.h"
@@ -127,7 +129,8 @@ std::vector<uint8_t> ReadFile(const std::string& path) {
 }
 
 TEST_F(AudioHeadless, CapturesExactlyWhatItPlayed) {
-    const std::string path = ::testing::TempDir() + "tavik_headless_capture.wav";
+    const std::string path =
+        ::testing::TempDir() + "tavik_headless_capture_" + std::to_string(getpid()) + ".wav";
     std::remove(path.c_str());
     HeadlessSoundCapture(path.c_str());
     const auto first = Ramp(6000, 1), second = Ramp(6000, 9);

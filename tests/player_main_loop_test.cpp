@@ -1,6 +1,7 @@
 // The main loop over scripted movies: the list and its loops, keys, pausing and stepping, focus,
 // sound-only and difference modes, failures, self-play, the closing texts.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <functional>
@@ -322,7 +323,8 @@ TEST_F(PlayerMainTest, DisplayResolutionAroundTheList) {
 }
 
 TEST_F(PlayerMainTest, SelfPlayFieldPlaysTheAppendedMovieFirst) {
-    const std::string path = ::testing::TempDir() + "tavik_selfplay_program";
+    const std::string path =
+        ::testing::TempDir() + "tavik_selfplay_program_" + std::to_string(getpid());
     {
         FILE* f = std::fopen(path.c_str(), "wb");
         ASSERT_NE(f, nullptr);

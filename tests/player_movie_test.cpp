@@ -1,5 +1,6 @@
 // Whole movies through the engine on the headless screen, and the self-playing program.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -56,7 +57,7 @@ class PlayerMovieTest : public ::testing::Test {
         ResetWindowState();
         SetPlatform(&HeadlessPlatform());
         SetMovies(&kEngine);
-        path = ::testing::TempDir() + "player_movie_test.tvk";
+        path = ::testing::TempDir() + "player_movie_test_" + std::to_string(getpid()) + ".tvk";
         const std::vector<uint8_t> movie = SmallMovie(6);
         ASSERT_FALSE(movie.empty());
         ASSERT_TRUE(enc::WriteFile(path, movie));
@@ -117,8 +118,10 @@ TEST_F(PlayerMovieTest, SelfPlayingProgram) {
     const std::string player = dir + "tavikplay";
     const std::string tool = dir + "tavik-selfplay";
     if (!std::ifstream(player) || !std::ifstream(tool)) GTEST_SKIP() << "tavikplay not built";
-    const std::string program = ::testing::TempDir() + "tavik_selfplaying";
-    const std::string output = ::testing::TempDir() + "tavik_selfplaying.out";
+    const std::string program =
+        ::testing::TempDir() + "tavik_selfplaying_" + std::to_string(getpid());
+    const std::string output =
+        ::testing::TempDir() + "tavik_selfplaying_" + std::to_string(getpid()) + ".out";
     ASSERT_EQ(std::system((tool + " " + player + " " + path + " " + program + " /S /F").c_str()),
               0);
     ASSERT_EQ(std::system(("chmod +x " + program).c_str()), 0);
