@@ -93,7 +93,8 @@ void DecodeMovieFrames(benchmark::State& state, const MovieChunks& movie) {
     const double start = ThreadSeconds();
     for (auto _ : state) {
         const auto& frame = movie.frames[next];
-        tavik::DecodeVideoFrame(frame.video, frame.videoSize, trees.data(), picture.Dest());
+        tavik::DecodeVideoFrame(frame.video, frame.videoSize, trees.data(), movie.runs.get(),
+                                picture.Dest());
         benchmark::ClobberMemory();
         next = next + 1 == movie.frames.size() ? 0 : next + 1;
     }
@@ -119,6 +120,19 @@ const MovieChunks& DemoMovie() {
     static const MovieChunks movie(tavik::enc::EncodeMovie(tavik::enc::MakeDemoMovie()));
     return movie;
 }
+
+// The demo's pictures with every block coded full: short codes, mostly recent-value leaves.
+const MovieChunks& DemoFullBlockMovie() {
+    static const MovieChunks movie(tavik::enc::EncodeMovie(
+        tavik::enc::MakeDemoMovie(),
+        {.allowSkip = false, .allowSolid = false, .allowTwoColour = false}));
+    return movie;
+}
+
+void BM_DecodeDemoFullBlocks(benchmark::State& state) {
+    DecodeMovieFrames(state, DemoFullBlockMovie());
+}
+BENCHMARK(BM_DecodeDemoFullBlocks)->Unit(benchmark::kMicrosecond);
 
 void BM_DecodeFullBlocks(benchmark::State& state) {
     DecodeMovieFrames(state, FullBlockMovie());

@@ -1,6 +1,6 @@
 // Fuzzes frame decoding. Input: four tree sizes (u32 each), the tree block's length (u16),
-// blocks per row, block rows and a layout byte (16-bit, doubled, interlaced, bottom-up), then
-// the tree block, then the video chunk. The picture has guard bytes that must stay untouched.
+// blocks per row, block rows and a layout byte (16-bit, doubled, interlaced, bottom-up, decoder),
+// then the tree block, then the video chunk. The picture has guard bytes that must stay untouched.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -10,6 +10,7 @@
 
 #include "../tests/support/test_picture.h"
 #include "video/frame_helpers.h"
+#include "video/marker_runs.h"
 #include "video/trees.h"
 #include "video/video_decoder.h"
 
@@ -45,6 +46,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!BuildTrees(input.data(), trees, sizes[0], sizes[1], sizes[2], sizes[3], blockSize)) {
         return 0;
     }
+    auto runs = std::make_unique<TavikMarkerRuns>();
+    BuildMarkerRuns(trees, runs.get());
+    // Either full-block decoder, whichever the trees would choose.
+    runs->worthwhile = (layout >> 4) & 1;
 
     tavik::test::TestPicture picture({.width = blocksPerRow * 4,
                                       .codedHeight = blockRows * 4,
@@ -57,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> chunk(data + kHeader + blockSize, data + size);
     chunk.resize(chunk.size() + 8, 0xA5);
     for (int frame = 0; frame < 2; ++frame) {
-        DecodeVideoFrame(chunk.data(), chunkSize, trees, picture.Dest());
+        DecodeVideoFrame(chunk.data(), chunkSize, trees, runs.get(), picture.Dest());
         if (!picture.GuardsIntact()) std::abort();
         uint32_t rect[4];
         for (int n = 0; n < 10000 && NextChangeRect(picture.Dest(), rect); ++n) {

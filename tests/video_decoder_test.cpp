@@ -33,7 +33,8 @@ using test::TypeWord;
 void Decode(const ChunkWriter& chunk, Trees& trees, TestPicture& picture, uint8_t margin = 0) {
     ASSERT_TRUE(trees.built);
     const std::vector<uint8_t> bytes = chunk.Bytes(margin);
-    DecodeVideoFrame(bytes.data(), chunk.Size(), trees.memory.data(), picture.Dest());
+    DecodeVideoFrame(bytes.data(), chunk.Size(), trees.memory.data(), trees.runs.get(),
+                     picture.Dest());
     EXPECT_TRUE(picture.GuardsIntact());
 }
 

@@ -75,7 +75,8 @@ TEST(VideoChangeRect, SearchRestartsWithEveryDecodedFrame) {
     const std::vector<uint8_t> bytes = chunk.Bytes();
     Rect r;
     for (int frame = 0; frame < 2; ++frame) {
-        DecodeVideoFrame(bytes.data(), chunk.Size(), trees.memory.data(), picture.Dest());
+        DecodeVideoFrame(bytes.data(), chunk.Size(), trees.memory.data(), trees.runs.get(),
+                         picture.Dest());
         ASSERT_EQ(NextChangeRect(picture.Dest(), r.data()), 1u);
         EXPECT_EQ(r, (Rect{0, 0, 64, 4}));
         EXPECT_EQ(NextChangeRect(picture.Dest(), r.data()), 0u);

@@ -144,8 +144,9 @@ typedef struct TavikMovie {
     uint8_t ColourUsed[256];
 
     /* Kept beside the specified fields: sizes the decoders need to stay inside their buffers. */
-    uint32_t TotalFrameBytes; /* sum of all frame sizes */
-    uint32_t VideoSize;       /* bytes of the current frame's video chunk */
+    uint32_t TotalFrameBytes;           /* sum of all frame sizes */
+    uint32_t VideoSize;                 /* bytes of the current frame's video chunk */
+    struct TavikMarkerRuns* MarkerRuns; /* the full-block tree's run lookup, built with the trees */
 } TavikMovie;
 
 /* The 19 statistics of one playback. */

@@ -77,7 +77,7 @@ uint32_t TavikDecodeFrame(TavikMovie* m) {
                 else if (m->Dest->format == 0xC0)
                     BuildColourTable565(m->ColourTable16, m->Palette);
             }
-            DecodeVideoFrame(m->VideoChunk, m->VideoSize, m->Trees, m->Dest);
+            DecodeVideoFrame(m->VideoChunk, m->VideoSize, m->Trees, m->MarkerRuns, m->Dest);
         } else {
             ++m->FramesSkipped;
         }

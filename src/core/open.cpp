@@ -5,6 +5,7 @@
 
 #include "audio/sound_hooks.h"
 #include "core/movie_internal.h"
+#include "video/marker_runs.h"
 #include "video/trees.h"
 
 namespace tavik {
@@ -45,6 +46,7 @@ TavikMovie* Fail(OpenState& state, const char* debugText) {
     m->File = TAVIK_INVALID_FILE;
     CloseSoundTracks(m);
     TavikFree(m->Trees);
+    TavikFree(m->MarkerRuns);
     TavikFree(m->FrameSizes);
     TavikFree(m->IOBuffer);
     TavikFree(m->RingStart);
@@ -155,6 +157,11 @@ bool ReadTrees(TavikMovie* m) {
         DebugLine("Wasn't a Tavik file\r\n");
         return false;
     }
+    // The run lookup is the decoder's own speed-up, not part of the movie's stated memory: it
+    // is left out of MemUsed, so that the accounting stays what the format's buffers need.
+    m->MarkerRuns = static_cast<TavikMarkerRuns*>(AllocCounted(m, sizeof(TavikMarkerRuns), 0));
+    if (!m->MarkerRuns) return false;
+    BuildMarkerRuns(m->Trees, m->MarkerRuns);
     m->FirstFrameOffset += h.TreeBlockSize + TAVIK_HEADER_SIZE;
     return true;
 }
@@ -359,6 +366,7 @@ void TavikClose(TavikMovie* m) {
     if (m->File != TAVIK_INVALID_FILE && !(m->OpenFlags & TavikFileHandle)) CloseMovieFile(m->File);
     TavikFree(m->Dest);
     TavikFree(m->Trees);
+    TavikFree(m->MarkerRuns);
     TavikFree(m->FrameSizes);
     TavikFree(m->IOBuffer);
     TavikFree(m->RingStart);

@@ -5,6 +5,9 @@
 #include <cstring>
 
 #include "video/block_pixels.h"
+#include "video/full_blocks_plain.h"
+#include "video/full_blocks_runs.h"
+#include "video/marker_runs.h"
 #include "video/trees.h"
 #include "video/value_decoder.h"
 #include "video/video_bit_stream.h"
@@ -65,71 +68,12 @@ struct FrameGeometry {
     ptrdiff_t line;
 };
 
-// The slots of one tree while a hot loop owns them: the contents of slots 1 and 2 in registers,
-// the stores only when the value moves through them. Slot 3's content is only ever stored.
-struct HotSlots {
-    uint8_t* slot[3];
-    uint32_t first, second;
-
-    explicit HotSlots(const ValueTree& tree)
-        : slot{tree.slots[0], tree.slots[1], tree.slots[2]},
-          first(tree.recent[0]),
-          second(tree.recent[1]) {}
-    [[gnu::always_inline]] void Update(uint32_t entry) {
-        if (entry != first) {
-            Store32(slot[2], second);
-            Store32(slot[1], first);
-            Store32(slot[0], entry);
-            second = first;
-            first = entry;
-        }
-    }
-    void WriteBack(ValueTree& tree) const {
-        tree.recent[0] = first;
-        tree.recent[1] = second;
-        tree.recent[2] = Load32(slot[2]);
-    }
-};
-
-// `count` full blocks side by side. Out of line, so that the reader, the tree's slots and the
-// block position get registers of their own for the whole piece; each pair of rows is read
-// after one refill, since four codes resolved by the lookup take at most 48 bits.
-template <class Pixels>
-[[gnu::noinline]] VideoBitStream DecodeFullBlocks(VideoBitStream bits, ValueTree& tree,
-                                                  const ValueTrees& trees, const Pixels pixels,
-                                                  uint8_t* block, uint32_t count) {
-    HotSlots slots(tree);
-    const uint8_t* const base = trees.base;
-    const uint8_t* const lookup = base + kLookupOffsets[kFullBlockTree];
-    const uint16_t freeValue = static_cast<uint16_t>(trees.freeValue);
-    const auto value = [&]() __attribute__((always_inline)) {
-        const uint32_t entry = TakeCode(bits, lookup, base, freeValue, kWideLookupMask);
-        slots.Update(entry);
-        return entry >> 16;
-    };
-    const auto rowPair = [&](ptrdiff_t r) __attribute__((always_inline)) {
-        bits.Refill();
-        const uint32_t right0 = value();
-        const uint32_t left0 = value();
-        pixels.PutRow(block, r, pixels.FullRow(right0, left0));
-        const uint32_t right1 = value();
-        const uint32_t left1 = value();
-        pixels.PutRow(block, r + 1, pixels.FullRow(right1, left1));
-    };
-    do {
-        rowPair(0);
-        rowPair(2);
-        block += Pixels::kBlockBytes;
-    } while (--count != 0);
-    slots.WriteBack(tree);
-    return bits;
-}
-
 // The runs of one frame, for one pixel size and line doubling. A run is handled a block-row
 // piece at a time; the stream is checked against the chunk's end once per run and per piece.
 template <bool kWide, bool kDoubled>
 void DecodeRuns(const VideoBitStream& stream, const ValueTrees& frameTrees,
-                const FrameGeometry& geometry, const uint16_t* colours, ChangeMapWriter& changes) {
+                const TavikMarkerRuns* runs, const FrameGeometry& geometry, const uint16_t* colours,
+                ChangeMapWriter& changes) {
     using Pixels = BlockPixels<kWide, kDoubled>;
     // Working copies that no pixel or slot store can alias, so they stay in registers.
     VideoBitStream bits = stream;
@@ -142,6 +86,7 @@ void DecodeRuns(const VideoBitStream& stream, const ValueTrees& frameTrees,
     ValueTree& maskTree = trees.tree[0];
     ValueTree& colourTree = trees.tree[1];
     ValueTree& fullTree = trees.tree[2];
+    const bool useRuns = runs->worthwhile != 0;
 
     uint8_t* rowStart = geometry.picture;
     uint32_t rowsLeft = geometry.blockRows;
@@ -176,7 +121,10 @@ void DecodeRuns(const VideoBitStream& stream, const ValueTrees& frameTrees,
                     break;
                 case kFull:
                     if (bits.Exhausted()) return;
-                    bits = DecodeFullBlocks(bits, fullTree, trees, pixels, block, piece);
+                    bits = useRuns
+                               ? DecodeRunFullBlocks(bits, fullTree, trees, runs->entries, pixels,
+                                                     block, piece)
+                               : DecodePlainFullBlocks(bits, fullTree, trees, pixels, block, piece);
                     break;
                 case kSolid:
                     pixels.Solid(block, piece, colour);
@@ -195,8 +143,8 @@ void DecodeRuns(const VideoBitStream& stream, const ValueTrees& frameTrees,
     }
 }
 
-using RunDecoder = void (*)(const VideoBitStream&, const ValueTrees&, const FrameGeometry&,
-                            const uint16_t*, ChangeMapWriter&);
+using RunDecoder = void (*)(const VideoBitStream&, const ValueTrees&, const TavikMarkerRuns*,
+                            const FrameGeometry&, const uint16_t*, ChangeMapWriter&);
 
 RunDecoder ChooseRunDecoder(bool wide, bool doubled) {
     if (wide) return doubled ? DecodeRuns<true, true> : DecodeRuns<true, false>;
@@ -209,7 +157,7 @@ RunDecoder ChooseRunDecoder(bool wide, bool doubled) {
 // which delivers codes of any length, so no separate wide variant (and no processor check) is
 // needed.
 void DecodeVideoFrame(const uint8_t* chunk, uint32_t chunkSize, uint8_t* trees,
-                      TavikDestDesc* dest) {
+                      const TavikMarkerRuns* markerRuns, TavikDestDesc* dest) {
     ChangeIterator& iterator = dest->iterator;
     iterator.done = iterator.pending = iterator.started = iterator.reserved = 0;
     iterator.x = iterator.y = 0;
@@ -224,8 +172,8 @@ void DecodeVideoFrame(const uint8_t* chunk, uint32_t chunkSize, uint8_t* trees,
         ValueTrees values;
         ResetRecentValues(trees, values);
         VideoBitStream bits(chunk, chunkSize);
-        ChooseRunDecoder(wide, dest->doubled & 1)(bits, values, geometry, dest->colourTable,
-                                                  changes);
+        ChooseRunDecoder(wide, dest->doubled & 1)(bits, values, markerRuns, geometry,
+                                                  dest->colourTable, changes);
     }
     changes.Finish((totalBlocks + 15) / 16);
 }

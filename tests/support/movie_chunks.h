@@ -6,8 +6,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <vector>
 
+#include "video/marker_runs.h"
 #include "video/trees.h"
 
 namespace tavik::test {
@@ -23,6 +25,7 @@ struct MovieChunks {
     std::vector<uint8_t> file;  // with the readers' 8-byte margin behind it
     uint32_t width = 0, height = 0, flags = 0;
     std::vector<uint8_t> trees;
+    std::unique_ptr<TavikMarkerRuns> runs = std::make_unique<TavikMarkerRuns>();
     std::vector<FrameChunks> frames;  // FrameTotal entries, the ring frame last
     bool ok = false;
 
@@ -52,6 +55,7 @@ struct MovieChunks {
                         treeBlockSize)) {
             return;
         }
+        BuildMarkerRuns(trees.data(), runs.get());
         at += treeBlockSize;
         for (uint32_t i = 0; i < total; ++i) {
             const uint32_t frameSize = U32(d + 104 + 4 * i);

@@ -4,9 +4,11 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "support/tree_block_writer.h"
+#include "video/marker_runs.h"
 #include "video/trees.h"
 
 namespace tavik::test {
@@ -20,6 +22,7 @@ inline int32_t TypeWord(uint32_t type, uint32_t runIndex, uint32_t colour = 0) {
 struct Trees {
     TreeBlockWriter block;
     std::vector<uint8_t> memory;
+    std::unique_ptr<TavikMarkerRuns> runs = std::make_unique<TavikMarkerRuns>();
     bool built = false;
 };
 
@@ -43,6 +46,7 @@ inline Trees MakeTrees(const std::vector<int32_t>& masks, const std::vector<int3
     std::vector<uint8_t> input = t.block.Input();
     t.built = BuildTrees(input.data(), t.memory.data(), sizes[0], sizes[1], sizes[2], sizes[3],
                          t.block.BlockSize());
+    if (t.built) BuildMarkerRuns(t.memory.data(), t.runs.get());
     return t;
 }
 

@@ -1,0 +1,139 @@
+// The full-block run decoder: its slot transitions against code-by-code decoding, and whole
+// movies decoded by both full-block decoders against the encoded pictures.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <random>
+#include <vector>
+
+#include "encoder/encoder.h"
+#include "support/movie_chunks.h"
+#include "support/test_picture.h"
+#include "video/slot_runs.h"
+#include "video/video_decoder.h"
+
+namespace tavik {
+namespace {
+
+// The slots as the format defines them, one value at a time.
+struct ReferenceSlots {
+    uint32_t slot[3];
+    uint32_t Take(uint32_t value) {
+        if (value != slot[0]) {
+            slot[2] = slot[1];
+            slot[1] = slot[0];
+        }
+        slot[0] = value;
+        return value;
+    }
+};
+
+RegisterSlots SlotsHolding(const ReferenceSlots& r) {
+    ValueTree tree{};
+    for (int s = 0; s < 3; ++s) tree.recent[s] = r.slot[s];
+    return RegisterSlots(tree);
+}
+
+// Plain values and runs in random order, over so few distinct values that slot contents are
+// often equal: the registers, the outputs and the tracked equalities must follow the reference.
+TEST(SlotRuns, RunsAndPlainValuesMoveTheSlotsAsSingleCodesDo) {
+    std::mt19937 generator(7);
+    const auto random = [&generator] { return static_cast<uint32_t>(generator()); };
+    for (int trial = 0; trial < 200; ++trial) {
+        ReferenceSlots reference{{random() % 3u, random() % 3u, random() % 3u}};
+        RegisterSlots slots = SlotsHolding(reference);
+        for (int op = 0; op < 60; ++op) {
+            if (random() % 2) {
+                const uint32_t value = random() % 4;
+                slots.Take(value);
+                reference.Take(value);
+            } else {
+                const uint32_t sequence = random() % kRunSequences;
+                uint32_t out[kMaxRunCodes];
+                slots.Run(sequence * kEqualityPatterns, out);
+                uint32_t codes = sequence;
+                for (uint32_t c = 0; c < kMaxRunCodes; ++c, codes /= 3) {
+                    const uint32_t slot = c < kRunSlotCodes ? codes % 3 : 0;
+                    ASSERT_EQ(out[c], reference.Take(reference.slot[slot]))
+                        << "trial " << trial << " op " << op << " code " << c;
+                }
+            }
+            ASSERT_EQ(slots.first, reference.slot[0]);
+            ASSERT_EQ(slots.second, reference.slot[1]);
+            ASSERT_EQ(slots.third, reference.slot[2]);
+            ASSERT_EQ(slots.pattern, SlotsHolding(reference).pattern);
+        }
+    }
+}
+
+// Pictures whose full blocks code mostly as recent values (flat areas, two-colour stripes,
+// slow gradients), and noise whose codes are long.
+enc::MovieSpec Pictures(uint32_t width, uint32_t height, bool noisy) {
+    enc::MovieSpec plan;
+    plan.width = width;
+    plan.height = height;
+    uint32_t seed = 99;
+    for (uint32_t f = 0; f < 4; ++f) {
+        enc::Frame frame;
+        frame.pixels.resize(size_t{width} * height);
+        for (uint32_t y = 0; y < height; ++y) {
+            for (uint32_t x = 0; x < width; ++x) {
+                seed = seed * 1103515245u + 12345u;
+                uint8_t value;
+                if (noisy) {
+                    value = static_cast<uint8_t>((x + y) / 2 + f + (seed >> 29));
+                } else if (y < height / 3) {
+                    value = static_cast<uint8_t>(f * 9);
+                } else if (y < 2 * height / 3) {
+                    value = ((x + f) / 2) % 2 ? 40 : 41;
+                } else {
+                    value = static_cast<uint8_t>(x / 8 + (seed >> 31));
+                }
+                frame.pixels[size_t{y} * width + x] = value;
+            }
+        }
+        if (f == 0) frame.palette = enc::Palette{};
+        plan.frames.push_back(std::move(frame));
+    }
+    return plan;
+}
+
+TEST(FullBlockDecoders, BothDecodeEveryFrameExactly) {
+    for (const bool noisy : {false, true}) {
+        const enc::MovieSpec plan = Pictures(88, 40, noisy);
+        test::MovieChunks movie(enc::EncodeMovie(
+            plan, {.allowSkip = false, .allowSolid = false, .allowTwoColour = false}));
+        ASSERT_TRUE(movie.ok);
+        EXPECT_EQ(movie.runs->worthwhile, noisy ? 0u : 1u) << "noisy " << noisy;
+        for (const uint32_t useRuns : {0u, 1u}) {
+            movie.runs->worthwhile = useRuns;
+            std::vector<uint8_t> trees = movie.trees;
+            for (const uint32_t layout : {0, 1, 2}) {
+                const bool doubled = layout == 1, wide = layout == 2;
+                test::TestPicture picture({.width = movie.width,
+                                           .codedHeight = movie.height,
+                                           .wide = wide,
+                                           .doubled = doubled});
+                for (size_t f = 0; f < plan.frames.size(); ++f) {
+                    const auto& chunks = movie.frames[f];
+                    DecodeVideoFrame(chunks.video, chunks.videoSize, trees.data(), movie.runs.get(),
+                                     picture.Dest());
+                    uint32_t wrong = 0;
+                    for (uint32_t y = 0; y < picture.DisplayLines(); ++y) {
+                        for (uint32_t x = 0; x < movie.width; ++x) {
+                            const uint32_t row = doubled ? y / 2 : y;
+                            const uint8_t index = plan.frames[f].pixels[row * movie.width + x];
+                            wrong += picture.At(x, y) != (wide ? picture.Colours()[index] : index);
+                        }
+                    }
+                    EXPECT_EQ(wrong, 0u) << "noisy " << noisy << " runs " << useRuns << " layout "
+                                         << layout << " frame " << f;
+                }
+                EXPECT_TRUE(picture.GuardsIntact());
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tavik
