@@ -170,6 +170,37 @@ TEST_F(DisplayDirectTest, DoubledRectangleLosesHalfTheOverlap) {
     EXPECT_EQ(Blits().back().destinationOffset, At(1, 50));
 }
 
+// A surface that is only the window's own pixels: writes land at the same screen places and
+// never outside it, at 1x and at 2x (where a cut rounds outward, unlike the area's).
+TEST_F(DisplayDirectTest, SurfaceReachingPartOfTheScreenCutsAndPlaces) {
+    Screen().config.primaryReach = Rect{100, 50, 164, 98};  // a 64 x 48 client area
+    DisplayBuffer* b = Open(MethodDibSection, 64, 48);
+    BufferBlit(b, nullptr, 0, 0, 0, 0, 1, 1);
+    EXPECT_EQ(Blits().back().destinationOffset, At(100, 50));
+    EXPECT_EQ(Blits().back().width, 64u);
+    // Screen columns 96 .. 111 and rows 90 .. 105: cut to 100 .. 111 and 90 .. 97.
+    BufferBlit(b, nullptr, static_cast<uint32_t>(-4), 40, 0, 0, 16, 16);
+    EXPECT_EQ(Blits().back().sourceX, 4u);
+    EXPECT_EQ(Blits().back().width, 12u);
+    EXPECT_EQ(Blits().back().height, 8u);
+    EXPECT_EQ(Blits().back().destinationOffset, At(100, 90));
+    const size_t blits = Blits().size();
+    BufferBlit(b, nullptr, 70, 0, 0, 0, 8, 8);  // wholly right of the surface
+    EXPECT_EQ(Blits().size(), blits);
+
+    b = Open(MethodDibSection, 32, 24, 64, 48);
+    BufferBlit(b, nullptr, 0, 0, 0, 0, 1, 1);
+    // Starts 5 screen pixels left of the surface: 3 source pixels go, not 2.
+    BufferBlit(b, nullptr, static_cast<uint32_t>(-5), 0, 0, 0, 8, 4);
+    EXPECT_EQ(Blits().back().sourceX, 3u);
+    EXPECT_EQ(Blits().back().width, 5u);
+    EXPECT_EQ(Blits().back().destinationOffset, At(101, 50));
+    // Ends 3 screen pixels beyond the bottom: 2 source rows go.
+    BufferBlit(b, nullptr, 0, 35, 0, 0, 4, 8);
+    EXPECT_EQ(Blits().back().height, 6u);
+    EXPECT_EQ(Screen().locks, Screen().unlocks);
+}
+
 TEST_F(DisplayDirectTest, ScreenSizedWindowUsesTheWholeScreen) {
     Platform().MoveWindow(window, 0, 0, 640, 480);
     DisplayBuffer* b = Open(MethodDibSection, 64, 48);

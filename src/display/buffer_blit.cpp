@@ -45,7 +45,7 @@ class BlitCall {
     void DrawOffscreen(const Piece& piece);
     bool DrawDirect(Piece& piece);
     void HideCursorForBatch(const Piece& piece);
-    bool ClipToArea(Piece& piece, int32_t originX, int32_t originY) const;
+    bool ClipToArea(Piece& piece, int32_t originX, int32_t originY, const Rect& bounds) const;
     void Finish();
 
     DisplayBuffer* b_;
@@ -222,7 +222,8 @@ bool BlitCall::DrawDirect(Piece& piece) {
     const Piece original = piece;
     const int32_t originX = piece.windowX + origin_.x;
     const int32_t originY = piece.windowY + origin_.y;
-    if (!ClipToArea(piece, originX, originY)) return true;
+    const Point screen = p_.ScreenSize();
+    if (!ClipToArea(piece, originX, originY, Rect{0, 0, screen.x, screen.y})) return true;
     if (!isLocked_) {
         if (!LockPrimarySurface(b_->Primary, &locked_)) {
             gdiOnly_ = true;
@@ -231,11 +232,14 @@ bool BlitCall::DrawDirect(Piece& piece) {
         }
         isLocked_ = true;
     }
-    // The rectangle's first byte on the surface; the clip keeps it inside the surface.
+    // A surface that is only part of the screen cuts the rectangle once more.
+    const Rect reach = LockedReach(locked_);
+    if (!ClipToArea(piece, originX, originY, reach)) return true;
+    // The rectangle's first byte on the surface; the clips keep it inside the surface.
     const int64_t scale = b_->Stretched ? 2 : 1;
     const int64_t bytes = (b_->BlitterFlags & 0xC0000000u) ? 2 : 1;
-    const int64_t offset =
-        (originY + scale * piece.y) * int64_t{locked_.pitch} + (originX + scale * piece.x) * bytes;
+    const int64_t offset = (originY + scale * piece.y - reach.top) * int64_t{locked_.pitch} +
+                           (originX + scale * piece.x - reach.left) * bytes;
     Blitters().blit(b_->Blitter, locked_.bits + offset, locked_.pitch, 0, 0, piece.x,
                     static_cast<int32_t>(b_->Pitch), b_->Bits, piece.y, piece.width, piece.height);
     return true;
@@ -265,16 +269,15 @@ void BlitCall::HideCursorForBatch(const Piece& piece) {
 
 // Cuts the rectangle to the buffer and to the area direct writes may reach. False when nothing
 // is left. At 2x each cut is halved toward 0, so an odd overlap leaves one screen pixel beyond
-// the area's edge; where that edge is the screen's own, one more source pixel goes, so nothing
-// is ever written outside the surface.
-bool BlitCall::ClipToArea(Piece& r, int32_t originX, int32_t originY) const {
+// the area's edge; where that edge is one of `bounds` (the surface's), one more source pixel
+// goes, so nothing is ever written outside the surface.
+bool BlitCall::ClipToArea(Piece& r, int32_t originX, int32_t originY, const Rect& bounds) const {
     if (r.x >= b_->Width || r.y >= b_->Height) return false;
     r.width = std::min(r.width, b_->Width - r.x);
     r.height = std::min(r.height, b_->Height - r.y);
     const int64_t scale = b_->Stretched ? 2 : 1;
-    const Point screen = p_.ScreenSize();
     auto clipAxis = [scale](uint32_t& pos, uint32_t& size, int64_t origin, int64_t low,
-                            int64_t high, int64_t screenEnd) {
+                            int64_t high, int64_t boundsStart, int64_t boundsEnd) {
         const int64_t start = origin + scale * pos;
         const int64_t end = start + scale * size;
         if (end <= low || start >= high) return false;
@@ -284,19 +287,21 @@ bool BlitCall::ClipToArea(Piece& r, int32_t originX, int32_t originY) const {
             size -= static_cast<uint32_t>(cut);
         }
         if (end > high) size -= static_cast<uint32_t>((end - high) / scale);
-        const int64_t before = -(origin + scale * pos);  // pixels left of the screen
+        const int64_t before = boundsStart - (origin + scale * pos);  // pixels before bounds
         if (before > 0) {
             const int64_t cut = std::min<int64_t>((before + scale - 1) / scale, size);
             pos += static_cast<uint32_t>(cut);
             size -= static_cast<uint32_t>(cut);
         }
-        const int64_t beyond = origin + scale * (int64_t{pos} + size) - screenEnd;
+        const int64_t beyond = origin + scale * (int64_t{pos} + size) - boundsEnd;
         if (beyond > 0)
             size -= static_cast<uint32_t>(std::min<int64_t>((beyond + scale - 1) / scale, size));
         return size != 0;
     };
-    return clipAxis(r.x, r.width, originX, b_->Area.left, b_->Area.right, screen.x) &&
-           clipAxis(r.y, r.height, originY, b_->Area.top, b_->Area.bottom, screen.y);
+    return clipAxis(r.x, r.width, originX, b_->Area.left, b_->Area.right, bounds.left,
+                    bounds.right) &&
+           clipAxis(r.y, r.height, originY, b_->Area.top, b_->Area.bottom, bounds.top,
+                    bounds.bottom);
 }
 
 void BlitCall::Finish() {

@@ -58,16 +58,17 @@ uint32_t CursorNeedsHiding(PrimaryRef primary, CursorRef cursor) {
 
     // A failed second lock, or a cursor off the surface, skips the write: no hiding then.
     uint32_t result = 0;
-    const Point screen = p.ScreenSize();
-    const bool onScreen = at.x >= 0 && at.y >= 0 && at.x < screen.x && at.y < screen.y;
     bool written = false;
     LockedSurface again;
-    if (onScreen && LockPrimarySurface(primary, &again)) {
-        const int64_t offset =
-            int64_t{at.y} * again.pitch + (int64_t{at.x} * again.bitsPerPixel) / 8;
-        again.bits[offset] = before == 0 ? 0xFF : 0;
+    if (LockPrimarySurface(primary, &again)) {
+        const Rect reach = LockedReach(again);
+        if (at.x >= reach.left && at.y >= reach.top && at.x < reach.right && at.y < reach.bottom) {
+            const int64_t offset = int64_t{at.y - reach.top} * again.pitch +
+                                   (int64_t{at.x - reach.left} * again.bitsPerPixel) / 8;
+            again.bits[offset] = before == 0 ? 0xFF : 0;
+            written = true;
+        }
         p.UnlockPrimary(primary, again.bits);
-        written = true;
     }
     HideCompletely(&net);
     if (written) {

@@ -34,6 +34,13 @@ bool LockPrimarySurface(PrimaryRef primary, LockedSurface* locked) {
     }
 }
 
+Rect LockedReach(const LockedSurface& locked) {
+    const Rect& r = locked.reach;
+    if (r.right > r.left && r.bottom > r.top) return r;
+    const Point screen = Platform().ScreenSize();
+    return Rect{0, 0, screen.x, screen.y};
+}
+
 void SetUpDirectDraw(DisplayBuffer* b, uint32_t methodFlags) {
     const PlatformOps& p = Platform();
     b->Primary = p.OpenPrimary(b->Window);

@@ -59,6 +59,8 @@ uint32_t SurfaceFormatFlags(PrimaryRef primary);
 void SetUpDirectDraw(DisplayBuffer* buffer, uint32_t methodFlags);
 // Locks the primary, restoring it while it reports itself lost. False on any other failure.
 bool LockPrimarySurface(PrimaryRef primary, LockedSurface* locked);
+// The screen rectangle a lock reaches: its own, or the whole screen when it names none.
+Rect LockedReach(const LockedSurface& locked);
 
 // Cursor hiding around direct writes (cursor.cpp).
 uint32_t CursorNeedsHiding(PrimaryRef primary, CursorRef cursor);

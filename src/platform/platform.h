@@ -76,9 +76,12 @@ enum class DisplayLibrary {
 enum class LockResult { Locked, Lost, CannotLock, Failed };
 
 struct LockedSurface {
-    uint8_t* bits = nullptr;  // the surface's top-left pixel
+    uint8_t* bits = nullptr;  // the pixel at the top-left corner of `reach`
     int32_t pitch = 0;        // bytes from one row to the next
     uint32_t bitsPerPixel = 0;
+    // The part of the screen the lock gives access to, in screen co-ordinates. Empty (as
+    // left by a backend whose surface is the whole screen) means the whole screen.
+    Rect reach;
 };
 
 struct PixelFormat {
@@ -252,7 +255,9 @@ struct PlatformOps {
     PrimaryRef (*OpenPrimary)(WindowRef window);
     // The surface's pixel format; false when it cannot be asked.
     bool (*PrimaryFormat)(PrimaryRef primary, PixelFormat* format);
-    // Locks the whole surface, waiting when busy.
+    // Locks the whole surface, waiting when busy. A backend whose surface only covers part
+    // of the screen (the window's own pixels) says which part in `reach`; nothing outside it
+    // may be written.
     LockResult (*LockPrimary)(PrimaryRef primary, LockedSurface* locked);
     // Restores a lost surface; true on success.
     bool (*RestorePrimary)(PrimaryRef primary);

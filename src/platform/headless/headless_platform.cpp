@@ -274,9 +274,12 @@ LockResult LockPrimary(PrimaryRef, LockedSurface* locked) {
         return LockResult::Lost;
     }
     ++s.locks;
-    locked->bits = s.surface.data();
+    const Rect& reach = s.config.primaryReach;
+    locked->bits = s.surface.data() + int64_t{reach.top} * s.Pitch() +
+                   int64_t{reach.left} * static_cast<int32_t>(s.BytesPerPixel());
     locked->pitch = s.Pitch();
     locked->bitsPerPixel = s.config.depth;
+    locked->reach = reach;
     return LockResult::Locked;
 }
 bool RestorePrimary(PrimaryRef) {

@@ -40,6 +40,9 @@ struct Config {
     bool restoreFails = false;
     bool cannotLock = false;  // every lock says the surface cannot be locked
     int failedLocks = 0;      // locks that fail plainly
+    // The part of the screen a lock reaches (empty: the whole screen), as a backend whose
+    // surface is one window's pixels gives it.
+    Rect primaryReach;
     // Cursor and mouse.
     bool hasMouse = true;
     Point cursor{320, 240};

@@ -33,10 +33,11 @@ bool ClipToStore(const SdlWindow* w, int32_t& x, int32_t& y, int32_t& width, int
     return true;
 }
 
-// Marks a drawn rectangle: mirrored to the screen now, shown when the context is released.
+// Marks a drawn rectangle: copied into the window's texture now, so that direct writes made
+// after it land on top of it; shown when the context is released.
 void Drew(SdlDraw* d, int32_t x, int32_t y, int32_t width, int32_t height) {
     d->drew = true;
-    MirrorToPrimary(d->window, Rect{x, y, x + width, y + height});
+    UploadToTexture(d->window, Rect{x, y, x + width, y + height});
 }
 
 }  // namespace

@@ -19,12 +19,6 @@ Point ScreenSize();
 Rect WorkArea();
 bool LoadLibrary(DisplayLibrary library);
 void FreeLibrary(DisplayLibrary library);
-PrimaryRef OpenPrimary(WindowRef window);
-bool PrimaryFormat(PrimaryRef primary, PixelFormat* format);
-LockResult LockPrimary(PrimaryRef primary, LockedSurface* locked);
-bool RestorePrimary(PrimaryRef primary);
-void UnlockPrimary(PrimaryRef primary, uint8_t* bits);
-void ClosePrimary(PrimaryRef primary);
 bool HasMouse();
 Point CursorPosition();
 Point CursorSize();
@@ -37,6 +31,14 @@ uint32_t ReadPixel(WindowRef window, Point point);
 void WritePixel(WindowRef window, Point point, uint32_t colour);
 void PeekMessages();
 bool ChangeResolution(uint32_t width, uint32_t height);
+
+// sdl_primary.cpp
+PrimaryRef OpenPrimary(WindowRef window);
+bool PrimaryFormat(PrimaryRef primary, PixelFormat* format);
+LockResult LockPrimary(PrimaryRef primary, LockedSurface* locked);
+bool RestorePrimary(PrimaryRef primary);
+void UnlockPrimary(PrimaryRef primary, uint8_t* bits);
+void ClosePrimary(PrimaryRef primary);
 
 // sdl_drawing.cpp
 bool WinGBottomUp();

@@ -1,14 +1,10 @@
-// The simulated screen: its format and size, the primary surface direct writes go to, and the
-// cursor.
+// The simulated screen: its format and size, the facilities it offers, and the cursor.
 //
-// SDL offers no writable screen. The primary surface is therefore a screen-sized buffer in the
-// screen format; each window shows the part of it under its client area. After a direct write
-// the client area's part is copied into the window's streaming texture and presented. Drawing
-// through a window (the other methods) is mirrored into the buffer too, so that the two paths
-// always agree on what the screen holds, as they do on a real screen.
+// SDL offers no writable screen, so the backend offers one of its own choosing: each window's
+// pixels in the screen format, and for direct writes the player window's own texture
+// (sdl_primary.cpp).
 #include <algorithm>
 #include <cstring>
-#include <new>
 
 #include "platform/sdl/sdl_ops.h"
 #include "platform/sdl/sdl_state.h"
@@ -19,32 +15,6 @@ namespace sdl {
 namespace {
 
 ScreenFacts g_screen;
-
-struct Primary {
-    PixelStore store;
-};
-Primary* g_primary = nullptr;
-
-// Copies the part of `from` at (fromX, fromY) over `to` at (toX, toY), width x height, clipped
-// to both stores.
-void CopyPixels(PixelStore& to, int32_t toX, int32_t toY, const PixelStore& from, int32_t fromX,
-                int32_t fromY, int32_t width, int32_t height) {
-    const int32_t bpp = static_cast<int32_t>(Screen().bytesPerPixel);
-    auto clip = [&](int32_t& a, int32_t& b, int32_t& size, int32_t aLimit, int32_t bLimit) {
-        if (a < 0) size += a, b -= a, a = 0;
-        if (b < 0) size += b, a -= b, b = 0;
-        size = std::min({size, aLimit - a, bLimit - b});
-    };
-    clip(toX, fromX, width, to.width, from.width);
-    clip(toY, fromY, height, to.height, from.height);
-    if (width <= 0 || height <= 0) return;
-    for (int32_t row = 0; row < height; ++row) {
-        std::memcpy(
-            to.pixels.data() + static_cast<size_t>(toY + row) * to.Pitch() + toX * bpp,
-            from.pixels.data() + static_cast<size_t>(fromY + row) * from.Pitch() + fromX * bpp,
-            static_cast<size_t>(width * bpp));
-    }
-}
 
 }  // namespace
 
@@ -108,13 +78,6 @@ void LearnScreenSize() {
     }
 }
 
-void MirrorToPrimary(SdlWindow* window, const Rect& client) {
-    if (g_primary == nullptr || window == nullptr || window->fullScreen) return;
-    CopyPixels(g_primary->store, window->frame.left + client.left, window->frame.top + client.top,
-               window->store, client.left, client.top, client.right - client.left,
-               client.bottom - client.top);
-}
-
 // ---- Screen facts ----
 uint32_t ScreenDepth() {
     return g_screen.format == ScreenFormat::Rgb888 ? 32 : 16;
@@ -150,8 +113,9 @@ Rect WorkArea() {
 }
 
 // ---- Facilities ----
-// DIB sections stand for 8-bit SDL surfaces; DirectDraw for the simulated primary (16-bit
-// screens only); the full-screen window is always there. WinG and resolution changes are not.
+// DIB sections stand for 8-bit SDL surfaces; DirectDraw for direct writes into the window's
+// texture (16-bit screens only); the full-screen window is always there. WinG and resolution
+// changes are not.
 bool LoadLibrary(DisplayLibrary library) {
     switch (library) {
         case DisplayLibrary::DibSections:
@@ -166,61 +130,6 @@ bool LoadLibrary(DisplayLibrary library) {
     return false;
 }
 void FreeLibrary(DisplayLibrary) {}
-
-// ---- Primary surface ----
-PrimaryRef OpenPrimary(WindowRef) {
-    if (g_primary != nullptr) return nullptr;  // one at a time, like the one screen
-    auto* primary = new (std::nothrow) Primary;
-    if (primary == nullptr) return nullptr;
-    primary->store.Resize(g_screen.size.x, g_screen.size.y);
-    if (primary->store.pixels.empty()) {
-        delete primary;
-        return nullptr;
-    }
-    g_primary = primary;
-    for (auto& w : Windows()) {
-        if (!w->fullScreen) MirrorToPrimary(w.get(), Rect{0, 0, w->store.width, w->store.height});
-    }
-    return reinterpret_cast<PrimaryRef>(primary);
-}
-bool PrimaryFormat(PrimaryRef, PixelFormat* format) {
-    format->bitsPerPixel = g_screen.bytesPerPixel * 8;
-    format->redMask = g_screen.format == ScreenFormat::Rgb555 ? 0x7C00 : 0xF800;
-    format->greenMask = g_screen.format == ScreenFormat::Rgb555 ? 0x03E0 : 0x07E0;
-    format->blueMask = 0x001F;
-    if (g_screen.format == ScreenFormat::Rgb888) {
-        format->redMask = 0xFF0000, format->greenMask = 0xFF00, format->blueMask = 0xFF;
-    }
-    return true;
-}
-LockResult LockPrimary(PrimaryRef ref, LockedSurface* locked) {
-    auto* primary = reinterpret_cast<Primary*>(ref);
-    if (primary == nullptr || primary != g_primary) return LockResult::Failed;
-    locked->bits = primary->store.pixels.data();
-    locked->pitch = primary->store.Pitch();
-    locked->bitsPerPixel = g_screen.bytesPerPixel * 8;
-    return LockResult::Locked;
-}
-bool RestorePrimary(PrimaryRef) {
-    return true;
-}
-// What was written shows in every window over it.
-void UnlockPrimary(PrimaryRef ref, uint8_t*) {
-    auto* primary = reinterpret_cast<Primary*>(ref);
-    if (primary == nullptr || primary != g_primary) return;
-    for (auto& w : Windows()) {
-        if (w->fullScreen || !w->visible || w->minimised) continue;
-        CopyPixels(w->store, 0, 0, primary->store, w->frame.left, w->frame.top, w->store.width,
-                   w->store.height);
-        Present(w.get());
-    }
-}
-void ClosePrimary(PrimaryRef ref) {
-    auto* primary = reinterpret_cast<Primary*>(ref);
-    if (primary == nullptr || primary != g_primary) return;
-    delete primary;
-    g_primary = nullptr;
-}
 
 // ---- Cursor ----
 // SDL's cursor is drawn by the window system over the windows' pictures and never into them:

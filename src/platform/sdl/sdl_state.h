@@ -27,7 +27,8 @@ struct ScreenFacts {
     Rect workArea{0, 0, 640, 480};
 };
 
-// One window's pixels in the screen format: what the window shows.
+// One window's pixels in the screen format, as drawing through the window made them; the
+// window's texture shows them, and direct writes on top of them.
 struct PixelStore {
     int32_t width = 0;
     int32_t height = 0;
@@ -88,10 +89,13 @@ std::vector<std::unique_ptr<SdlWindow>>& Windows();
 uint32_t PackColour(uint8_t red, uint8_t green, uint8_t blue);
 void StorePixel(uint8_t* at, uint32_t pixel);
 
-// Puts what the window's store holds on the real screen.
+// The window's streaming texture, of the store's size; a new one is filled from the store.
+// False when there is none.
+bool EnsureTexture(SdlWindow* window);
+// Copies a drawn rectangle of the window's store (inside it) into the texture.
+void UploadToTexture(SdlWindow* window, const Rect& client);
+// Puts what the window's texture holds on the real screen.
 void Present(SdlWindow* window);
-// The rectangle of the window's store changed by drawing: shown on the simulated screen too.
-void MirrorToPrimary(SdlWindow* window, const Rect& client);
 
 EventResult Deliver(SdlWindow* window, WindowEvent& event);
 

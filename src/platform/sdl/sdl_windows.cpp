@@ -96,33 +96,6 @@ bool PaintOneInvalidWindow() {
     return false;
 }
 
-void Present(SdlWindow* w) {
-    if (w == nullptr || w->renderer == nullptr) return;
-    if (w->fullScreen) return PresentFullScreen(w);
-    if (w->store.width <= 0 || w->store.height <= 0) return;
-    if (w->texture == nullptr || w->textureWidth != w->store.width ||
-        w->textureHeight != w->store.height) {
-        if (w->texture != nullptr) SDL_DestroyTexture(w->texture);
-        w->texture = SDL_CreateTexture(w->renderer, Screen().sdlFormat, SDL_TEXTUREACCESS_STREAMING,
-                                       w->store.width, w->store.height);
-        if (w->texture == nullptr) return;
-        SDL_SetTextureBlendMode(w->texture, SDL_BLENDMODE_NONE);
-        w->textureWidth = w->store.width;
-        w->textureHeight = w->store.height;
-    }
-    void* pixels = nullptr;
-    int pitch = 0;
-    if (SDL_LockTexture(w->texture, nullptr, &pixels, &pitch) != 0) return;
-    const size_t rowBytes = static_cast<size_t>(w->store.Pitch());
-    for (int32_t y = 0; y < w->store.height; ++y) {
-        std::memcpy(static_cast<uint8_t*>(pixels) + static_cast<size_t>(y) * pitch, w->store.Row(y),
-                    rowBytes);
-    }
-    SDL_UnlockTexture(w->texture);
-    SDL_RenderCopy(w->renderer, w->texture, nullptr, nullptr);
-    SDL_RenderPresent(w->renderer);
-}
-
 // A renderer for a new window: SDL's choice (the software one unless the user asked for
 // another through SDL_RENDER_DRIVER), without waiting for the vertical retrace, which would
 // hold up the player's own pacing.
