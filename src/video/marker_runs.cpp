@@ -22,7 +22,7 @@ int32_t SlotAt(const TreeRecord& record, uint32_t location) {
 void BuildMarkerRuns(const uint8_t* trees, TavikMarkerRuns* runs) {
     uint32_t* table = runs->entries;
     runs->worthwhile = 0;
-    uint32_t longRuns = 0;
+    uint32_t allCodes = 0;
     constexpr uint32_t kBits = 12;
     const uint8_t* lookup = trees + kLookupOffsets[kFullBlockTree];
     if (NodeCount(trees, kFullBlockTree) == 0) {
@@ -48,12 +48,12 @@ void BuildMarkerRuns(const uint8_t* trees, TavikMarkerRuns* runs) {
             used += length;
             ++codes;
         }
-        if (codes >= 2) ++longRuns;
+        allCodes += std::max(codes, 1u);
         table[index] = codes == 0 ? Load32(lookup + 4 * index)
                                   : kRunFlag | used | codes << 8 |
                                         sequence * kEqualityPatterns << 12 | firstSlot << 22;
     }
-    runs->worthwhile = longRuns >= kWorthwhileRunEntries ? 1 : 0;
+    runs->worthwhile = allCodes >= kWorthwhileCodes ? 1 : 0;
 }
 
 }  // namespace tavik

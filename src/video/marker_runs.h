@@ -33,8 +33,7 @@ constexpr uint32_t kEqualityPatterns = 8;
 
 // The table, and whether to use it: runs only pay for their fixed work when they are common.
 // With codes fitted to the movie's statistics every 12-bit index is about equally likely, so
-// the share of indices that start a run of two or more codes is the share of lookups that would
-// take one.
+// the mean number of codes the 4096 entries yield is about what a lookup would yield.
 struct TavikMarkerRuns {
     uint32_t entries[tavik::kMarkerRunEntries];
     uint32_t worthwhile;
@@ -42,8 +41,9 @@ struct TavikMarkerRuns {
 
 namespace tavik {
 
-// Runs of two or more codes must start at a quarter of the indices or more.
-constexpr uint32_t kWorthwhileRunEntries = kMarkerRunEntries / 4;
+// The run decoder pays from about two codes per lookup on (measured: pictures at 1.6 decode
+// faster code by code, at 3.6 nearly twice as fast by runs).
+constexpr uint32_t kWorthwhileCodes = 2 * kMarkerRunEntries;
 
 // Fills `table` for the full-block tree of built tree memory; an absent tree gets zeros.
 void BuildMarkerRuns(const uint8_t* trees, TavikMarkerRuns* table);
