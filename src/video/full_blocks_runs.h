@@ -34,11 +34,11 @@ constexpr uint32_t kChunkValues = 8 * kChunkBlocks;
         if (found & kRunFlag) {
             uint32_t codes = found >> 8 & 15;
             uint32_t taken = found & 15;
-            uint32_t row = found >> 12 & 0x3FF;
+            uint32_t row = found >> 12 & 0xFFF;
             if (codes > need - i) [[unlikely]] {
                 codes = 1;
                 taken = Load32(lookup + 4 * index) & 0xFF;
-                row = (found >> 22) * kEqualityPatterns;
+                row = (found >> 24) * kEqualityPatterns;
             }
             bits.Skip(taken);
             slots.Run(row, values + i);

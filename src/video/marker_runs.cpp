@@ -51,7 +51,7 @@ void BuildMarkerRuns(const uint8_t* trees, TavikMarkerRuns* runs) {
         allCodes += std::max(codes, 1u);
         table[index] = codes == 0 ? Load32(lookup + 4 * index)
                                   : kRunFlag | used | codes << 8 |
-                                        sequence * kEqualityPatterns << 12 | firstSlot << 22;
+                                        sequence * kEqualityPatterns << 12 | firstSlot << 24;
     }
     runs->worthwhile = allCodes >= kWorthwhileCodes ? 1 : 0;
 }
