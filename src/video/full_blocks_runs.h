@@ -49,12 +49,7 @@ constexpr uint32_t kChunkValues = 8 * kChunkBlocks;
         const uint8_t* node = base + (found >> 8);
         uint32_t entry = Load32(node);
         if (static_cast<uint16_t>(entry) == freeValue) [[unlikely]] {
-            do {
-                const uint32_t one = 0u - bits.Bit();
-                node += 4 + (((entry >> 16) * 8 - 4) & one);
-                entry = Load32(node);
-            } while (static_cast<uint16_t>(entry) == freeValue);
-            bits.Refill();
+            WalkToLeaf(bits, node, entry, freeValue);
             // A recent-value leaf this deep is a run of one code.
             for (uint32_t slot = 0; slot < 3; ++slot) {
                 if (node == slotEntries[slot]) {

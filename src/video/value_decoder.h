@@ -57,6 +57,19 @@ inline void ResetRecentValues(uint8_t* trees, ValueTrees& out) {
     Store32(tree.slots[0], entry);
 }
 
+// Walks on from the internal node the direct lookup reached (`node`, its `entry`) to the leaf the
+// next bits lead to, and leaves at least 56 bits in the window. The branch bits are data: a step
+// is computed, not branched on.
+[[gnu::always_inline]] inline void WalkToLeaf(VideoBitStream& bits, const uint8_t*& node,
+                                              uint32_t& entry, uint16_t freeValue) {
+    do {
+        const uint32_t one = 0u - bits.Bit();
+        node += 4 + (((entry >> 16) * 8 - 4) & one);
+        entry = Load32(node);
+    } while (static_cast<uint16_t>(entry) == freeValue);
+    bits.Refill();
+}
+
 // Takes one code and returns its leaf's entry, without the slot update. The window must hold at
 // least the lookup width (`mask` has that many low bits set); a code resolved by the lookup takes
 // at most that many bits, and a longer one (walked bit by bit) leaves at least 56 bits behind
@@ -70,15 +83,8 @@ inline void ResetRecentValues(uint8_t* trees, ValueTrees& out) {
     bits.Skip(found & 0xFF);
     const uint8_t* node = base + (found >> 8);
     uint32_t entry = Load32(node);
-    if (static_cast<uint16_t>(entry) == freeValue) [[unlikely]] {
-        // The branch bits are data: a step is computed, not branched on.
-        do {
-            const uint32_t one = 0u - bits.Bit();
-            node += 4 + (((entry >> 16) * 8 - 4) & one);
-            entry = Load32(node);
-        } while (static_cast<uint16_t>(entry) == freeValue);
-        bits.Refill();
-    }
+    if (static_cast<uint16_t>(entry) == freeValue) [[unlikely]]
+        WalkToLeaf(bits, node, entry, freeValue);
     return entry;
 }
 [[gnu::always_inline]] inline uint32_t TakeCode(VideoBitStream& bits, const ValueTree& tree,
