@@ -9,6 +9,7 @@
 #include "encoder/encoder.h"
 #include "support/movie_chunks.h"
 #include "support/test_picture.h"
+#include "support/test_trees.h"
 #include "video/slot_runs.h"
 #include "video/video_decoder.h"
 
@@ -132,6 +133,65 @@ TEST(FullBlockDecoders, BothDecodeEveryFrameExactly) {
                 EXPECT_TRUE(picture.GuardsIntact());
             }
         }
+    }
+}
+
+// Hand-built full-block trees whose recent-value codes are short: runs must stop where the
+// full blocks end (the type code after them may look like more recent-value codes), and a tree
+// that is one recent-value leaf yields codes of no bits at all.
+TEST(FullBlockDecoders, RunsStopAtTheBlocksEndAndCodesMayBeEmpty) {
+    constexpr int32_t kSlot0 = 0xDEAD;  // the trees' slot-0 marker
+    // The second block is full or solid, so that every type code follows a full block once.
+    for (const uint32_t second : {0x00u, 0x11u, 0x22u, 0x33u}) {
+        test::Trees trees = test::MakeTrees(
+            {0}, {0}, {kSlot0, 0x1234, 0x5678, 0x9ABC},
+            {test::TypeWord(test::kFull, 0), test::TypeWord(test::kSolid, 0, 0x11),
+             test::TypeWord(test::kSolid, 0, 0x22), test::TypeWord(test::kSolid, 0, 0x33)});
+        ASSERT_TRUE(trees.built);
+        test::ChunkWriter chunk(trees.block);
+        const auto fullBlock = [&](int32_t value) {
+            chunk.Type(test::kFull, 0).Value(2, value);
+            for (int i = 0; i < 7; ++i) chunk.Value(2, kSlot0);
+        };
+        fullBlock(0x1234);
+        if (second == 0) {
+            fullBlock(0x5678);
+        } else {
+            chunk.Type(test::kSolid, 0, second);
+        }
+        chunk.Type(test::kSolid, 0, 0x33);
+        const std::vector<uint8_t> bytes = chunk.Bytes();
+        const uint32_t blocks[3][2] = {
+            {0x34, 0x12}, {second ? second : 0x78, second ? second : 0x56}, {0x33, 0x33}};
+        for (const uint32_t useRuns : {0u, 1u}) {
+            trees.runs->worthwhile = useRuns;
+            test::TestPicture picture({.width = 12, .codedHeight = 4});
+            DecodeVideoFrame(bytes.data(), chunk.Size(), trees.memory.data(), trees.runs.get(),
+                             picture.Dest());
+            for (uint32_t y = 0; y < 4; ++y) {
+                for (uint32_t x = 0; x < 12; ++x) {
+                    ASSERT_EQ(picture.At(x, y), blocks[x / 4][x % 2])
+                        << "runs " << useRuns << " second " << second << " at " << x << "," << y;
+                }
+            }
+        }
+    }
+
+    test::Trees single = test::MakeTrees({0}, {0}, {kSlot0}, {test::TypeWord(test::kFull, 1)});
+    ASSERT_TRUE(single.built);
+    EXPECT_EQ(single.runs->worthwhile, 1u);
+    test::ChunkWriter chunk(single.block);
+    chunk.Type(test::kFull, 1);
+    const std::vector<uint8_t> bytes = chunk.Bytes();
+    for (const uint32_t useRuns : {0u, 1u}) {
+        single.runs->worthwhile = useRuns;
+        test::TestPicture picture({.width = 8, .codedHeight = 4});
+        DecodeVideoFrame(bytes.data(), chunk.Size(), single.memory.data(), single.runs.get(),
+                         picture.Dest());
+        for (uint32_t y = 0; y < 4; ++y) {
+            for (uint32_t x = 0; x < 8; ++x) ASSERT_EQ(picture.At(x, y), 0u) << "runs " << useRuns;
+        }
+        EXPECT_TRUE(picture.GuardsIntact());
     }
 }
 
