@@ -195,5 +195,48 @@ TEST(FullBlockDecoders, RunsStopAtTheBlocksEndAndCodesMayBeEmpty) {
     }
 }
 
+// A recent-value leaf deeper than the lookup is reached by walking, and must still yield the
+// slot's current content: a full-block tree with the slot-0 leaf one bit deep (so runs start at
+// half the indices) and the slot-1 leaf 14 bits deep.
+TEST(FullBlockDecoders, DeepRecentValueLeavesYieldTheSlots) {
+    constexpr int32_t kSlot0 = 0xDEAD, kSlot1 = 0xDEAE;
+    std::vector<int32_t> shape = {test::kInternal, kSlot0, test::kInternal, 0x1111};
+    for (int i = 0; i < 12; ++i) shape.push_back(test::kInternal);
+    shape.insert(shape.end(), {kSlot1, 0x2222});
+    for (int32_t i = 0; i < 12; ++i) shape.push_back(0x3000 + i);
+    test::Trees trees =
+        test::MakeTreesFromShapes({test::BalancedShape({0}), test::BalancedShape({0}), shape,
+                                   test::BalancedShape({test::TypeWord(test::kFull, 1)})});
+    ASSERT_TRUE(trees.built);
+    const int32_t codes[16] = {0x1111, 0x3005, kSlot1, kSlot0, kSlot1, 0x2222, kSlot1, kSlot1,
+                               kSlot0, 0x3000, kSlot0, kSlot1, kSlot0, kSlot0, kSlot0, kSlot1};
+    test::ChunkWriter chunk(trees.block);
+    chunk.Type(test::kFull, 1);
+    ReferenceSlots reference{{0, 0, 0}};
+    uint32_t values[16];
+    for (int c = 0; c < 16; ++c) {
+        chunk.Value(2, codes[c]);
+        const int32_t code = codes[c];
+        values[c] = reference.Take(code == kSlot0   ? reference.slot[0]
+                                   : code == kSlot1 ? reference.slot[1]
+                                                    : static_cast<uint32_t>(code));
+    }
+    const std::vector<uint8_t> bytes = chunk.Bytes();
+    for (const uint32_t useRuns : {0u, 1u}) {
+        trees.runs->worthwhile = useRuns;
+        test::TestPicture picture({.width = 8, .codedHeight = 4});
+        DecodeVideoFrame(bytes.data(), chunk.Size(), trees.memory.data(), trees.runs.get(),
+                         picture.Dest());
+        for (uint32_t y = 0; y < 4; ++y) {
+            for (uint32_t x = 0; x < 8; ++x) {
+                // Each row is coded right half first; each value's low byte is on the left.
+                const uint32_t value = values[8 * (x / 4) + 2 * y + (x % 4 < 2 ? 1 : 0)];
+                ASSERT_EQ(picture.At(x, y), x % 2 ? value >> 8 : value & 0xFF)
+                    << "runs " << useRuns << " at " << x << "," << y;
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace tavik

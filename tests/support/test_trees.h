@@ -26,19 +26,18 @@ struct Trees {
     bool built = false;
 };
 
-// Builds the four trees, balanced over the given values (an empty list leaves that tree
-// absent). Only the type tree's markers are chosen by the caller.
-inline Trees MakeTrees(const std::vector<int32_t>& masks, const std::vector<int32_t>& pairs,
-                       const std::vector<int32_t>& fulls, const std::vector<int32_t>& types,
-                       std::array<uint32_t, 3> typeMarkers = {0xDEAD, 0xDEAE, 0xDEAF}) {
+// Builds the four trees from pre-order shapes (see BalancedShape; an empty shape leaves that
+// tree absent), all with the markers 0xDEAD, 0xDEAE and 0xDEAF except the type tree.
+inline Trees MakeTreesFromShapes(const std::array<std::vector<int32_t>, 4>& shapes,
+                                 std::array<uint32_t, 3> typeMarkers = {0xDEAD, 0xDEAE, 0xDEAF}) {
     Trees t;
-    for (const auto* values : {&masks, &pairs, &fulls, &types}) {
-        if (values->empty()) {
+    for (size_t tree = 0; tree < shapes.size(); ++tree) {
+        if (shapes[tree].empty()) {
             t.block.Absent();
         } else {
-            t.block.Present(
-                BalancedShape(*values),
-                values == &types ? typeMarkers : std::array<uint32_t, 3>{0xDEAD, 0xDEAE, 0xDEAF});
+            t.block.Present(shapes[tree], tree == 3
+                                              ? typeMarkers
+                                              : std::array<uint32_t, 3>{0xDEAD, 0xDEAE, 0xDEAF});
         }
     }
     const std::array<uint32_t, 4> sizes = t.block.ExactSizes();
@@ -48,6 +47,16 @@ inline Trees MakeTrees(const std::vector<int32_t>& masks, const std::vector<int3
                          t.block.BlockSize());
     if (t.built) BuildMarkerRuns(t.memory.data(), t.runs.get());
     return t;
+}
+
+// Builds the four trees, balanced over the given values (an empty list leaves that tree
+// absent). Only the type tree's markers are chosen by the caller.
+inline Trees MakeTrees(const std::vector<int32_t>& masks, const std::vector<int32_t>& pairs,
+                       const std::vector<int32_t>& fulls, const std::vector<int32_t>& types,
+                       std::array<uint32_t, 3> typeMarkers = {0xDEAD, 0xDEAE, 0xDEAF}) {
+    return MakeTreesFromShapes(
+        {BalancedShape(masks), BalancedShape(pairs), BalancedShape(fulls), BalancedShape(types)},
+        typeMarkers);
 }
 
 }  // namespace tavik::test
