@@ -64,21 +64,15 @@ void ScaleConvert(uint8_t* destination, ptrdiff_t destinationSkip, const uint8_t
 
 void ScaleConvertDouble(uint8_t* destination, ptrdiff_t pitch, const uint8_t* source,
                         ptrdiff_t sourceSkip, uint32_t width, uint32_t height, const void* table) {
-    const auto* colours = static_cast<const uint16_t*>(table);
-    ForEachLine(destination, 2 * pitch, source, width + sourceSkip, height,
-                [&](uint8_t* line, const uint8_t* from) {
-                    ConvertDoubleLine<true>(line, pitch, from, width, colours);
-                });
+    DoubledLines<ConvertDoubleLine<true>>(destination, pitch, source, sourceSkip, width, height,
+                                          table);
 }
 
 void ScaleConvertDoubleInterlaced(uint8_t* destination, ptrdiff_t destinationSkip,
                                   const uint8_t* source, ptrdiff_t sourceSkip, uint32_t width,
                                   uint32_t height, const void* table) {
-    const auto* colours = static_cast<const uint16_t*>(table);
-    ForEachLine(destination, 4 * ptrdiff_t{width} + destinationSkip, source, width + sourceSkip,
-                height, [&](uint8_t* line, const uint8_t* from) {
-                    ConvertDoubleLine<false>(line, 0, from, width, colours);
-                });
+    InterlacedLines<ConvertDoubleLine<false>, 4>(destination, destinationSkip, source, sourceSkip,
+                                                 width, height, table);
 }
 
 }  // namespace tavik

@@ -9,7 +9,8 @@ namespace {
 // One source line of width pixels to 2 x width bytes at upper and, with kBothLines, the same
 // at upper + pitch. Four source pixels per step, then the rest one by one.
 template <bool kBothLines>
-inline void DoubleLine(uint8_t* upper, ptrdiff_t pitch, const uint8_t* source, uint32_t width) {
+inline void DoubleLine(uint8_t* upper, ptrdiff_t pitch, const uint8_t* source, uint32_t width,
+                       const uint16_t*) {
     uint32_t i = 0;
     for (; i + 4 <= width; i += 4) {
         const uint64_t doubled = DoubleBytes(LoadWord<uint32_t>(source + i));
@@ -26,17 +27,15 @@ inline void DoubleLine(uint8_t* upper, ptrdiff_t pitch, const uint8_t* source, u
 }  // namespace
 
 void ScaleDouble(uint8_t* destination, ptrdiff_t pitch, const uint8_t* source, ptrdiff_t sourceSkip,
-                 uint32_t width, uint32_t height, const void*) {
-    ForEachLine(
-        destination, 2 * pitch, source, width + sourceSkip, height,
-        [&](uint8_t* line, const uint8_t* from) { DoubleLine<true>(line, pitch, from, width); });
+                 uint32_t width, uint32_t height, const void* table) {
+    DoubledLines<DoubleLine<true>>(destination, pitch, source, sourceSkip, width, height, table);
 }
 
 void ScaleDoubleInterlaced(uint8_t* destination, ptrdiff_t destinationSkip, const uint8_t* source,
-                           ptrdiff_t sourceSkip, uint32_t width, uint32_t height, const void*) {
-    ForEachLine(
-        destination, 2 * ptrdiff_t{width} + destinationSkip, source, width + sourceSkip, height,
-        [&](uint8_t* line, const uint8_t* from) { DoubleLine<false>(line, 0, from, width); });
+                           ptrdiff_t sourceSkip, uint32_t width, uint32_t height,
+                           const void* table) {
+    InterlacedLines<DoubleLine<false>, 2>(destination, destinationSkip, source, sourceSkip, width,
+                                          height, table);
 }
 
 }  // namespace tavik

@@ -17,7 +17,8 @@ inline void Store16(uint8_t* p, __m128i v) {
 
 // 16 source pixels per step, unpacked against themselves into 32 bytes per line.
 template <bool kBothLines>
-inline void DoubleLine(uint8_t* upper, ptrdiff_t pitch, const uint8_t* source, uint32_t width) {
+inline void DoubleLine(uint8_t* upper, ptrdiff_t pitch, const uint8_t* source, uint32_t width,
+                       const uint16_t*) {
     const uint8_t* const end = source + (width & ~31u);
     for (; source != end; source += 32, upper += 64) {
         const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source));
@@ -84,38 +85,29 @@ inline void ConvertDoubleLine(uint8_t* upper, ptrdiff_t pitch, const uint8_t* so
 }  // namespace
 
 void ScaleDoubleSse2(uint8_t* destination, ptrdiff_t pitch, const uint8_t* source,
-                     ptrdiff_t sourceSkip, uint32_t width, uint32_t height, const void*) {
-    ForEachLine(
-        destination, 2 * pitch, source, width + sourceSkip, height,
-        [&](uint8_t* line, const uint8_t* from) { DoubleLine<true>(line, pitch, from, width); });
+                     ptrdiff_t sourceSkip, uint32_t width, uint32_t height, const void* table) {
+    DoubledLines<DoubleLine<true>>(destination, pitch, source, sourceSkip, width, height, table);
 }
 
 void ScaleDoubleInterlacedSse2(uint8_t* destination, ptrdiff_t destinationSkip,
                                const uint8_t* source, ptrdiff_t sourceSkip, uint32_t width,
-                               uint32_t height, const void*) {
-    ForEachLine(
-        destination, 2 * ptrdiff_t{width} + destinationSkip, source, width + sourceSkip, height,
-        [&](uint8_t* line, const uint8_t* from) { DoubleLine<false>(line, 0, from, width); });
+                               uint32_t height, const void* table) {
+    InterlacedLines<DoubleLine<false>, 2>(destination, destinationSkip, source, sourceSkip, width,
+                                          height, table);
 }
 
 void ScaleConvertDoubleSse2(uint8_t* destination, ptrdiff_t pitch, const uint8_t* source,
                             ptrdiff_t sourceSkip, uint32_t width, uint32_t height,
                             const void* table) {
-    const auto* colours = static_cast<const uint16_t*>(table);
-    ForEachLine(destination, 2 * pitch, source, width + sourceSkip, height,
-                [&](uint8_t* line, const uint8_t* from) {
-                    ConvertDoubleLine<true>(line, pitch, from, width, colours);
-                });
+    DoubledLines<ConvertDoubleLine<true>>(destination, pitch, source, sourceSkip, width, height,
+                                          table);
 }
 
 void ScaleConvertDoubleInterlacedSse2(uint8_t* destination, ptrdiff_t destinationSkip,
                                       const uint8_t* source, ptrdiff_t sourceSkip, uint32_t width,
                                       uint32_t height, const void* table) {
-    const auto* colours = static_cast<const uint16_t*>(table);
-    ForEachLine(destination, 4 * ptrdiff_t{width} + destinationSkip, source, width + sourceSkip,
-                height, [&](uint8_t* line, const uint8_t* from) {
-                    ConvertDoubleLine<false>(line, 0, from, width, colours);
-                });
+    InterlacedLines<ConvertDoubleLine<false>, 4>(destination, destinationSkip, source, sourceSkip,
+                                                 width, height, table);
 }
 
 }  // namespace tavik

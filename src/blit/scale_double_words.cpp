@@ -9,7 +9,8 @@ namespace {
 
 // 16 source pixels per step (two loaded words, four stored words per line), then one by one.
 template <bool kBothLines>
-inline void DoubleLine(uint8_t* upper, ptrdiff_t pitch, const uint8_t* source, uint32_t width) {
+inline void DoubleLine(uint8_t* upper, ptrdiff_t pitch, const uint8_t* source, uint32_t width,
+                       const uint16_t*) {
     uint32_t i = 0;
     for (; i + 16 <= width; i += 16) {
         const uint64_t first = LoadWord<uint64_t>(source + i);
@@ -54,38 +55,29 @@ inline void ConvertDoubleLine(uint8_t* upper, ptrdiff_t pitch, const uint8_t* so
 }  // namespace
 
 void ScaleDoubleWords(uint8_t* destination, ptrdiff_t pitch, const uint8_t* source,
-                      ptrdiff_t sourceSkip, uint32_t width, uint32_t height, const void*) {
-    ForEachLine(
-        destination, 2 * pitch, source, width + sourceSkip, height,
-        [&](uint8_t* line, const uint8_t* from) { DoubleLine<true>(line, pitch, from, width); });
+                      ptrdiff_t sourceSkip, uint32_t width, uint32_t height, const void* table) {
+    DoubledLines<DoubleLine<true>>(destination, pitch, source, sourceSkip, width, height, table);
 }
 
 void ScaleDoubleInterlacedWords(uint8_t* destination, ptrdiff_t destinationSkip,
                                 const uint8_t* source, ptrdiff_t sourceSkip, uint32_t width,
-                                uint32_t height, const void*) {
-    ForEachLine(
-        destination, 2 * ptrdiff_t{width} + destinationSkip, source, width + sourceSkip, height,
-        [&](uint8_t* line, const uint8_t* from) { DoubleLine<false>(line, 0, from, width); });
+                                uint32_t height, const void* table) {
+    InterlacedLines<DoubleLine<false>, 2>(destination, destinationSkip, source, sourceSkip, width,
+                                          height, table);
 }
 
 void ScaleConvertDoubleWords(uint8_t* destination, ptrdiff_t pitch, const uint8_t* source,
                              ptrdiff_t sourceSkip, uint32_t width, uint32_t height,
                              const void* table) {
-    const auto* colours = static_cast<const uint16_t*>(table);
-    ForEachLine(destination, 2 * pitch, source, width + sourceSkip, height,
-                [&](uint8_t* line, const uint8_t* from) {
-                    ConvertDoubleLine<true>(line, pitch, from, width, colours);
-                });
+    DoubledLines<ConvertDoubleLine<true>>(destination, pitch, source, sourceSkip, width, height,
+                                          table);
 }
 
 void ScaleConvertDoubleInterlacedWords(uint8_t* destination, ptrdiff_t destinationSkip,
                                        const uint8_t* source, ptrdiff_t sourceSkip, uint32_t width,
                                        uint32_t height, const void* table) {
-    const auto* colours = static_cast<const uint16_t*>(table);
-    ForEachLine(destination, 4 * ptrdiff_t{width} + destinationSkip, source, width + sourceSkip,
-                height, [&](uint8_t* line, const uint8_t* from) {
-                    ConvertDoubleLine<false>(line, 0, from, width, colours);
-                });
+    InterlacedLines<ConvertDoubleLine<false>, 4>(destination, destinationSkip, source, sourceSkip,
+                                                 width, height, table);
 }
 
 }  // namespace tavik
