@@ -133,8 +133,8 @@ struct EventResult {
 };
 
 using WindowHandler = EventResult (*)(void* owner, WindowRef window, WindowEvent& event);
-// Called when the full-screen window is activated or deactivated, after the backend's own
-// handling of the activation.
+// Called when the full-screen window is activated, after the backend's own handling of the
+// activation, or deactivated, while its screen memory still holds the picture.
 using FullScreenHandler = void (*)(void* owner, bool activated);
 
 // Window styles, as the player builds them (the values of the Windows styles they stand for, so

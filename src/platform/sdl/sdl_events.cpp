@@ -18,11 +18,11 @@ SdlWindow* KeyTarget(Uint32 windowId) {
     return w != nullptr ? w : PlayerWindow();
 }
 
-void Send(SdlWindow* w, WindowEventKind kind, uint32_t code = 0) {
+EventResult Send(SdlWindow* w, WindowEventKind kind, uint32_t code = 0) {
     WindowEvent event;
     event.kind = kind;
     event.code = code;
-    Deliver(w, event);
+    return Deliver(w, event);
 }
 
 void WindowChange(const SDL_WindowEvent& e) {
@@ -53,15 +53,18 @@ void WindowChange(const SDL_WindowEvent& e) {
         case SDL_WINDOWEVENT_RESTORED:
             w->minimised = false;
             w->invalid = true;
-            if (!w->fullScreen) Send(w, WindowEventKind::SysCommand, kCommandRestore);
+            // The window manager has restored the window already; a handler that answers the
+            // restore itself (the player behind the full-screen window) refuses it, so the
+            // window goes back down.
+            if (!w->fullScreen &&
+                !Send(w, WindowEventKind::SysCommand, kCommandRestore).useDefault) {
+                SDL_MinimizeWindow(w->window);
+                w->minimised = true;
+            }
             break;
         case SDL_WINDOWEVENT_FOCUS_GAINED:
         case SDL_WINDOWEVENT_FOCUS_LOST:
-            if (w->fullScreen && w->fullScreenHandler != nullptr) {
-                const bool activated = e.event == SDL_WINDOWEVENT_FOCUS_GAINED;
-                w->fullScreenHandler(w->owner, activated);
-                if (activated) Present(w);
-            }
+            if (w->fullScreen) ActivateFullScreen(w, e.event == SDL_WINDOWEVENT_FOCUS_GAINED);
             break;
         default:
             break;

@@ -119,6 +119,20 @@ void RefreshFullScreen() {
     Present(w);
 }
 
+// Leaving the full-screen mode hands its screen memory back to the desktop, which uses it for
+// its own picture: what the movie wrote there is gone once the owner, told first, saved it.
+// Coming back, the owner is told after the window has the memory again, to put it back.
+void ActivateFullScreen(SdlWindow* w, bool activated) {
+    if (w->active == activated) return;
+    w->active = activated;
+    if (w->fullScreenHandler != nullptr) w->fullScreenHandler(w->owner, activated);
+    if (activated) {
+        Present(w);
+    } else if (w == g_memoryWindow) {
+        std::memset(g_screenMemory, 0, sizeof g_screenMemory);
+    }
+}
+
 WindowRef CreateFullScreenWindow(WindowRef player, FullScreenHandler handler, void* owner) {
     auto w = std::make_unique<SdlWindow>();
     w->fullScreen = true;
@@ -195,7 +209,10 @@ void ShowFullScreenTopmost(WindowRef ref) {
     SDL_RaiseWindow(w->window);
     SDL_SetWindowInputFocus(w->window);
     w->visible = true;
-    Present(w);
+    // Active from here on, as a full-screen window is at once where it stands for: the owner
+    // hears of it before any frame is written, not when the focus event turns up later (its
+    // putting back of a still empty saved screen would then wipe the frames shown so far).
+    ActivateFullScreen(w, true);
 }
 
 uint8_t* FullScreenMemory() {

@@ -96,6 +96,8 @@ void PostQuit();
 // sdl_full_screen.cpp
 void PresentFullScreen(SdlWindow* window);
 void RefreshFullScreen();
+// The full-screen window got or lost the focus; its owner is told of changes only.
+void ActivateFullScreen(SdlWindow* window, bool activated);
 WindowRef CreateFullScreenWindow(WindowRef player, FullScreenHandler handler, void* owner);
 intptr_t SendFullScreenData(WindowRef fullScreen, uint32_t id, uint32_t count, const void* data);
 void CloseFullScreenWindow(WindowRef fullScreen);

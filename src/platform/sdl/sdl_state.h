@@ -60,6 +60,7 @@ struct SdlWindow {
     int32_t formatWidth = 0, formatHeight = 0;  // of the bitmap header sent with the format
     std::vector<uint8_t> picture;               // top-down, logicalWidth x logicalHeight indices
     bool coloursChanged = false;  // new colours, shown with the next frame or at the next pump
+    bool active = false;          // the owner was last told the window is active
 };
 
 struct SdlPalette {

@@ -255,6 +255,7 @@ void ShowWindow(WindowRef ref, ShowCommand command) {
 void BringToFront(WindowRef ref) {
     SdlWindow* w = FindWindow(ref);
     if (w == nullptr || w->window == nullptr) return;
+    if (w->minimised) SDL_RestoreWindow(w->window);
     SDL_RaiseWindow(w->window);
     SDL_SetWindowInputFocus(w->window);
 }

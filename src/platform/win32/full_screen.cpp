@@ -28,8 +28,12 @@ LRESULT CALLBACK FullScreenWindowHook(HWND window, UINT message, WPARAM wParam, 
     if (hook == nullptr) return DefWindowProcA(window, message, wParam, lParam);
     const WNDPROC original = hook->original;
     if (message == WM_ACTIVATE) {
+        // Deactivation is told before the window lets go of the screen memory, so that the
+        // picture can still be saved; activation after the window took it back.
+        const bool activated = LOWORD(wParam) != WA_INACTIVE;
+        if (!activated && hook->handler != nullptr) hook->handler(hook->owner, false);
         const LRESULT result = CallWindowProcA(original, window, message, wParam, lParam);
-        if (hook->handler != nullptr) hook->handler(hook->owner, LOWORD(wParam) != WA_INACTIVE);
+        if (activated && hook->handler != nullptr) hook->handler(hook->owner, true);
         return result;
     }
     if (message == WM_NCDESTROY) {
