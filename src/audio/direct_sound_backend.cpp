@@ -25,6 +25,7 @@ void SetSoundWindow(void*) {}
 
 #include "audio/direct_sound_pass.h"
 #include "audio/sound_debug.h"
+#include "audio/track_wave_format.h"
 
 namespace tavik {
 namespace {
@@ -98,17 +99,6 @@ DSBUFFERDESC BufferDescription(DWORD flags, DWORD bytes, WAVEFORMATEX* format) {
     description.dwBufferBytes = bytes;
     description.lpwfxFormat = format;
     return description;
-}
-
-WAVEFORMATEX TrackFormat(const TavikSoundTrack& track) {
-    WAVEFORMATEX format{};
-    format.wFormatTag = WAVE_FORMAT_PCM;
-    format.nChannels = static_cast<WORD>(track.IsStereo ? 2 : 1);
-    format.nSamplesPerSec = track.SampleRate;
-    format.wBitsPerSample = static_cast<WORD>(track.Is16Bit ? 16 : 8);
-    format.nBlockAlign = static_cast<WORD>(format.nChannels * format.wBitsPerSample / 8);
-    format.nAvgBytesPerSec = format.nBlockAlign * track.SampleRate;
-    return format;
 }
 
 void SetPrimaryFormat(WAVEFORMATEX* format) {
@@ -300,7 +290,7 @@ bool Open(TavikSoundTrack* track, uint32_t openFlags) {
     auto state = std::unique_ptr<DsTrack>(new (std::nothrow) DsTrack);
     if (!state) return false;
     state->state.DsSize = DirectSoundBufferSize(track->BytesPerSecond);
-    state->format = TrackFormat(*track);
+    state->format = TrackWaveFormat(*track);
     SoundDebugLine("Using DirectSound\n\r\n");
     ExclusiveScope exclusive;
     if (state->state.DsSize == 0 || !EnsureObject()) return false;

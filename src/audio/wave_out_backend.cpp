@@ -12,6 +12,7 @@
 
 #include "audio/sound_debug.h"
 #include "audio/sound_ring.h"
+#include "audio/track_wave_format.h"
 #include "audio/wave_out_timing.h"
 
 namespace tavik {
@@ -53,17 +54,6 @@ bool WaitDone(const WAVEHDR* a, const WAVEHDR* b, DWORD timeoutMs) {
     return true;
 }
 
-WAVEFORMATEX DeviceFormat(const TavikSoundTrack& track) {
-    WAVEFORMATEX format{};
-    format.wFormatTag = WAVE_FORMAT_PCM;
-    format.nChannels = static_cast<WORD>(track.IsStereo ? 2 : 1);
-    format.nSamplesPerSec = track.SampleRate;
-    format.wBitsPerSample = static_cast<WORD>(track.Is16Bit ? 16 : 8);
-    format.nBlockAlign = static_cast<WORD>(format.nChannels * format.wBitsPerSample / 8);
-    format.nAvgBytesPerSec = format.nBlockAlign * track.SampleRate;
-    return format;
-}
-
 bool AllocateBlocks(WaveOutTrack& state) {
     const size_t stride = sizeof(WAVEHDR) + state.BlockSize;
     state.blocks.reset(new (std::nothrow) uint8_t[2 * stride]);
@@ -91,7 +81,7 @@ void CloseDevice(WaveOutTrack& state) {
 // the device has shown that it plays.
 bool OpenDevice(TavikSoundTrack& track, WaveOutTrack& state) {
     SoundDebugLine("Using standard waveOut\r\n");
-    const WAVEFORMATEX format = DeviceFormat(track);
+    const WAVEFORMATEX format = TrackWaveFormat(track);
     const MMRESULT result =
         waveOutOpen(&state.WaveDevice, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL);
     if (result != MMSYSERR_NOERROR) {
