@@ -86,7 +86,7 @@ void DecodeRuns(const VideoBitStream& stream, const ValueTrees& frameTrees,
     ValueTree& maskTree = trees.tree[0];
     ValueTree& colourTree = trees.tree[1];
     ValueTree& fullTree = trees.tree[2];
-    const bool useRuns = runs->worthwhile != 0;
+    const bool useRuns = runs != nullptr && runs->worthwhile != 0;
 
     uint8_t* rowStart = geometry.picture;
     uint32_t rowsLeft = geometry.blockRows;
