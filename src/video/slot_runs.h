@@ -90,15 +90,19 @@ struct RegisterSlots {
         held[1] = second;
         held[2] = third;
         const uint32_t move = kRunTransitions[row + pattern];
-        for (uint32_t c = 0; c < kRunSlotCodes; ++c) out[c] = held[move >> (9 + 2 * c) & 3];
+        uint32_t yields[kRunSlotCodes];
+        for (uint32_t c = 0; c < kRunSlotCodes; ++c) yields[c] = held[move >> (9 + 2 * c) & 3];
         first = held[move >> 3 & 3];
         second = held[move >> 5 & 3];
         third = held[move >> 7 & 3];
         pattern = move & 7;
+        // Slot 0 in pairs of places from an even one, then the first codes over the start.
+        static_assert(kMaxRunCodes % 2 == 0);
         const uint64_t repeat = first * 0x100000001ull;
-        for (uint32_t c = kRunSlotCodes; c < kMaxRunCodes; c += 2) {
+        for (uint32_t c = kRunSlotCodes & ~1u; c < kMaxRunCodes; c += 2) {
             std::memcpy(out + c, &repeat, 8);
         }
+        for (uint32_t c = 0; c < kRunSlotCodes; ++c) out[c] = yields[c];
     }
 
     void WriteBack(ValueTree& tree) const {
