@@ -171,7 +171,10 @@ uint32_t ReadPixel(WindowRef, Point) {
 void WritePixel(WindowRef, Point, uint32_t) {}
 void PeekMessages() {}
 
-// ---- Display resolution: SDL leaves the desktop's mode alone ----
+// ---- Display resolution ----
+// SDL changes a display's mode only for a full-screen window of its own, and the player's
+// movie windows are ordinary ones; the player ignores the answer anyway. So the desktop keeps
+// its mode here, and the request reports that nothing changed.
 bool ChangeResolution(uint32_t, uint32_t) {
     return false;
 }
