@@ -5,7 +5,10 @@ add_custom_command(TARGET tavikplay POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E create_symlink $<TARGET_FILE:tavikplay> ${PROJECT_BINARY_DIR}/tavikplay
   VERBATIM)
 
-if(TAVIK_TOOLS AND EXISTS ${PROJECT_SOURCE_DIR}/tools/tavik-encode.cpp)
+# A cross build makes them only where its programs can run here (through Wine); it writes the
+# demo movie once and names the self-playing program tavikplay-demo.exe.
+if(TAVIK_TOOLS AND EXISTS ${PROJECT_SOURCE_DIR}/tools/tavik-encode.cpp
+   AND (NOT CMAKE_CROSSCOMPILING OR CMAKE_CROSSCOMPILING_EMULATOR))
   set(TAVIK_DEMO_MOVIE ${PROJECT_BINARY_DIR}/demo.tvk)
   add_custom_command(
     OUTPUT ${TAVIK_DEMO_MOVIE}
@@ -13,7 +16,7 @@ if(TAVIK_TOOLS AND EXISTS ${PROJECT_SOURCE_DIR}/tools/tavik-encode.cpp)
     DEPENDS tavik-encode
     COMMENT "Writing the demo movie"
     VERBATIM)
-  set(TAVIK_DEMO_PROGRAM ${PROJECT_BINARY_DIR}/tavikplay-demo)
+  set(TAVIK_DEMO_PROGRAM ${PROJECT_BINARY_DIR}/tavikplay-demo${CMAKE_EXECUTABLE_SUFFIX})
   add_custom_command(
     OUTPUT ${TAVIK_DEMO_PROGRAM}
     COMMAND tavik-selfplay $<TARGET_FILE:tavikplay> ${TAVIK_DEMO_MOVIE} ${TAVIK_DEMO_PROGRAM}
