@@ -6,5 +6,6 @@
 #include "tavik/movie.h"
 #include "tavik/sound.h"
 #include "tavik/blitter.h"
+#include "tavik/decoder.h"
 
 #endif

@@ -56,18 +56,6 @@ TavikMovie* Fail(OpenState& state, const char* debugText) {
     return nullptr;
 }
 
-bool HeaderWithinLimits(const TavikHeader& h) {
-    const uint64_t frameTotal = uint64_t{h.FrameCount} + (h.Flags & TavikFlagRingFrame);
-    if (h.FrameCount == 0 || frameTotal > kMaxFrameTotal) return false;
-    if (h.Width == 0 || h.Height == 0 || h.Width > kMaxSide || h.Height > kMaxSide) return false;
-    uint64_t treeBytes = TreeMemorySize();
-    for (uint32_t size : h.TreeSizes) {
-        if (size % 4 != 0 || size < 12) return false;
-        treeBytes += size;
-    }
-    return treeBytes < kMaxTreeMemory;
-}
-
 // Frames per second for the statistics.
 uint32_t StatisticsFps(uint32_t frameTime) {
     const uint32_t fps = frameTime ? 100000 / frameTime : 100000;
@@ -207,6 +195,20 @@ void ApplyHeightScaling(TavikMovie* m, uint32_t openFlags) {
 }
 
 }  // namespace
+
+bool HeaderWithinLimits(const TavikHeader& h) {
+    const uint64_t frameTotal = uint64_t{h.FrameCount} + (h.Flags & TavikFlagRingFrame);
+    if (h.FrameCount == 0 || frameTotal > kMaxFrameTotal) return false;
+    if (h.Width == 0 || h.Height == 0 || h.Width > kMaxSide || h.Height > kMaxSide) return false;
+    if (h.TreeBlockSize > kMaxTreeMemory) return false;
+    uint64_t treeBytes = TreeMemorySize();
+    for (uint32_t size : h.TreeSizes) {
+        if (size % 4 != 0 || size < 12) return false;
+        treeBytes += size;
+    }
+    return treeBytes < kMaxTreeMemory;
+}
+
 }  // namespace tavik
 
 extern "C" {

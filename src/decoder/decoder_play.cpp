@@ -1,0 +1,136 @@
+// Decoding frames in play order, and seeking by the snapshots that the first pass leaves.
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "audio/audio_decoder.h"
+#include "core/frame_chunks.h"
+#include "decoder/decoder_state.h"
+#include "video/palette_decoder.h"
+#include "video/video_decoder.h"
+
+namespace tavik {
+namespace {
+
+uint32_t ReadU32(const uint8_t* p) {
+    return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
+}
+
+// One track's sound of the frame as the sound tracks receive it.
+void TakeSound(TavikDecoder& d, int t, const uint8_t* chunk, TavikFrame* out) {
+    const uint32_t length = ReadU32(chunk);
+    if (!(d.header.AudioFormat[t] & TAVIK_AUDIO_COMPRESSED)) {
+        out->Sound[t] = chunk + 4;
+        out->SoundBytes[t] = length - 4;
+        return;
+    }
+    const uint32_t unpacked = ReadU32(chunk + 4);
+    if (unpacked == 0 || unpacked > kMaxSoundChunk) return;
+    // Announced bytes that the stream does not deliver stay silent.
+    std::vector<uint8_t>& sound = d.sound[t];
+    sound.assign(unpacked, ((chunk[8] >> 2) & 1) ? 0x00 : 0x80);
+    DecodeAudio(chunk + 8, length - 8, unpacked, d.audioTrees.data(), sound.data(),
+                sound.data() + unpacked, sound.data());
+    out->Sound[t] = sound.data();
+    out->SoundBytes[t] = unpacked;
+}
+
+// Decodes frame `n` into the picture and palette; with `out`, also its sound and the record.
+TavikStatus DecodeFrame(TavikDecoder& d, uint32_t n, TavikFrame* out) {
+    const uint32_t size = d.frameSizes[n];
+    if (!ReadGrowing(*d.source, d.frameOffsets[n], size, d.frame, 8)) return TavikErrorIo;
+    std::memset(d.frame.data() + size, 0, 8);
+    const uint8_t type = d.frameTypes[n];
+    const FrameChunks chunks = LocateFrameChunks(d.frame.data(), size, type, d.header.AudioFormat);
+    if ((type & 1) && chunks.paletteFits)
+        DecodePaletteChunk(d.frame.data(), size, d.palette.data());
+    DecodeVideoFrame(chunks.video, chunks.videoSize, d.trees.get(), d.markerRuns.get(),
+                     d.dest.get());
+    if (!out) return TavikOk;
+    *out = TavikFrame{};
+    out->Number = n;
+    out->Pixels = d.picture.data();
+    out->Palette = d.palette.data();
+    out->PaletteChanged = type & 1;
+    for (int t = 0; t < TAVIK_MAX_TRACKS; ++t)
+        if (d.info.Tracks[t].Present && chunks.audio[t]) TakeSound(d, t, chunks.audio[t], out);
+    return TavikOk;
+}
+
+// Keeps the picture and palette after frame `n` of the first pass, once per interval.
+void KeepSnapshot(TavikDecoder& d, uint32_t n) {
+    if ((n + 1) % d.snapshotInterval != 0) return;
+    const uint32_t slot = (n + 1) / d.snapshotInterval - 1;
+    if (slot >= d.snapshots.size() || !d.snapshots[slot].pixels.empty()) return;
+    try {
+        d.snapshots[slot].pixels = d.picture;
+        d.snapshots[slot].palette = d.palette;
+    } catch (const std::bad_alloc&) {
+        d.snapshots[slot].pixels.clear();  // seeking then replays from an earlier one
+    }
+}
+
+// Steps the play position past frame `n`.
+void Advance(TavikDecoder& d, uint32_t n) {
+    if (n == d.info.FrameCount) {  // the ring frame leads on to frame 1
+        d.next = 1;
+        return;
+    }
+    if (d.firstPass) KeepSnapshot(d, n);
+    d.next = n + 1;
+}
+
+}  // namespace
+}  // namespace tavik
+
+extern "C" {
+
+void TavikDecoderSetLooping(TavikDecoder* decoder, int on) {
+    if (decoder) decoder->looping = on != 0;
+}
+
+TavikStatus TavikDecoderNext(TavikDecoder* d, TavikFrame* frame) {
+    using namespace tavik;
+    if (!d || !frame) return TavikErrorArgument;
+    uint32_t n = d->next;
+    if (n >= d->info.FrameCount) {
+        if (!d->looping) return TavikEndOfMovie;
+        d->firstPass = false;
+        if (!d->info.HasRingFrame) {
+            n = 0;  // play begins again, from a black palette
+            d->palette.fill(0);
+        }
+    }
+    const TavikStatus status = DecodeFrame(*d, n, frame);
+    Advance(*d, n);
+    return status;
+}
+
+TavikStatus TavikDecoderSeek(TavikDecoder* d, uint32_t target) {
+    using namespace tavik;
+    if (!d || target >= d->info.FrameCount) return TavikErrorArgument;
+    // The nearest snapshot before the target, or the start.
+    uint32_t from = 0;
+    d->picture.assign(d->picture.size(), 0);
+    d->palette.fill(0);
+    for (uint32_t slot = std::min<uint32_t>(target / d->snapshotInterval,
+                                            static_cast<uint32_t>(d->snapshots.size()));
+         slot-- > 0;) {
+        const Snapshot& s = d->snapshots[slot];
+        if (s.pixels.empty()) continue;
+        std::copy(s.pixels.begin(), s.pixels.end(), d->picture.begin());
+        d->palette = s.palette;
+        from = (slot + 1) * d->snapshotInterval;
+        break;
+    }
+    d->firstPass = true;
+    TavikStatus status = TavikOk;
+    for (uint32_t n = from; n < target; ++n) {
+        const TavikStatus s = DecodeFrame(*d, n, nullptr);
+        if (s != TavikOk) status = s;
+        Advance(*d, n);
+    }
+    d->next = target;
+    return status;
+}
+}

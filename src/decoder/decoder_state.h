@@ -1,0 +1,63 @@
+// The record behind a TavikDecoder: everything of one open movie, owned by it alone, so that
+// decoders on different threads share nothing.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "decoder/byte_source.h"
+#include "tavik/decoder.h"
+#include "tavik/movie.h"
+#include "video/dest.h"
+#include "video/marker_runs.h"
+
+namespace tavik {
+
+// Blocks from the engine's aligned allocator.
+struct AlignedFree {
+    void operator()(void* block) const { TavikFree(block); }
+};
+template <typename T>
+using AlignedBlock = std::unique_ptr<T, AlignedFree>;
+
+// The picture and palette after a frame of the first pass, for seeking.
+struct Snapshot {
+    std::vector<uint8_t> pixels;
+    std::array<uint8_t, 768> palette;
+};
+
+// Snapshots take at most this much memory, whatever the movie: the interval between them grows
+// for movies whose pictures would pass it at the shortest interval.
+constexpr uint64_t kSnapshotBudget = 64u << 20;
+constexpr uint32_t kShortestSnapshotInterval = 8;
+// A compressed sound chunk that announces more than this is not decoded (no track needs
+// anything near it for one frame).
+constexpr uint32_t kMaxSoundChunk = 16u << 20;
+
+}  // namespace tavik
+
+struct TavikDecoder {
+    std::unique_ptr<tavik::ByteSource> source;
+    TavikHeader header{};
+    TavikInfo info{};
+    bool interlaced = false, doubled = false;
+    std::vector<uint32_t> frameSizes;
+    std::vector<uint8_t> frameTypes;
+    std::vector<uint64_t> frameOffsets;  // from the movie's first byte
+    tavik::AlignedBlock<uint8_t> trees;
+    tavik::AlignedBlock<TavikMarkerRuns> markerRuns;
+    tavik::AlignedBlock<TavikDestDesc> dest;
+    std::vector<uint8_t> frame;    // the frame being decoded, with 8 zero bytes behind it
+    std::vector<uint8_t> picture;  // Width x Height indices
+    std::array<uint8_t, 768> palette{};
+    std::vector<uint8_t> audioTrees;
+    std::array<std::vector<uint8_t>, TAVIK_MAX_TRACKS> sound;
+
+    bool looping = false;
+    uint32_t next = 0;      // the frame the next call decodes; FrameCount past the end
+    bool firstPass = true;  // the picture is what play from the start shows at `next`
+    uint32_t snapshotInterval = tavik::kShortestSnapshotInterval;
+    std::vector<tavik::Snapshot> snapshots;  // [i]: after frame (i + 1) * interval - 1
+};

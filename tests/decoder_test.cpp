@@ -1,0 +1,249 @@
+// The embedding interface: every conformance movie through every way of opening it, seeking
+// into it, converting its pictures, on several threads at once, and its failures.
+#include "tavik/decoder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+std::vector<uint8_t> ReadWhole(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string Path(const std::string& name) {
+    return std::string(TAVIK_CONFORMANCE_DIR) + "/" + name;
+}
+
+// A PPM's pixels (the expected pictures are 8-bit binary PPMs).
+std::vector<uint8_t> PpmPixels(const std::string& path) {
+    const std::vector<uint8_t> data = ReadWhole(path);
+    std::istringstream header(std::string(data.begin(), data.end()));
+    std::string magic;
+    int width = 0, height = 0, maxval = 0;
+    header >> magic >> width >> height >> maxval;
+    return {data.begin() + static_cast<ptrdiff_t>(header.tellg()) + 1, data.end()};
+}
+
+struct Expectation {
+    const char* movie;
+    const char* dir;
+    uint32_t frames;
+};
+const Expectation kExpectations[] = {
+    {"blocks_64x48", "blocks_64x48.expect", 12},
+    {"runs_320x200", "runs_320x200.expect", 8},
+    {"ring_100x64", "ring_100x64.expect_wrap", 11},
+    {"interlaced_160x60", "interlaced_160x60.expect", 8},
+    {"tracks7_160x120", "tracks7_160x120.expect", 8},
+    {"palette_160x120", "palette_160x120.expect_wrap", 10},
+};
+
+struct Source {
+    std::vector<uint8_t> bytes;
+    size_t position = 0;
+};
+size_t ReadSource(void* user, void* to, size_t count) {
+    auto* s = static_cast<Source*>(user);
+    // Short reads, as a pipe or an archive gives them.
+    const size_t n = std::min({count, s->bytes.size() - s->position, size_t{1000}});
+    std::memcpy(to, s->bytes.data() + s->position, n);
+    s->position += n;
+    return n;
+}
+int SeekSource(void* user, uint64_t offset) {
+    auto* s = static_cast<Source*>(user);
+    if (offset > s->bytes.size()) return -1;
+    s->position = static_cast<size_t>(offset);
+    return 0;
+}
+
+enum class Way { File, Memory, Reader };
+
+TavikDecoder* Open(Way way, const std::string& movie, Source& source) {
+    TavikDecoder* d = nullptr;
+    source.bytes = ReadWhole(Path(movie + ".tvk"));
+    source.position = 0;
+    const TavikReader reader{&source, ReadSource, SeekSource};
+    const TavikStatus status =
+        way == Way::File     ? TavikDecoderOpenFile(Path(movie + ".tvk").c_str(), &d)
+        : way == Way::Memory ? TavikDecoderOpenMemory(source.bytes.data(), source.bytes.size(), &d)
+                             : TavikDecoderOpenReader(&reader, &d);
+    EXPECT_EQ(status, TavikOk) << movie;
+    return d;
+}
+
+// Pictures as RGB and each track's sound, over `frames` frames of play.
+struct Played {
+    std::vector<std::vector<uint8_t>> pictures;
+    std::vector<uint8_t> sound[7];
+};
+
+Played Play(TavikDecoder* d, uint32_t frames) {
+    const TavikInfo* info = TavikDecoderGetInfo(d);
+    TavikDecoderSetLooping(d, frames > info->FrameCount);
+    Played p;
+    TavikFrame frame;
+    for (uint32_t i = 0; i < frames; ++i) {
+        EXPECT_EQ(TavikDecoderNext(d, &frame), TavikOk);
+        std::vector<uint8_t> rgb(size_t{info->Width} * info->Height * 3);
+        EXPECT_EQ(TavikConvertFrame(&frame, info, TavikRGB24, rgb.data(), info->Width * 3),
+                  TavikOk);
+        p.pictures.push_back(std::move(rgb));
+        for (int t = 0; t < 7; ++t)
+            if (frame.Sound[t])
+                p.sound[t].insert(p.sound[t].end(), frame.Sound[t],
+                                  frame.Sound[t] + frame.SoundBytes[t]);
+    }
+    return p;
+}
+
+TEST(Decoder, ConformanceMoviesDecodeExactlyThroughEveryWayOfOpening) {
+    for (const Expectation& e : kExpectations) {
+        for (Way way : {Way::File, Way::Memory, Way::Reader}) {
+            Source source;
+            TavikDecoder* d = Open(way, e.movie, source);
+            ASSERT_NE(d, nullptr);
+            const Played p = Play(d, e.frames);
+            for (uint32_t i = 0; i < e.frames; ++i) {
+                char name[32];
+                std::snprintf(name, sizeof name, "/frame_%05u.ppm", i);
+                ASSERT_EQ(p.pictures[i], PpmPixels(Path(e.dir) + name))
+                    << e.movie << " frame " << i;
+            }
+            for (int t = 0; t < 7; ++t) {
+                const std::vector<uint8_t> wav =
+                    ReadWhole(Path(e.dir) + "/track_" + std::to_string(t) + ".wav");
+                const bool present = TavikDecoderGetInfo(d)->Tracks[t].Present;
+                EXPECT_EQ(!wav.empty(), present) << e.movie << " track " << t;
+                if (!wav.empty()) {
+                    EXPECT_EQ(p.sound[t], std::vector<uint8_t>(wav.begin() + 44, wav.end()))
+                        << e.movie << " track " << t;
+                }
+            }
+            TavikFrame frame;
+            if (e.frames == TavikDecoderGetInfo(d)->FrameCount) {
+                EXPECT_EQ(TavikDecoderNext(d, &frame), TavikEndOfMovie);
+            }
+            TavikDecoderClose(d);
+        }
+    }
+}
+
+TEST(Decoder, SeekingShowsEachFrameAsTheFirstPassDoes) {
+    for (const Expectation& e : kExpectations) {
+        Source source;
+        TavikDecoder* d = Open(Way::Reader, e.movie, source);
+        const uint32_t count = TavikDecoderGetInfo(d)->FrameCount;
+        const Played straight = Play(d, count);
+        // Backwards, then forwards by jumps, each seek followed by a frame of play.
+        std::vector<uint32_t> order;
+        for (uint32_t n = count; n-- > 0;) order.push_back(n);
+        for (uint32_t n = 0; n < count; n += 3) order.push_back(n);
+        for (uint32_t n : order) {
+            ASSERT_EQ(TavikDecoderSeek(d, n), TavikOk);
+            EXPECT_EQ(Play(d, 1).pictures[0], straight.pictures[n]) << e.movie << " frame " << n;
+        }
+        EXPECT_EQ(TavikDecoderSeek(d, count), TavikErrorArgument);
+        TavikDecoderClose(d);
+    }
+}
+
+TEST(Decoder, ConvertsToEveryFormatAtAnyPitch) {
+    Source source;
+    TavikDecoder* d = Open(Way::Memory, "palette_160x120", source);
+    const TavikInfo* info = TavikDecoderGetInfo(d);
+    TavikFrame frame;
+    ASSERT_EQ(TavikDecoderNext(d, &frame), TavikOk);
+    const uint32_t w = info->Width, h = info->Height;
+    std::vector<uint8_t> rgb(size_t{w} * h * 3);
+    ASSERT_EQ(TavikConvertFrame(&frame, info, TavikRGB24, rgb.data(), w * 3), TavikOk);
+    for (TavikPixelFormat format : {TavikRGBA32, TavikBGRA32, TavikRGB565}) {
+        const size_t bpp = format == TavikRGB565 ? 2 : 4, pitch = w * bpp + 12;
+        std::vector<uint8_t> out(pitch * h);
+        // Bottom-up: the first line at the end, a negative pitch.
+        ASSERT_EQ(TavikConvertFrame(&frame, info, format, out.data() + pitch * (h - 1),
+                                    -static_cast<ptrdiff_t>(pitch)),
+                  TavikOk);
+        for (uint32_t y = 0; y < h; ++y)
+            for (uint32_t x = 0; x < w; ++x) {
+                const uint8_t* c = &rgb[(size_t{y} * w + x) * 3];
+                const uint8_t* o = &out[pitch * (h - 1 - y) + x * bpp];
+                if (format == TavikRGB565) {
+                    uint16_t v;
+                    std::memcpy(&v, o, 2);
+                    ASSERT_EQ(v, (c[0] >> 3) << 11 | (c[1] >> 2) << 5 | c[2] >> 3);
+                } else {
+                    const uint8_t want[4] = {c[format == TavikBGRA32 ? 2 : 0], c[1],
+                                             c[format == TavikBGRA32 ? 0 : 2], 255};
+                    ASSERT_EQ(std::memcmp(o, want, 4), 0) << x << "," << y;
+                }
+            }
+    }
+    EXPECT_EQ(TavikConvertFrame(&frame, info, TavikRGBA32, rgb.data(), w * 4 - 1),
+              TavikErrorArgument);
+    TavikDecoderClose(d);
+}
+
+TEST(Decoder, DecodersOnSeveralThreadsDecodeAsOneAlone) {
+    std::vector<Played> alone;
+    for (const Expectation& e : kExpectations) {
+        Source source;
+        TavikDecoder* d = Open(Way::Memory, e.movie, source);
+        alone.push_back(Play(d, e.frames));
+        TavikDecoderClose(d);
+    }
+    std::vector<std::thread> threads;
+    std::vector<int> same(4, 0);
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&, t] {
+            for (int round = 0; round < 3; ++round)
+                for (size_t i = 0; i < std::size(kExpectations); ++i) {
+                    const Expectation& e = kExpectations[(i + t) % std::size(kExpectations)];
+                    Source source;
+                    TavikDecoder* d = Open(Way::Reader, e.movie, source);
+                    const Played p = Play(d, e.frames);
+                    const Played& want = alone[(i + t) % std::size(kExpectations)];
+                    same[t] +=
+                        p.pictures == want.pictures &&
+                        std::equal(std::begin(p.sound), std::end(p.sound), std::begin(want.sound));
+                    TavikDecoderClose(d);
+                }
+        });
+    for (std::thread& t : threads) t.join();
+    for (int t = 0; t < 4; ++t) EXPECT_EQ(same[t], 3 * static_cast<int>(std::size(kExpectations)));
+}
+
+TEST(Decoder, FailuresAreNamedAndLeaveNoDecoder) {
+    TavikDecoder* d = reinterpret_cast<TavikDecoder*>(1);
+    EXPECT_EQ(TavikDecoderOpenFile("/nonexistent/movie.tvk", &d), TavikErrorIo);
+    EXPECT_EQ(d, nullptr);
+    const std::vector<uint8_t> movie = ReadWhole(Path("blocks_64x48.tvk"));
+    std::vector<uint8_t> broken = movie;
+    broken[0] = 'X';
+    EXPECT_EQ(TavikDecoderOpenMemory(broken.data(), broken.size(), &d), TavikErrorFormat);
+    EXPECT_EQ(TavikDecoderOpenMemory(movie.data(), 60, &d), TavikErrorFormat);
+    EXPECT_EQ(TavikDecoderOpenMemory(nullptr, 10, &d), TavikErrorArgument);
+    EXPECT_EQ(d, nullptr);
+    // A file cut inside its frames opens and reports the missing frames as unreadable.
+    ASSERT_EQ(TavikDecoderOpenMemory(movie.data(), movie.size() - 2000, &d), TavikOk);
+    TavikFrame frame;
+    TavikStatus last = TavikOk;
+    for (int i = 0; i < 12; ++i) last = TavikDecoderNext(d, &frame);
+    EXPECT_EQ(last, TavikErrorIo);
+    EXPECT_EQ(TavikDecoderNext(d, &frame), TavikEndOfMovie);
+    TavikDecoderClose(d);
+    for (TavikStatus s : {TavikOk, TavikEndOfMovie, TavikErrorIo, TavikErrorFormat,
+                          TavikErrorMemory, TavikErrorArgument})
+        EXPECT_GT(std::strlen(TavikStatusText(s)), 5u);
+}
+
+}  // namespace
