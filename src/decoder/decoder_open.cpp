@@ -46,7 +46,7 @@ TavikStatus ReadTrees(TavikDecoder& d) {
     const uint64_t at = TAVIK_HEADER_SIZE + 5ull * d.frameSizes.size();
     if (!ReadGrowing(*d.source, at, h.TreeBlockSize, block)) return TavikErrorFormat;
     std::vector<uint8_t> input(std::max<size_t>(kScratch + block.size(), 8192) + 8, 0);
-    std::memcpy(input.data() + kScratch, block.data(), block.size());
+    if (!block.empty()) std::memcpy(input.data() + kScratch, block.data(), block.size());
     if (!BuildTrees(input.data(), d.trees.get(), h.TreeSizes[0], h.TreeSizes[1], h.TreeSizes[2],
                     h.TreeSizes[3], h.TreeBlockSize))
         return TavikErrorFormat;
@@ -54,8 +54,9 @@ TavikStatus ReadTrees(TavikDecoder& d) {
     return TavikOk;
 }
 
-// An 8-bit, top-down destination over the decoder's picture, laid out as the engine lays a
-// movie's: interlaced frames on every other line, doubled ones on two lines a row.
+// An 8-bit, top-down destination for the decoder's picture (made at the first frame), laid out as
+// the engine lays a movie's: interlaced frames on every other line, doubled ones on two lines a
+// row.
 TavikStatus SetUpPicture(TavikDecoder& d) {
     const uint32_t width = d.info.Width, shown = d.info.Height;
     const uint32_t coded = (d.interlaced || d.doubled) ? shown / 2 : shown;
@@ -64,11 +65,9 @@ TavikStatus SetUpPicture(TavikDecoder& d) {
     d.dest.reset(static_cast<TavikDestDesc*>(TavikAlloc(nullptr, size)));
     if (!d.dest) return TavikErrorMemory;
     std::memset(d.dest.get(), 0, size);
-    d.picture.assign(size_t{width} * shown, 0);
     TavikDestDesc& dest = *d.dest;
     dest.kind = kDestKindLinear;
     dest.doubled = d.doubled ? 1 : 0;
-    dest.picture = d.picture.data();
     dest.blocksPerRow = width / 4;
     dest.blockRows = coded / 4;
     const int32_t line = static_cast<int32_t>(d.interlaced ? 2 * width : width);
@@ -115,12 +114,11 @@ TavikStatus Open(TavikDecoder& d) {
     if (TavikStatus s = ReadTrees(d); s != TavikOk) return s;
     if (TavikStatus s = SetUpPicture(d); s != TavikOk) return s;
     d.audioTrees.assign(8192, 0);
-    const uint64_t pictureBytes = d.picture.size();
+    const uint64_t pictureBytes = uint64_t{d.info.Width} * d.info.Height;
     const uint64_t spread =
         (uint64_t{h.FrameCount} * pictureBytes + kSnapshotBudget - 1) / kSnapshotBudget;
     d.snapshotInterval =
         static_cast<uint32_t>(std::max<uint64_t>(kShortestSnapshotInterval, spread));
-    d.snapshots.resize(h.FrameCount / d.snapshotInterval);
     return TavikOk;
 }
 

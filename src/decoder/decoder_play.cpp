@@ -28,17 +28,38 @@ void TakeSound(TavikDecoder& d, int t, const uint8_t* chunk, TavikFrame* out) {
     if (unpacked == 0 || unpacked > kMaxSoundChunk) return;
     // Announced bytes that the stream does not deliver stay silent.
     std::vector<uint8_t>& sound = d.sound[t];
-    sound.assign(unpacked, ((chunk[8] >> 2) & 1) ? 0x00 : 0x80);
+    try {
+        sound.assign(unpacked, ((chunk[8] >> 2) & 1) ? 0x00 : 0x80);
+    } catch (const std::bad_alloc&) {
+        return;  // the frame goes without this track's sound
+    }
     DecodeAudio(chunk + 8, length - 8, unpacked, d.audioTrees.data(), sound.data(),
                 sound.data() + unpacked, sound.data());
     out->Sound[t] = sound.data();
     out->SoundBytes[t] = unpacked;
 }
 
+// The picture, all index 0, made when it is first needed (a header alone costs no picture).
+bool EnsurePicture(TavikDecoder& d) {
+    if (!d.picture.empty()) return true;
+    try {
+        d.picture.assign(size_t{d.info.Width} * d.info.Height, 0);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    d.dest->picture = d.picture.data();
+    return true;
+}
+
 // Decodes frame `n` into the picture and palette; with `out`, also its sound and the record.
 TavikStatus DecodeFrame(TavikDecoder& d, uint32_t n, TavikFrame* out) {
+    if (!EnsurePicture(d)) return TavikErrorMemory;
     const uint32_t size = d.frameSizes[n];
-    if (!ReadGrowing(*d.source, d.frameOffsets[n], size, d.frame, 8)) return TavikErrorIo;
+    try {
+        if (!ReadGrowing(*d.source, d.frameOffsets[n], size, d.frame, 8)) return TavikErrorIo;
+    } catch (const std::bad_alloc&) {
+        return TavikErrorMemory;
+    }
     std::memset(d.frame.data() + size, 0, 8);
     const uint8_t type = d.frameTypes[n];
     const FrameChunks chunks = LocateFrameChunks(d.frame.data(), size, type, d.header.AudioFormat);
@@ -61,12 +82,14 @@ TavikStatus DecodeFrame(TavikDecoder& d, uint32_t n, TavikFrame* out) {
 void KeepSnapshot(TavikDecoder& d, uint32_t n) {
     if ((n + 1) % d.snapshotInterval != 0) return;
     const uint32_t slot = (n + 1) / d.snapshotInterval - 1;
-    if (slot >= d.snapshots.size() || !d.snapshots[slot].pixels.empty()) return;
     try {
+        if (slot >= d.snapshots.size()) d.snapshots.resize(slot + 1);
+        if (!d.snapshots[slot].pixels.empty()) return;
         d.snapshots[slot].pixels = d.picture;
         d.snapshots[slot].palette = d.palette;
     } catch (const std::bad_alloc&) {
-        d.snapshots[slot].pixels.clear();  // seeking then replays from an earlier one
+        // Seeking then replays from an earlier snapshot.
+        if (slot < d.snapshots.size()) d.snapshots[slot].pixels.clear();
     }
 }
 
@@ -111,7 +134,8 @@ TavikStatus TavikDecoderSeek(TavikDecoder* d, uint32_t target) {
     if (!d || target >= d->info.FrameCount) return TavikErrorArgument;
     // The nearest snapshot before the target, or the start.
     uint32_t from = 0;
-    d->picture.assign(d->picture.size(), 0);
+    if (!EnsurePicture(*d)) return TavikErrorMemory;
+    std::fill(d->picture.begin(), d->picture.end(), 0);
     d->palette.fill(0);
     for (uint32_t slot = std::min<uint32_t>(target / d->snapshotInterval,
                                             static_cast<uint32_t>(d->snapshots.size()));

@@ -32,9 +32,9 @@ struct Snapshot {
 // for movies whose pictures would pass it at the shortest interval.
 constexpr uint64_t kSnapshotBudget = 64u << 20;
 constexpr uint32_t kShortestSnapshotInterval = 8;
-// A compressed sound chunk that announces more than this is not decoded (no track needs
-// anything near it for one frame).
-constexpr uint32_t kMaxSoundChunk = 16u << 20;
+// A compressed sound chunk that announces more than this is not decoded: it is about 24 seconds
+// of 16-bit stereo at 44.1 kHz, far more than any frame carries.
+constexpr uint32_t kMaxSoundChunk = 4u << 20;
 
 }  // namespace tavik
 
@@ -50,7 +50,7 @@ struct TavikDecoder {
     tavik::AlignedBlock<TavikMarkerRuns> markerRuns;
     tavik::AlignedBlock<TavikDestDesc> dest;
     std::vector<uint8_t> frame;    // the frame being decoded, with 8 zero bytes behind it
-    std::vector<uint8_t> picture;  // Width x Height indices
+    std::vector<uint8_t> picture;  // Width x Height indices, from the first frame on
     std::array<uint8_t, 768> palette{};
     std::vector<uint8_t> audioTrees;
     std::array<std::vector<uint8_t>, TAVIK_MAX_TRACKS> sound;
@@ -59,5 +59,6 @@ struct TavikDecoder {
     uint32_t next = 0;      // the frame the next call decodes; FrameCount past the end
     bool firstPass = true;  // the picture is what play from the start shows at `next`
     uint32_t snapshotInterval = tavik::kShortestSnapshotInterval;
-    std::vector<tavik::Snapshot> snapshots;  // [i]: after frame (i + 1) * interval - 1
+    // [i]: after frame (i + 1) * interval - 1; empty where play has not passed it.
+    std::vector<tavik::Snapshot> snapshots;
 };

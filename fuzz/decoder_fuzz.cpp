@@ -1,0 +1,28 @@
+// The embedding interface over any bytes: opened from memory, every frame decoded (and the
+// play wrapped once), with seeks to frames chosen by the input; nothing but clean statuses.
+#include <cstdint>
+#include <vector>
+
+#include "tavik/decoder.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    TavikDecoder* d = nullptr;
+    if (TavikDecoderOpenMemory(data, size, &d) != TavikOk) return 0;
+    const TavikInfo* info = TavikDecoderGetInfo(d);
+    // Pictures beyond 4 megapixels cost only time here; the limits of opening are tested anyway.
+    if (uint64_t{info->Width} * info->Height <= (4u << 20)) {
+        TavikDecoderSetLooping(d, 1);
+        std::vector<uint8_t> rgba(size_t{info->Width} * info->Height * 4);
+        const uint32_t frames = info->FrameCount < 200 ? info->FrameCount : 200;
+        uint32_t choice = static_cast<uint32_t>(size) * 2654435761u;
+        TavikFrame frame;
+        for (uint32_t i = 0; i < frames + 4; ++i) {
+            choice = choice * 1103515245u + 12345u;
+            if ((choice >> 28) == 0) TavikDecoderSeek(d, (choice >> 8) % (frames + 1));
+            if (TavikDecoderNext(d, &frame) == TavikOk)
+                TavikConvertFrame(&frame, info, TavikRGBA32, rgba.data(), info->Width * 4);
+        }
+    }
+    TavikDecoderClose(d);
+    return 0;
+}
