@@ -127,12 +127,12 @@ TEST(EncoderVideo, LongRunsAcrossBlockRowsAndSkipOnlyFrames) {
         plan.width = width;
         plan.height = 64;
         std::vector<uint8_t> base(size_t{width} * 64, 3);
-        plan.frames.push_back({base, GreyPalette(), {}});
+        plan.frames.push_back({base, GreyPalette(), {}, {}});
         std::vector<uint8_t> changed = base;
         for (size_t i = 0; i < 4; ++i) changed[size_t{width} * 60 + i] = 9;  // the last block row
         for (size_t i = 0; i < width; ++i) changed[size_t{width} * 21 + i] = 5;
-        plan.frames.push_back({changed, std::nullopt, {}});
-        plan.frames.push_back({changed, std::nullopt, {}});  // skip blocks only
+        plan.frames.push_back({changed, std::nullopt, {}, {}});
+        plan.frames.push_back({changed, std::nullopt, {}, {}});  // skip blocks only
         RefMovie movie = Parse(plan);
         ExpectRoundTrip(plan, movie);
         EXPECT_EQ(TypeWordCounts(movie, 0), (std::array<uint32_t, 4>{0, 0, 0, 1})) << width;
@@ -149,7 +149,7 @@ TEST(EncoderVideo, RecentValueLeavesShrinkRepetitiveMovies) {
         for (uint32_t y = 0; y < 64; ++y)
             for (uint32_t x = 0; x < 64; ++x)
                 p[y * 64 + x] = static_cast<uint8_t>(((x + t) / 2 % 2) ? 10 + y / 4 : 200 + t);
-        plan.frames.push_back({p, t == 0 ? std::optional(GreyPalette()) : std::nullopt, {}});
+        plan.frames.push_back({p, t == 0 ? std::optional(GreyPalette()) : std::nullopt, {}, {}});
     }
     RefMovie with = Parse(plan);
     ExpectRoundTrip(plan, with);
@@ -212,7 +212,7 @@ TEST(EncoderVideo, FreesATreeValueWhenAllAreUsed) {
     uint8_t* px = &p[size_t{twoColour / blocksPerRow * 4} * w + twoColour % blocksPerRow * 4];
     px[1] = 3;      // mask bit 1
     px[w * 2] = 3;  // mask bit 8
-    plan.frames.push_back({p, GreyPalette(), {}});
+    plan.frames.push_back({p, GreyPalette(), {}, {}});
     RefMovie movie = Parse(plan);
     ExpectRoundTrip(plan, movie);
 

@@ -30,6 +30,9 @@ struct Frame {
     // This frame's PCM per track (WAVE layout: 8-bit unsigned, 16-bit signed little-endian,
     // stereo interleaved left first); nullopt = no chunk for that track in this frame.
     std::array<std::optional<std::vector<uint8_t>>, kTrackCount> audio;
+    // Whole audio chunks (length field included) stored exactly as given, for tracks whose
+    // `audio` is unset: sound copied from another movie.
+    std::array<std::optional<std::vector<uint8_t>>, kTrackCount> audioChunks;
 };
 
 struct MovieSpec {
@@ -43,6 +46,9 @@ struct MovieSpec {
     // Sound carried by the ring frame, per track (the ring frame stands in for frame 0 when
     // playback wraps, without the sound reset that a wrap to frame 0 makes).
     std::array<std::optional<std::vector<uint8_t>>, kTrackCount> ringFrameAudio;
+    std::array<std::optional<std::vector<uint8_t>>, kTrackCount> ringFrameAudioChunks;
+    // The header's largest decoded chunk per track is at least this (a copied movie's value).
+    std::array<uint32_t, kTrackCount> audioMaxSizeAtLeast{};
 };
 
 struct EncodeOptions {

@@ -1,5 +1,6 @@
 // Assembles a movie: header, frame size and type tables, tree block, then the frames with their
 // palette, audio and video chunks.
+#include <algorithm>
 #include <fstream>
 
 #include "encoder/audio_chunk.h"
@@ -29,6 +30,21 @@ uint32_t FormatWord(const AudioTrackFormat& format) {
            1u << 30 | (format.compressed ? 1u << 31 : 0);
 }
 
+uint32_t RawChunkLength(const std::vector<uint8_t>& chunk) {
+    uint32_t length = 0;
+    for (int i = 0; i < 4 && i < static_cast<int>(chunk.size()); ++i)
+        length |= uint32_t{chunk[i]} << (8 * i);
+    return length;
+}
+
+// Bytes a copied chunk decodes to: the unpacked size of a compressed one, else its PCM.
+uint32_t RawChunkSound(const std::vector<uint8_t>& chunk, const AudioTrackFormat& format) {
+    if (!format.compressed) return static_cast<uint32_t>(chunk.size() - 4);
+    uint32_t unpacked = 0;
+    for (int i = 0; i < 4; ++i) unpacked |= uint32_t{chunk[4 + i]} << (8 * i);
+    return unpacked;
+}
+
 bool Check(const MovieSpec& plan, std::string& error) {
     if (plan.width == 0 || plan.height == 0 || plan.width % 4 != 0 || plan.height % 4 != 0) {
         error = "width and height must be positive multiples of 4";
@@ -53,8 +69,21 @@ bool Check(const MovieSpec& plan, std::string& error) {
             return false;
         }
     }
-    auto checkSound = [&](const std::array<std::optional<std::vector<uint8_t>>, kTrackCount>& audio,
-                          const std::string& where) {
+    using TrackSound = std::array<std::optional<std::vector<uint8_t>>, kTrackCount>;
+    auto checkChunks = [&](const TrackSound& chunks, const std::string& where) {
+        for (size_t t = 0; t < kTrackCount; ++t) {
+            if (!chunks[t]) continue;
+            const std::vector<uint8_t>& chunk = *chunks[t];
+            if (!plan.tracks[t] || chunk.size() < (plan.tracks[t]->compressed ? 8u : 4u) ||
+                chunk.size() != RawChunkLength(chunk)) {
+                error = where + ": the copied sound chunk of track " + std::to_string(t) +
+                        " does not fit the track";
+                return false;
+            }
+        }
+        return true;
+    };
+    auto checkSound = [&](const TrackSound& audio, const std::string& where) {
         for (size_t t = 0; t < kTrackCount; ++t) {
             if (!audio[t]) continue;
             if (!plan.tracks[t]) {
@@ -77,8 +106,10 @@ bool Check(const MovieSpec& plan, std::string& error) {
             return false;
         }
         if (!checkSound(plan.frames[i].audio, where)) return false;
+        if (!checkChunks(plan.frames[i].audioChunks, where)) return false;
     }
-    return !plan.ringFrame || checkSound(plan.ringFrameAudio, "the ring frame");
+    return !plan.ringFrame || (checkSound(plan.ringFrameAudio, "the ring frame") &&
+                               checkChunks(plan.ringFrameAudioChunks, "the ring frame"));
 }
 
 ColourSet Recoloured(const Palette& before, const Palette& after) {
@@ -94,6 +125,7 @@ struct FrameParts {
     ColourSet recoloured{};
     std::vector<uint8_t> paletteChunk;
     const std::array<std::optional<std::vector<uint8_t>>, kTrackCount>* audio = nullptr;
+    const std::array<std::optional<std::vector<uint8_t>>, kTrackCount>* audioChunks = nullptr;
 };
 
 }  // namespace
@@ -118,12 +150,14 @@ bool EncodeMovie(const MovieSpec& plan, const EncodeOptions& options, std::vecto
         parts[i].recoloured = Recoloured(current, palettes[i]);
         current = palettes[i];
         parts[i].audio = &frame.audio;
+        parts[i].audioChunks = &frame.audioChunks;
     }
     if (plan.ringFrame) {
         if (palettes[0] != current)
             parts[frameCount].paletteChunk = EncodePaletteChunk(current, palettes[0]);
         parts[frameCount].recoloured = Recoloured(current, palettes[0]);
         parts[frameCount].audio = &plan.ringFrameAudio;
+        parts[frameCount].audioChunks = &plan.ringFrameAudioChunks;
     }
 
     // Frame 0 gets no skip blocks: after a wrap without ring frame it is decoded over the last
@@ -144,7 +178,7 @@ bool EncodeMovie(const MovieSpec& plan, const EncodeOptions& options, std::vecto
     VideoTrees trees;
     if (!BuildVideoTrees(plans, options.useMarkers, trees, error)) return false;
 
-    std::array<uint32_t, kTrackCount> audioMaxSize{};
+    std::array<uint32_t, kTrackCount> audioMaxSize = plan.audioMaxSizeAtLeast;
     std::vector<uint8_t> types(frameTotal, 0);
     std::vector<uint32_t> sizes(frameTotal, 0);
     std::vector<uint8_t> frameData;
@@ -157,6 +191,14 @@ bool EncodeMovie(const MovieSpec& plan, const EncodeOptions& options, std::vecto
         }
         for (size_t t = 0; t < kTrackCount; ++t) {
             const std::optional<std::vector<uint8_t>>& pcm = (*parts[i].audio)[t];
+            const std::optional<std::vector<uint8_t>>& copied = (*parts[i].audioChunks)[t];
+            if (!pcm && copied) {
+                types[i] |= static_cast<uint8_t>(2u << t);
+                frameData.insert(frameData.end(), copied->begin(), copied->end());
+                audioMaxSize[t] =
+                    std::max(audioMaxSize[t], RawChunkSound(*copied, *plan.tracks[t]));
+                continue;
+            }
             if (!pcm) continue;
             types[i] |= static_cast<uint8_t>(2u << t);
             const std::vector<uint8_t> chunk = EncodeAudioChunk(*pcm, *plan.tracks[t]);

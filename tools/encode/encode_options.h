@@ -1,0 +1,51 @@
+// tavik-encode's command line.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "encoder/authoring.h"
+
+namespace tavik::tools {
+
+extern const char kEncodeUsage[];
+
+struct AudioSource {
+    int track = 0;
+    std::string path;
+    bool plain = false;
+};
+
+struct EncodeOptions {
+    bool demo = false, help = false, quiet = false;
+    std::optional<int32_t> frameRate;  // unset: from --like, the y4m header, or 66
+    bool ring = false, interlaced = false, doubled = false;
+    uint32_t leadMs = 1000;
+    std::vector<AudioSource> audio;
+    std::string output;
+    std::vector<std::string> frames;
+    std::string y4m;  // "-" = standard input
+    std::string like, keepSound, paletteFrom;
+    std::optional<int> quality;
+    std::optional<enc::PaletteMode> palette;
+    std::optional<enc::Dither> dither;
+    std::optional<std::array<bool, 256>> fixedEntries;
+    uint64_t maxRate = 0;
+
+    // Whether anything beyond the first indexed-PNG encoder's switches is asked for.
+    bool AuthoringSwitches() const {
+        return quality || palette || dither || fixedEntries || maxRate || !paletteFrom.empty();
+    }
+};
+
+// Returns false on bad arguments, with a reason in `error` where there is more to say than the
+// usage.
+bool ParseEncodeArguments(int argc, char** argv, EncodeOptions& options, std::string& error);
+
+// "0-9,246-255" -> those entries set.
+bool ParseEntryList(const std::string& text, std::array<bool, 256>& entries);
+
+}  // namespace tavik::tools
