@@ -9,20 +9,36 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 #include "audio/audio_decoder.h"
 #include "audio/wav_writer.h"
 #include "common/image_writer.h"
+#include "common/y4m_writer.h"
 #include "tavik/tavik.h"
 
 namespace {
 
 const char kUsage[] =
-    "usage: tavik-dump MOVIE --out DIR [--count N] [--format ppm|png]\n"
+    "usage: tavik-dump MOVIE --out DIR [--count N] [--format ppm|png|rgb-png]\n"
+    "       tavik-dump MOVIE --y4m FILE [--y4m-420] [--out DIR] [--count N]\n"
     "Decodes N frames (default: the movie's frame count) in play order and writes\n"
-    "DIR/frame_00000.ppm ... and DIR/track_T.wav for each present sound track.\n";
+    "DIR/frame_00000.ppm ... and DIR/track_T.wav for each present sound track.\n"
+    "  --format ppm      truecolour binary PPM (the default)\n"
+    "  --format png      8-bit indexed PNG with the frame's palette, which tavik-encode takes\n"
+    "                    back exactly (see tavik-encode --like, --keep-sound)\n"
+    "  --format rgb-png  truecolour PNG\n"
+    "  --y4m FILE        every frame into one YUV4MPEG2 stream instead ('-' = standard\n"
+    "                    output), 4:4:4 BT.601 limited range at the movie's frame rate;\n"
+    "                    with --out the sound still goes to DIR/track_T.wav\n"
+    "  --y4m-420         the stream in 4:2:0 (C420jpeg) instead\n";
 
 struct Options {
-    std::string movie, out, format = "ppm";
+    std::string movie, out, format = "ppm", y4m;
+    bool y4m420 = false;
     long long count = -1;
 };
 
@@ -48,8 +64,13 @@ bool ParseArguments(int argc, char** argv, Options& o, std::string& error) {
             o.count = std::strtoll(v.c_str(), &end, 10);
             if (*end || o.count < 0) return error = "bad frame count: " + v, false;
         } else if (a == "--format") {
-            if (!value(o.format) || (o.format != "ppm" && o.format != "png"))
-                return error = "--format takes ppm or png", false;
+            if (!value(o.format) ||
+                (o.format != "ppm" && o.format != "png" && o.format != "rgb-png"))
+                return error = "--format takes ppm, png or rgb-png", false;
+        } else if (a == "--y4m") {
+            if (!value(o.y4m)) return error = "--y4m needs a file ('-' for standard output)", false;
+        } else if (a == "--y4m-420") {
+            o.y4m420 = true;
         } else if (a == "--help" || a == "-h") {
             return error = "", false;
         } else if (!a.empty() && a[0] == '-') {
@@ -60,9 +81,17 @@ bool ParseArguments(int argc, char** argv, Options& o, std::string& error) {
             return error = "more than one movie given", false;
         }
     }
-    if (o.movie.empty() || o.out.empty()) return error = "a movie and --out are needed", false;
+    if (o.movie.empty() || (o.out.empty() && o.y4m.empty()))
+        return error = "a movie and --out (or --y4m) are needed", false;
+    if (o.y4m420 && o.y4m.empty()) return error = "--y4m-420 needs --y4m", false;
     return true;
 }
+
+struct StreamCloser {
+    void operator()(std::FILE* f) const {
+        if (f != stdout) std::fclose(f);
+    }
+};
 
 struct MovieCloser {
     void operator()(TavikMovie* m) const { TavikClose(m); }
@@ -104,11 +133,14 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, error.empty() ? stdout : stderr);
         return error.empty() ? 0 : 1;
     }
-    if (o.format == "png" && !tavik::tools::PngAvailable())
+    const bool frameFiles = o.y4m.empty();
+    if (frameFiles && o.format != "ppm" && !tavik::tools::PngAvailable())
         return Fail("PNG output is not available in this build");
-    std::error_code folderError;
-    std::filesystem::create_directory(o.out, folderError);
-    if (folderError) return Fail("cannot create folder " + o.out);
+    if (!o.out.empty()) {
+        std::error_code folderError;
+        std::filesystem::create_directory(o.out, folderError);
+        if (folderError) return Fail("cannot create folder " + o.out);
+    }
 
     std::unique_ptr<TavikMovie, MovieCloser> movie(
         TavikOpen(o.movie.c_str(), 0, TAVIK_CHOOSE_RING_SIZE));
@@ -120,8 +152,29 @@ int main(int argc, char** argv) {
     TavikSetDest(m, 0, 0, static_cast<int32_t>(width), height, picture.data(), 0);
     if (!m->Dest) return Fail("out of memory");
 
+    std::unique_ptr<std::FILE, StreamCloser> stream;
+    std::unique_ptr<tavik::tools::Y4mWriter> y4m;
+    if (!o.y4m.empty()) {
+        if (o.y4m == "-") {
+#ifdef _WIN32
+            _setmode(_fileno(stdout), _O_BINARY);
+#endif
+            stream.reset(stdout);
+        } else {
+            stream.reset(std::fopen(o.y4m.c_str(), "wb"));
+            if (!stream) return Fail("cannot create " + o.y4m);
+        }
+        const int32_t rate = m->Header.FrameRate;
+        const uint32_t ticks = rate > 0 ? static_cast<uint32_t>(rate) * 100
+                                        : static_cast<uint32_t>(-static_cast<int64_t>(rate));
+        uint32_t numerator = 0, denominator = 0;
+        tavik::tools::FrameRateFraction(ticks, numerator, denominator);
+        y4m = std::make_unique<tavik::tools::Y4mWriter>(stream.get(), width, height, numerator,
+                                                        denominator, o.y4m420);
+    }
+
     std::vector<TrackDump> tracks;
-    for (int t = 0; t < TAVIK_MAX_TRACKS; ++t) {
+    for (int t = 0; t < TAVIK_MAX_TRACKS && !o.out.empty(); ++t) {
         const uint32_t format = m->Header.AudioFormat[t];
         const uint32_t rate = format & TAVIK_AUDIO_RATE_MASK;
         if (!(format & TAVIK_AUDIO_PRESENT) || rate == 0) continue;
@@ -145,15 +198,28 @@ int main(int argc, char** argv) {
         for (TrackDump& t : tracks)
             if (const uint8_t* chunk = m->AudioChunks[t.track])
                 AppendChunk(t, chunk, scratch, trees);
-        char name[32];
-        std::snprintf(name, sizeof name, "/frame_%05lld.%s", i, o.format.c_str());
-        const auto rgb = tavik::tools::ToRgb(picture.data(), picture.size(), m->Palette);
-        const bool written = o.format == "png"
-                                 ? tavik::tools::WritePng(o.out + name, width, height, rgb, error)
-                                 : tavik::tools::WritePpm(o.out + name, width, height, rgb, error);
-        if (!written) return Fail(error);
+        if (y4m) {
+            const auto rgb = tavik::tools::ToRgb(picture.data(), picture.size(), m->Palette);
+            if (!y4m->Write(rgb.data())) return Fail("cannot write " + o.y4m);
+        } else {
+            char name[40];
+            const char* extension = o.format == "ppm" ? "ppm" : "png";
+            std::snprintf(name, sizeof name, "/frame_%05lld.%s", i, extension);
+            bool written = false;
+            if (o.format == "png") {
+                written = tavik::tools::WriteIndexedPng(o.out + name, width, height, picture.data(),
+                                                        m->Palette, error);
+            } else {
+                const auto rgb = tavik::tools::ToRgb(picture.data(), picture.size(), m->Palette);
+                written = o.format == "rgb-png"
+                              ? tavik::tools::WritePng(o.out + name, width, height, rgb, error)
+                              : tavik::tools::WritePpm(o.out + name, width, height, rgb, error);
+            }
+            if (!written) return Fail(error);
+        }
         TavikAdvance(m);
     }
     for (TrackDump& t : tracks) t.wav->Finish();
+    if (stream && std::fflush(stream.get()) != 0) return Fail("cannot write " + o.y4m);
     return 0;
 }

@@ -64,16 +64,19 @@ void PaletteMapper::Map(const uint8_t* rgb, uint32_t width, uint32_t height, Dit
         int16_t* below = errors_.data() + ((y + 1) & 1) * rowValues + 3;
         std::fill(below - 3, below - 3 + rowValues, 0);
         for (uint32_t x = 0; x < width; ++x, rgb += 3) {
+            int16_t* right =
+                here + 3 * size_t{x};  // this pixel's error, then its right neighbour's
+            int16_t* down = below + 3 * size_t{x};
             int want[3];
-            for (int c = 0; c < 3; ++c) want[c] = Clamp(rgb[c] + here[3 * x + c] / 16);
+            for (int c = 0; c < 3; ++c) want[c] = Clamp(rgb[c] + right[c] / 16);
             const uint8_t index = Nearest(want[0], want[1], want[2]);
             *out++ = index;
             for (int c = 0; c < 3; ++c) {
                 const int e = want[c] - palette_[3 * index + c];
-                here[3 * (x + 1) + c] = static_cast<int16_t>(here[3 * (x + 1) + c] + 7 * e);
-                below[3 * x - 3 + c] = static_cast<int16_t>(below[3 * x - 3 + c] + 3 * e);
-                below[3 * x + c] = static_cast<int16_t>(below[3 * x + c] + 5 * e);
-                below[3 * x + 3 + c] = static_cast<int16_t>(below[3 * x + 3 + c] + e);
+                right[3 + c] = static_cast<int16_t>(right[3 + c] + 7 * e);
+                down[c - 3] = static_cast<int16_t>(down[c - 3] + 3 * e);
+                down[c] = static_cast<int16_t>(down[c] + 5 * e);
+                down[c + 3] = static_cast<int16_t>(down[c + 3] + e);
             }
         }
     }

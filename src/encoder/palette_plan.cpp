@@ -142,17 +142,25 @@ bool PlanPalettes(const std::vector<SourceFrame>& sources, uint32_t width, uint3
     }
     if (!options.paletteMode && !options.givenPalette &&
         std::any_of(sources.begin(), sources.end(), Fits)) {
-        // Indexed sources keep theirs; the others show the nearest earlier (else later) one's.
-        std::optional<size_t> last;
-        for (size_t i = 0; i < frames; ++i) {
-            if (Fits(sources[i])) last = i;
-            if (!last) continue;
-            plan.palettes[i] = *sources[*last].palette;
-            plan.keepIndices[i] = last == i;
-        }
+        // Indexed sources keep theirs. The others (pictures edited in truecolour, say) get a
+        // palette of their own laid out against the nearest earlier (else later) indexed
+        // frame's, so that the colours they still share keep their entries.
         const size_t first = static_cast<size_t>(
             std::find_if(sources.begin(), sources.end(), Fits) - sources.begin());
-        for (size_t i = 0; i < first; ++i) plan.palettes[i] = *sources[first].palette;
+        size_t reference = first;
+        for (size_t i = 0; i < frames; ++i) {
+            if (Fits(sources[i])) {
+                reference = i;
+                plan.palettes[i] = *sources[i].palette;
+                plan.keepIndices[i] = true;
+                continue;
+            }
+            const Palette& near = *sources[reference].palette;
+            std::string ignored;
+            if (!StretchPalette(sources, i, i + 1, width, height, options, near, 0,
+                                plan.palettes[i], ignored))
+                plan.palettes[i] = near;  // no quantiser: the nearest indexed frame's palette
+        }
         return true;
     }
     const PaletteMode mode = options.paletteMode.value_or(PaletteMode::kScenes);

@@ -51,9 +51,12 @@ bool PngAvailable() {
 #endif
 }
 
-bool WritePng(const std::string& path, uint32_t width, uint32_t height,
-              const std::vector<uint8_t>& rgb, std::string& error) {
 #ifdef TAVIK_HAVE_PNG
+namespace {
+
+// Rows of `bytesPerRow` bytes each; `palette` (256 RGB triples) makes it an indexed PNG.
+bool WritePngRows(const std::string& path, uint32_t width, uint32_t height, const uint8_t* rows,
+                  size_t bytesPerRow, const uint8_t* palette, std::string& error) {
     File f(std::fopen(path.c_str(), "wb"));
     if (!f) {
         error = "cannot create " + path;
@@ -72,16 +75,42 @@ bool WritePng(const std::string& path, uint32_t width, uint32_t height,
         return false;
     }
     png_init_io(png, f.get());
-    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, width, height, 8, palette ? PNG_COLOR_TYPE_PALETTE : PNG_COLOR_TYPE_RGB,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_color colours[256];
+    if (palette) {
+        for (int i = 0; i < 256; ++i)
+            colours[i] = {palette[3 * i], palette[3 * i + 1], palette[3 * i + 2]};
+        png_set_PLTE(png, info, colours, 256);
+    }
     png_write_info(png, info);
     for (uint32_t y = 0; y < height; ++y)
-        png_write_row(png, const_cast<png_bytep>(rgb.data() + size_t{y} * width * 3));
+        png_write_row(png, const_cast<png_bytep>(rows + size_t{y} * bytesPerRow));
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
     return true;
+}
+
+}  // namespace
+#endif
+
+bool WritePng(const std::string& path, uint32_t width, uint32_t height,
+              const std::vector<uint8_t>& rgb, std::string& error) {
+#ifdef TAVIK_HAVE_PNG
+    return WritePngRows(path, width, height, rgb.data(), size_t{width} * 3, nullptr, error);
 #else
     (void)width, (void)height, (void)rgb;
+    error = "PNG output is not available in this build: " + path;
+    return false;
+#endif
+}
+
+bool WriteIndexedPng(const std::string& path, uint32_t width, uint32_t height,
+                     const uint8_t* indices, const uint8_t* palette, std::string& error) {
+#ifdef TAVIK_HAVE_PNG
+    return WritePngRows(path, width, height, indices, width, palette, error);
+#else
+    (void)width, (void)height, (void)indices, (void)palette;
     error = "PNG output is not available in this build: " + path;
     return false;
 #endif

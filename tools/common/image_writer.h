@@ -12,6 +12,9 @@ bool WritePpm(const std::string& path, uint32_t width, uint32_t height,
               const std::vector<uint8_t>& rgb, std::string& error);
 bool WritePng(const std::string& path, uint32_t width, uint32_t height,
               const std::vector<uint8_t>& rgb, std::string& error);
+// An 8-bit indexed PNG of `indices` carrying all 256 entries of `palette` (RGB triples).
+bool WriteIndexedPng(const std::string& path, uint32_t width, uint32_t height,
+                     const uint8_t* indices, const uint8_t* palette, std::string& error);
 bool PngAvailable();
 
 // Maps an 8-bit picture through a palette of 256 RGB triples.

@@ -70,7 +70,7 @@ bool ReadMovieFacts(const std::string& path, bool withSound, MovieFacts& facts,
             const uint8_t* chunk = m->AudioChunks[t];
             if (!chunk || !facts.tracks[t]) continue;
             const uint32_t length = U32(chunk);
-            if (length < 4 || length > m->FrameSize) {
+            if (length < 4 || length > m->FrameSizes[i]) {
                 error = path + ": frame " + std::to_string(i) + " has a broken sound chunk";
                 return false;
             }

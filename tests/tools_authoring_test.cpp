@@ -1,0 +1,295 @@
+// tavik-encode and tavik-dump together as a user runs them: every kind of PNG, YUV4MPEG2 in and
+// out, the lossless dump -> edit -> encode round trip, the authoring switches and bad input.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "encoder/encoder.h"
+#include "support/decoded_movie.h"
+#include "support/synthetic_video.h"
+#include "support/test_files.h"
+
+namespace tavik {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Png;
+
+std::vector<uint8_t> ReadWhole(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class AuthoringTools : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        tools_ = std::string(TAVIK_TOOLS_DIR) + "/";
+        if (!std::ifstream(tools_ + "tavik-encode") || !std::ifstream(tools_ + "tavik-dump"))
+            GTEST_SKIP() << "the tools are not built";
+        dir_ = ::testing::TempDir() + "/tavik_authoring_" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name() + "/";
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    std::string Path(const std::string& name) const { return dir_ + name; }
+    void Write(const std::string& name, const std::vector<uint8_t>& bytes) const {
+        ASSERT_TRUE(enc::WriteFile(Path(name), bytes));
+    }
+    void WriteText(const std::string& name, const std::string& text) const {
+        Write(name, std::vector<uint8_t>(text.begin(), text.end()));
+    }
+    // Runs a tool with a shell command line; keeps its standard error.
+    int Run(const std::string& tool, const std::string& arguments) {
+        const std::string errors = Path("stderr.txt");
+        const int status = std::system((tools_ + tool + " " + arguments + " 2>" + errors).c_str());
+        std::ifstream file(errors);
+        stderr_.assign(std::istreambuf_iterator<char>(file), {});
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    test::DecodedMovie Decode(const std::string& name, int count = -1) const {
+        test::DecodedMovie movie = test::DecodeMovie(ReadWhole(Path(name)), count);
+        EXPECT_TRUE(movie.ok) << name;
+        return movie;
+    }
+    // The clip as RGB PNGs src_100.png ...; returns their paths, each after a space.
+    std::string WriteClip(const std::vector<test::RgbPicture>& clip) const {
+        std::string names;
+        for (size_t i = 0; i < clip.size(); ++i) {
+            std::string name = "src_";
+            name += std::to_string(100 + i);
+            name += ".png";
+            Write(name, Png(clip[i].width, clip[i].height, clip[i].rgb, {}, 2));
+            names += ' ';
+            names += Path(name);
+        }
+        return names;
+    }
+
+    std::string tools_, dir_, stderr_;
+};
+
+TEST_F(AuthoringTools, EveryKindOfPng) {
+    struct Case {
+        const char* name;
+        uint8_t colourType, depth;
+        std::vector<uint8_t> samples, palette;
+        uint8_t r, g, b;  // the colour of every pixel, as decoded
+    };
+    const Case cases[] = {
+        {"grey", 0, 8, {100}, {}, 101, 101, 101},
+        {"grey1", 0, 1, {0xFF}, {}, 255, 255, 255},
+        {"grey16", 0, 16, {0x80, 0x00}, {}, 130, 130, 130},
+        {"grey-alpha", 4, 8, {200, 128}, {}, 101, 101, 101},
+        {"rgb", 2, 8, {10, 250, 130}, {}, 8, 251, 130},
+        {"rgb16", 2, 16, {0xFF, 0xFF, 0, 0, 0x41, 0x00}, {}, 255, 0, 65},
+        {"rgba", 6, 8, {255, 0, 0, 64}, {}, 65, 0, 0},
+        {"palette4", 3, 4, {0x11}, {0, 0, 0, 65, 130, 255}, 65, 130, 255},
+    };
+    for (const Case& c : cases) {
+        Write(std::string(c.name) + ".png", Png(8, 8, c.samples, c.palette, c.colourType, c.depth));
+        ASSERT_EQ(
+            Run("tavik-encode", "--quality 100 " + Path("out.tvk") + " " + Path(c.name) + ".png"),
+            0)
+            << c.name << stderr_;
+        const test::DecodedMovie movie = Decode("out.tvk");
+        ASSERT_FALSE(movie.frames.empty());
+        const std::vector<uint8_t>& rgb = movie.frames[0].rgb;
+        for (size_t i = 0; i < rgb.size(); i += 3) {
+            ASSERT_NEAR(rgb[i], c.r, 2) << c.name;
+            ASSERT_NEAR(rgb[i + 1], c.g, 2) << c.name;
+            ASSERT_NEAR(rgb[i + 2], c.b, 2) << c.name;
+        }
+    }
+}
+
+TEST_F(AuthoringTools, DumpEditEncodeIsLossless) {
+    // A lossy movie from truecolour, with sound and a ring frame.
+    const std::vector<test::RgbPicture> clip = test::MakePan(64, 48, 6, 4);
+    Write("speech.wav", test::Wav(11025, 1, 8, test::MakeSpeech(11025, 2)));
+    ASSERT_EQ(Run("tavik-encode", "--fps 10 --ring --palette frames --audio 2:" +
+                                      Path("speech.wav") + " " + Path("m.tvk") + WriteClip(clip)),
+              0)
+        << stderr_;
+    ASSERT_EQ(Run("tavik-dump", Path("m.tvk") + " --out " + Path("d") + " --format png"), 0)
+        << stderr_;
+    // Frame 3 edited in a paint program that saves truecolour: a white box.
+    const test::DecodedMovie original = Decode("m.tvk");
+    std::vector<uint8_t> edited = original.frames[3].rgb;
+    for (uint32_t y = 8; y < 20; ++y)
+        for (uint32_t x = 8; x < 40; ++x) std::fill_n(edited.begin() + 3 * (y * 64 + x), 3, 255);
+    Write("d/frame_00003.png", Png(64, 48, edited, {}, 2));
+    ASSERT_EQ(Run("tavik-encode", "--like " + Path("m.tvk") + " --keep-sound " + Path("m.tvk") +
+                                      " --quality 100 " + Path("again.tvk") + " " + Path("d") +
+                                      "/frame_*.png"),
+              0)
+        << stderr_;
+    const test::DecodedMovie again = Decode("again.tvk");
+    ASSERT_EQ(again.frames.size(), original.frames.size());
+    EXPECT_EQ(again.info.FrameTime, original.info.FrameTime);
+    EXPECT_EQ(again.info.HasRingFrame, 1u);
+    for (size_t i = 0; i < original.frames.size(); ++i) {
+        EXPECT_EQ(again.frames[i].sound, original.frames[i].sound) << i;
+        if (i != 3) {
+            EXPECT_EQ(again.frames[i].rgb, original.frames[i].rgb) << i;
+        }
+    }
+    EXPECT_GE(test::Psnr(again.frames[3].rgb, edited), 30);
+    // The truecolour dump is the same picture as the indexed one.
+    ASSERT_EQ(Run("tavik-dump", Path("m.tvk") + " --out " + Path("r") + " --format rgb-png"), 0);
+    ASSERT_EQ(
+        Run("tavik-encode", "--quality 100 " + Path("r.tvk") + " " + Path("r/frame_00001.png")), 0);
+    EXPECT_GE(test::Psnr(Decode("r.tvk").frames[0].rgb, original.frames[1].rgb), 40);
+}
+
+std::vector<uint8_t> Y4m(const test::RgbPicture& picture, uint32_t frames,
+                         const std::string& chroma, bool full, const std::string& rate = "F15:1") {
+    const uint32_t w = picture.width, h = picture.height;
+    const bool mono = chroma == "mono";
+    const uint32_t sx = chroma == "444" || mono ? 1 : 2, sy = chroma.rfind("420", 0) == 0 ? 2 : 1;
+    std::string header = "YUV4MPEG2 W" + std::to_string(w) + " H" + std::to_string(h) + " " + rate +
+                         " Ip A1:1 C" + chroma + (full ? " XCOLORRANGE=FULL" : "") + "\n";
+    std::vector<uint8_t> out(header.begin(), header.end());
+    std::vector<double> y(w * h), cb(w * h), cr(w * h);
+    for (size_t i = 0; i < size_t{w} * h; ++i) {
+        const double r = picture.rgb[3 * i], g = picture.rgb[3 * i + 1], b = picture.rgb[3 * i + 2];
+        y[i] = 0.299 * r + 0.587 * g + 0.114 * b;
+        cb[i] = (b - y[i]) / 1.772;
+        cr[i] = (r - y[i]) / 1.402;
+    }
+    auto code = [&](double v, bool luma) {
+        const double scaled = full ? v : v * (luma ? 219 : 224) / 255;
+        return static_cast<uint8_t>(
+            std::clamp(std::lround(scaled + (luma ? (full ? 0 : 16) : 128)), 0L, 255L));
+    };
+    for (uint32_t f = 0; f < frames; ++f) {
+        const std::string frame = "FRAME\n";
+        out.insert(out.end(), frame.begin(), frame.end());
+        for (double v : y) out.push_back(code(v, true));
+        if (mono) continue;
+        for (const std::vector<double>* plane : {&cb, &cr})
+            for (uint32_t cy = 0; cy < (h + sy - 1) / sy; ++cy)
+                for (uint32_t cx = 0; cx < (w + sx - 1) / sx; ++cx)
+                    out.push_back(code((*plane)[cy * sy * w + cx * sx], false));
+    }
+    return out;
+}
+
+TEST_F(AuthoringTools, Y4mInAndOut) {
+    // A smooth picture, so that every chroma layout's subsampling leaves it nearly unchanged.
+    test::RgbPicture picture = test::MakeGradient(32, 16);
+    struct Case {
+        const char* chroma;
+        bool full;
+    };
+    for (const Case& c :
+         {Case{"420jpeg", false}, Case{"420", false}, Case{"420mpeg2", true},
+          Case{"420paldv", false}, Case{"422", false}, Case{"444", true}, Case{"mono", false}}) {
+        Write("in.y4m", Y4m(picture, 3, c.chroma, c.full, "F30000:1001"));
+        ASSERT_EQ(
+            Run("tavik-encode", "--quality 100 --y4m - " + Path("y.tvk") + " < " + Path("in.y4m")),
+            0)
+            << c.chroma << stderr_;
+        const test::DecodedMovie movie = Decode("y.tvk");
+        ASSERT_EQ(movie.frames.size(), 3u) << c.chroma;
+        EXPECT_EQ(movie.info.FrameTime, 3336u);
+        test::RgbPicture expected = picture;
+        if (std::string(c.chroma) == "mono")
+            for (size_t i = 0; i < expected.rgb.size(); i += 3) {
+                const double luma = 0.299 * expected.rgb[i] + 0.587 * expected.rgb[i + 1] +
+                                    0.114 * expected.rgb[i + 2];
+                std::fill_n(expected.rgb.begin() + static_cast<long>(i), 3,
+                            test::ToByte(static_cast<float>(luma)));
+            }
+        EXPECT_GE(test::Psnr(movie.frames[2].rgb, expected.rgb), 30) << c.chroma;
+    }
+    // Out again, 4:4:4 and 4:2:0, with the movie's frame rate, and back in.
+    for (const char* layout : {"", " --y4m-420"}) {
+        ASSERT_EQ(Run("tavik-dump", Path("y.tvk") + " --y4m " + Path("out.y4m") + layout), 0)
+            << stderr_;
+        const std::vector<uint8_t> stream = ReadWhole(Path("out.y4m"));
+        const std::string header(stream.begin(), std::find(stream.begin(), stream.end(), '\n'));
+        EXPECT_NE(header.find("W32 H16 F12500:417"), std::string::npos) << header;
+        EXPECT_NE(header.find(*layout ? "C420jpeg" : "C444"), std::string::npos) << header;
+        ASSERT_EQ(
+            Run("tavik-encode", "--quality 100 --y4m " + Path("out.y4m") + " " + Path("z.tvk")), 0)
+            << stderr_;
+        EXPECT_GE(test::Psnr(Decode("z.tvk").frames[0].rgb, Decode("y.tvk").frames[0].rgb),
+                  *layout ? 30 : 38);
+    }
+}
+
+TEST_F(AuthoringTools, SwitchesAndReports) {
+    const std::vector<test::RgbPicture> clip = test::MakePan(96, 64, 20, 3);
+    const std::string frames = WriteClip(clip);
+    ASSERT_EQ(Run("tavik-encode", "--fps 10 " + Path("free.tvk") + frames), 0) << stderr_;
+    const std::vector<uint32_t> sizes = [&] {
+        std::vector<uint8_t> movie = ReadWhole(Path("free.tvk"));
+        std::vector<uint32_t> s;
+        for (size_t i = 0; i < 20; ++i)
+            s.push_back(movie[104 + 4 * i] | movie[105 + 4 * i] << 8 | movie[106 + 4 * i] << 16);
+        return s;
+    }();
+    uint64_t second = 0;
+    for (size_t i = 1; i <= 10; ++i) second += sizes[i];
+    ASSERT_EQ(Run("tavik-encode", "--fps 10 --max-rate " + std::to_string(second / 2) + " " +
+                                      Path("capped.tvk") + frames),
+              0)
+        << stderr_;
+    EXPECT_NE(stderr_.find("squeezed"), std::string::npos) << stderr_;
+    EXPECT_NE(stderr_.find("quality 80 -> "), std::string::npos) << stderr_;
+    Decode("capped.tvk");
+    // A movie's palette, fixed or only in part; an indexed PNG's.
+    Write("pal.png", Png(4, 4, {0}, std::vector<uint8_t>(768, 0x41)));
+    for (const std::string& args : std::vector<std::string>{
+             " --palette-from " + Path("free.tvk"),
+             " --palette-from " + Path("pal.png") + " --fixed-entries 0-9,250-255",
+             " --dither diffusion --palette global", " --dither ordered --quality 30"}) {
+        ASSERT_EQ(Run("tavik-encode", args + " " + Path("p.tvk") + frames), 0) << args << stderr_;
+        const test::DecodedMovie movie = Decode("p.tvk");
+        EXPECT_GE(test::Psnr(movie.frames[5].rgb, clip[5].rgb), 25) << args;
+        if (args.find("pal.png") != std::string::npos) {
+            EXPECT_EQ(movie.frames[0].palette[3 * 250], 0x41);
+        }
+    }
+    EXPECT_EQ(Run("tavik-encode", "--help >" + Path("help.txt")), 0);
+    for (const char* bad : {"--quality 0 o.tvk a.png", "--fixed-entries 1-2 o.tvk a.png",
+                            "--palette some o.tvk a.png", "--y4m x.y4m o.tvk a.png"}) {
+        EXPECT_EQ(Run("tavik-encode", bad), 2) << bad;
+        EXPECT_NE(stderr_.find("usage: tavik-encode"), std::string::npos);
+    }
+}
+
+TEST_F(AuthoringTools, BadInputFailsCleanly) {
+    Write("a.png", Png(8, 8, {1, 2, 3}, {}, 2));
+    Write("b.png", Png(12, 8, {1, 2, 3}, {}, 2));
+    WriteText("text.png", "hello, not a picture\n");
+    WriteText("broken.y4m", "YUV4MPEG2 W8 H8 C411\nFRAME\n");
+    WriteText("short.y4m", "YUV4MPEG2 W8 H8 C444\nFRAME\nabc");
+    WriteText("header.y4m", "YUV4MPEG H8\n");
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {Path("missing.png"), "missing.png: cannot open"},
+        {Path("text.png"), "text.png: not a readable PNG"},
+        {Path("a.png") + " " + Path("b.png"), "b.png: 12x8 differs"},
+        {"--y4m " + Path("broken.y4m"), "broken.y4m: the chroma layout C411"},
+        {"--y4m " + Path("short.y4m"), "short.y4m: frame 0 is cut short"},
+        {"--y4m " + Path("header.y4m"), "header.y4m: not a YUV4MPEG2 stream"},
+        {"--keep-sound " + Path("text.png") + " " + Path("a.png"),
+         "text.png: cannot open the movie"},
+    };
+    WriteText("out.tvk", "kept");
+    for (const auto& [arguments, text] : cases) {
+        EXPECT_EQ(Run("tavik-encode", "--quality 50 " + Path("out.tvk") + " " + arguments), 1)
+            << arguments;
+        EXPECT_NE(stderr_.find(text), std::string::npos) << stderr_;
+        EXPECT_EQ(std::count(stderr_.begin(), stderr_.end(), '\n'), 1) << stderr_;
+        EXPECT_EQ(ReadWhole(Path("out.tvk")), std::vector<uint8_t>({'k', 'e', 'p', 't'}));
+        EXPECT_FALSE(fs::exists(Path("out.tvk.partial")));
+    }
+}
+
+}  // namespace
+}  // namespace tavik
