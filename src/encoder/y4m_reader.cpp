@@ -11,6 +11,7 @@ namespace {
 constexpr size_t kLongestHeader = 4096;
 // The same limit as the movie writer's: far above any display.
 constexpr uint64_t kMaxPixels = 1ull << 26;
+constexpr uint32_t kMaxSide = 16384;
 
 bool ParseNumber(const std::string& text, uint32_t& value) {
     if (text.empty() || text.size() > 9) return false;
@@ -109,7 +110,8 @@ bool Y4mReader::ReadHeader(std::string& error) {
     }
     if (!haveChroma) SetChroma("420jpeg", error);
     if (width_ == 0 || height_ == 0) return error = "the header gives no picture size", false;
-    if (uint64_t{width_} * height_ > kMaxPixels) return error = "the picture is too large", false;
+    if (uint64_t{width_} * height_ > kMaxPixels || width_ > kMaxSide || height_ > kMaxSide)
+        return error = "the picture is too large", false;
     chromaWidth_ = (width_ + (1u << shiftX_) - 1) >> shiftX_;
     chromaHeight_ = (height_ + (1u << shiftY_) - 1) >> shiftY_;
     BuildTables();
@@ -180,14 +182,18 @@ Y4mReader::Status Y4mReader::ReadFrame(std::vector<uint8_t>& rgb, std::string& e
     }
     const size_t lumaBytes = size_t{width_} * height_;
     const size_t chromaBytes = mono_ ? 0 : size_t{chromaWidth_} * chromaHeight_;
-    planes_.resize(lumaBytes + 2 * chromaBytes);
+    // The buffer grows as the bytes arrive, so that a header promising a huge picture costs
+    // nothing until the stream delivers it.
+    const size_t frameBytes = lumaBytes + 2 * chromaBytes;
     size_t got = 0;
-    while (got < planes_.size()) {
-        const size_t n = read_(planes_.data() + got, planes_.size() - got);
+    while (got < frameBytes) {
+        if (planes_.size() < frameBytes)
+            planes_.resize(std::min(frameBytes, std::max<size_t>(planes_.size() * 2, 1u << 20)));
+        const size_t n = read_(planes_.data() + got, std::min(planes_.size(), frameBytes) - got);
         if (n == 0) break;
         got += n;
     }
-    if (got != planes_.size()) {
+    if (got != frameBytes) {
         error = "frame " + std::to_string(frames_) + " is cut short";
         return Status::kError;
     }
