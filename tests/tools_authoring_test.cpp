@@ -266,6 +266,7 @@ TEST_F(AuthoringTools, SwitchesAndReports) {
 TEST_F(AuthoringTools, BadInputFailsCleanly) {
     Write("a.png", Png(8, 8, {1, 2, 3}, {}, 2));
     Write("b.png", Png(12, 8, {1, 2, 3}, {}, 2));
+    Write("odd.png", Png(10, 8, {1, 2, 3}, {}, 2));
     WriteText("text.png", "hello, not a picture\n");
     WriteText("broken.y4m", "YUV4MPEG2 W8 H8 C411\nFRAME\n");
     WriteText("short.y4m", "YUV4MPEG2 W8 H8 C444\nFRAME\nabc");
@@ -273,6 +274,7 @@ TEST_F(AuthoringTools, BadInputFailsCleanly) {
     const std::vector<std::pair<std::string, std::string>> cases = {
         {Path("missing.png"), "missing.png: cannot open"},
         {Path("text.png"), "text.png: not a readable PNG"},
+        {Path("odd.png"), "odd.png: 10x8: a movie's width and height must be multiples of 4"},
         {Path("a.png") + " " + Path("b.png"), "b.png: 12x8 differs"},
         {"--y4m " + Path("broken.y4m"), "broken.y4m: the chroma layout C411"},
         {"--y4m " + Path("short.y4m"), "short.y4m: frame 0 is cut short"},

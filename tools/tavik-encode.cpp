@@ -97,6 +97,12 @@ bool BuildMovie(const EncodeOptions& options, std::vector<uint8_t>& movie, std::
     if (!(options.y4m.empty() ? tools::ReadPngFrames(options.frames, input, error)
                               : tools::ReadY4mFrames(options.y4m, input, error)))
         return false;
+    if (input.width % 4 != 0 || input.height % 4 != 0) {
+        error = (options.y4m.empty() ? options.frames[0] : options.y4m) + ": " +
+                std::to_string(input.width) + "x" + std::to_string(input.height) +
+                ": a movie's width and height must be multiples of 4";
+        return false;
+    }
     enc::MovieSpec plan;
     plan.width = input.width;
     plan.height = input.height;
