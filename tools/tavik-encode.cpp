@@ -326,6 +326,10 @@ bool BuildSpec(const Options& options, MovieSpec& plan, std::string& error) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
     Options options;
     if (!ParseArguments(argc, argv, options)) {
         std::fputs(kUsage, stderr);
