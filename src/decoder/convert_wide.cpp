@@ -22,10 +22,22 @@ TAVIK_WIDE Table LoadTable(const uint8_t* table) {
     return t;
 }
 
-TAVIK_WIDE __m512i Look(const Table& t, __m512i index, __mmask64 high) {
-    const __m512i low = _mm512_permutex2var_epi8(t.part[0], index, t.part[1]);
-    const __m512i top = _mm512_permutex2var_epi8(t.part[2], index, t.part[3]);
-    return _mm512_mask_blend_epi8(high, low, top);
+// Up to 64 indices (the rest zero), in lane order, with their top bits as a mask.
+struct Indices {
+    __m512i index;
+    __mmask64 high;
+};
+
+TAVIK_WIDE Indices LoadIndices(const uint8_t* from, __mmask64 take, __m512i order) {
+    const __m512i index =
+        _mm512_maskz_permutexvar_epi8(~__mmask64{0}, order, _mm512_maskz_loadu_epi8(take, from));
+    return {index, _mm512_movepi8_mask(index)};
+}
+
+TAVIK_WIDE __m512i Look(const Table& t, const Indices& at) {
+    const __m512i low = _mm512_permutex2var_epi8(t.part[0], at.index, t.part[1]);
+    const __m512i top = _mm512_permutex2var_epi8(t.part[2], at.index, t.part[3]);
+    return _mm512_mask_blend_epi8(at.high, low, top);
 }
 
 // The byte unpacks below work within 128-bit lanes; the indices are first put in the order
@@ -51,11 +63,9 @@ TAVIK_WIDE void WideRun32(const uint8_t* from, size_t count, const uint8_t (*tab
     const __m512i order = LaneOrder(4), opaque = _mm512_set1_epi8(-1);
     for (size_t i = 0; i < count; i += 64, from += 64, to += 256) {
         const __mmask64 take = CountMask(count - i);
-        const __m512i index = _mm512_maskz_permutexvar_epi8(~__mmask64{0}, order,
-                                                            _mm512_maskz_loadu_epi8(take, from));
-        const __mmask64 high = _mm512_movepi8_mask(index);
-        const __m512i b0 = Look(t0, index, high), b1 = Look(t1, index, high);
-        const __m512i b2 = Look(t2, index, high);
+        const Indices at = LoadIndices(from, take, order);
+        const __m512i b0 = Look(t0, at), b1 = Look(t1, at);
+        const __m512i b2 = Look(t2, at);
         const __m512i low01 = _mm512_unpacklo_epi8(b0, b1), high01 = _mm512_unpackhi_epi8(b0, b1);
         const __m512i low23 = _mm512_unpacklo_epi8(b2, opaque);
         const __m512i high23 = _mm512_unpackhi_epi8(b2, opaque);
@@ -73,10 +83,8 @@ TAVIK_WIDE void WideRun16(const uint8_t* from, size_t count, const uint8_t (*tab
     const __m512i order = LaneOrder(8);
     for (size_t i = 0; i < count; i += 64, from += 64, to += 128) {
         const __mmask64 take = CountMask(count - i);
-        const __m512i index = _mm512_maskz_permutexvar_epi8(~__mmask64{0}, order,
-                                                            _mm512_maskz_loadu_epi8(take, from));
-        const __mmask64 high = _mm512_movepi8_mask(index);
-        const __m512i b0 = Look(t0, index, high), b1 = Look(t1, index, high);
+        const Indices at = LoadIndices(from, take, order);
+        const __m512i b0 = Look(t0, at), b1 = Look(t1, at);
         _mm512_mask_storeu_epi16(to, static_cast<__mmask32>(take), _mm512_unpacklo_epi8(b0, b1));
         _mm512_mask_storeu_epi16(to + 64, static_cast<__mmask32>(take >> 32),
                                  _mm512_unpackhi_epi8(b0, b1));
