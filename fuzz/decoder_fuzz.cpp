@@ -12,6 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Pictures beyond 4 megapixels cost only time here; the limits of opening are tested anyway.
     if (uint64_t{info->Width} * info->Height <= (4u << 20)) {
         TavikDecoderSetLooping(d, 1);
+        TavikDecoderSetSoundTracks(d, static_cast<uint32_t>(size));
         std::vector<uint8_t> rgba(size_t{info->Width} * info->Height * 4);
         const uint32_t frames = info->FrameCount < 200 ? info->FrameCount : 200;
         uint32_t choice = static_cast<uint32_t>(size) * 2654435761u;
@@ -19,8 +20,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (uint32_t i = 0; i < frames + 4; ++i) {
             choice = choice * 1103515245u + 12345u;
             if ((choice >> 28) == 0) TavikDecoderSeek(d, (choice >> 8) % (frames + 1));
-            if (TavikDecoderNext(d, &frame) == TavikOk)
-                TavikConvertFrame(&frame, info, TavikRGBA32, rgba.data(), info->Width * 4);
+            if (TavikDecoderNext(d, &frame) == TavikOk) {
+                const auto format = static_cast<TavikPixelFormat>((choice >> 4) % 4);
+                TavikConvertFrame(&frame, info, format, rgba.data(), info->Width * 4);
+            }
         }
     }
     TavikDecoderClose(d);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "decoder/convert_kernels.h"
+
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -247,3 +249,25 @@ TEST(Decoder, FailuresAreNamedAndLeaveNoDecoder) {
 }
 
 }  // namespace
+
+// The wide conversion loops give what the portable ones give, for every run length around
+// their 64-pixel step and for every index.
+TEST(Decoder, WideConversionLoopsMatchThePortableOnes) {
+    const tavik::ConvertKernels* wide = tavik::WideConvertKernels();
+    if (!wide) GTEST_SKIP() << "this processor has no wide conversion loops";
+    const tavik::ConvertKernels& portable = tavik::PortableConvertKernels();
+    alignas(64) uint8_t tables[3][256];
+    std::vector<uint8_t> from(300);
+    for (int i = 0; i < 256; ++i)
+        for (int b = 0; b < 3; ++b) tables[b][i] = static_cast<uint8_t>(i * (7 + 2 * b) + b);
+    for (size_t i = 0; i < from.size(); ++i) from[i] = static_cast<uint8_t>(i * 151 + 3);
+    for (size_t count : {0, 1, 63, 64, 65, 127, 128, 200, 300}) {
+        for (int bytes : {2, 4}) {
+            // One byte past the run shows a write beyond it.
+            std::vector<uint8_t> a(count * bytes + 1, 0xEE), b(count * bytes + 1, 0xEE);
+            (bytes == 4 ? wide->run32 : wide->run16)(from.data(), count, tables, a.data());
+            (bytes == 4 ? portable.run32 : portable.run16)(from.data(), count, tables, b.data());
+            EXPECT_EQ(a, b) << count << " pixels of " << bytes << " bytes";
+        }
+    }
+}

@@ -8,9 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "common/json_writer.h"
 #include "tavik/tavik.h"
 
 namespace {
+
+using namespace tavik;
+
+const char* const kTrees[4] = {"mask", "colour", "full-block", "type"};
 
 int Fail(const std::string& name, const std::string& message) {
     std::fprintf(stderr, "tavik-info: %s: %s\n", name.c_str(), message.c_str());
@@ -36,7 +41,7 @@ std::string FrameRateText(int32_t rate) {
 
 // Walks every frame's chunks; returns an empty string or what is wrong.
 std::string CheckFrames(const std::vector<uint8_t>& file, const TavikMovie& m, uint32_t frameTotal,
-                        std::vector<uint32_t>& chunks, uint32_t& palettes) {
+                        std::vector<uint32_t>& chunks, uint32_t& palettes, size_t& trailing) {
     size_t at = m.FirstFrameOffset;
     for (uint32_t i = 0; i < frameTotal; ++i) {
         const uint32_t size = m.FrameSizes[i];
@@ -63,65 +68,49 @@ std::string CheckFrames(const std::vector<uint8_t>& file, const TavikMovie& m, u
         }
         at = end;
     }
-    if (at != file.size()) std::printf("Note: %zu bytes follow the last frame\n", file.size() - at);
+    trailing = file.size() - at;
     return {};
 }
 
-}  // namespace
+struct TrackFacts {
+    int track;
+    uint32_t format, chunks, largestChunk;
+};
 
-int main(int argc, char** argv) {
-    if (argc != 2 || argv[1][0] == '-') {
-        std::fputs(
-            "usage: tavik-info MOVIE\nPrints a movie's header, trees, data rate and buffering,"
-            " and checks its frames.\n",
-            argc == 2 && !std::strcmp(argv[1], "--help") ? stdout : stderr);
-        return argc == 2 && !std::strcmp(argv[1], "--help") ? 0 : 1;
-    }
-    const std::string name = argv[1];
-    std::ifstream in(name, std::ios::binary);
-    if (!in) return Fail(name, "cannot open the file");
-    const std::vector<uint8_t> file{std::istreambuf_iterator<char>(in),
-                                    std::istreambuf_iterator<char>()};
-    if (file.size() < TAVIK_HEADER_SIZE || std::memcmp(file.data(), "TVK2", 4) != 0)
-        return Fail(name, "not a Tavik movie");
+// What the report says of a movie that opened, printed as text or as JSON.
+struct Facts {
+    std::string name;
+    size_t fileBytes = 0;
+    TavikHeader header{};
+    uint32_t shownHeight = 0;
+    size_t trailingBytes = 0;
+    std::vector<TrackFacts> tracks;
+    uint32_t palettes = 0;
+    const TavikMovie* movie = nullptr;
+    std::string problem;
+};
 
-    std::unique_ptr<TavikMovie, void (*)(TavikMovie*)> movie(
-        TavikOpen(name.c_str(), 0, TAVIK_CHOOSE_RING_SIZE), TavikClose);
-    TavikHeader h;
-    std::memcpy(&h, file.data(), sizeof h);
-    const uint64_t frameTotal = uint64_t{h.FrameCount} + (h.Flags & 1);
-    const uint64_t tablesEnd = TAVIK_HEADER_SIZE + 5 * frameTotal + uint64_t{h.TreeBlockSize};
-    if (!movie) {
-        if (tablesEnd > file.size())
-            return Fail(name, "truncated: the file ends inside its tables");
-        return Fail(name, "inconsistent header, tables or tree block");
-    }
-    const TavikMovie& m = *movie;
-
-    std::printf("File: %s (%zu bytes)\n", name.c_str(), file.size());
+void PrintText(const Facts& f) {
+    const TavikHeader& h = f.header;
+    const TavikMovie& m = *f.movie;
+    std::printf("File: %s (%zu bytes)\n", f.name.c_str(), f.fileBytes);
     std::printf("Size: %u x %u", h.Width, h.Height);
-    if (m.Header.Height != h.Height) std::printf(" (shown %u x %u)", h.Width, m.Header.Height);
+    if (f.shownHeight != h.Height) std::printf(" (shown %u x %u)", h.Width, f.shownHeight);
     std::printf("\nFrames: %u%s\n", h.FrameCount, (h.Flags & 1) ? " plus a ring frame" : "");
     std::printf("Frame rate: %s\n", FrameRateText(h.FrameRate).c_str());
     std::printf("Flags: 0x%X%s%s%s\n", h.Flags, (h.Flags & 1) ? " ring-frame" : "",
                 (h.Flags & 2) ? " interlaced" : "", (h.Flags & 4) ? " doubled" : "");
-
-    std::vector<uint32_t> chunks(TAVIK_MAX_TRACKS, 0);
-    uint32_t palettes = 0;
-    const std::string problem =
-        CheckFrames(file, m, static_cast<uint32_t>(frameTotal), chunks, palettes);
-
-    for (int t = 0; t < TAVIK_MAX_TRACKS; ++t) {
-        const uint32_t f = h.AudioFormat[t];
-        if (!(f & TAVIK_AUDIO_PRESENT) && chunks[t] == 0) continue;
-        std::printf("Track %d: %u Hz, %s, %d-bit, %s, largest chunk %u bytes, %u chunks%s\n", t,
-                    f & TAVIK_AUDIO_RATE_MASK, (f & TAVIK_AUDIO_STEREO) ? "stereo" : "mono",
-                    (f & TAVIK_AUDIO_16BIT) ? 16 : 8,
-                    (f & TAVIK_AUDIO_COMPRESSED) ? "compressed" : "plain", h.AudioMaxSize[t],
-                    chunks[t], (f & TAVIK_AUDIO_PRESENT) ? "" : " (not present)");
+    if (f.trailingBytes) std::printf("Note: %zu bytes follow the last frame\n", f.trailingBytes);
+    for (const TrackFacts& t : f.tracks) {
+        const uint32_t format = t.format;
+        std::printf("Track %d: %u Hz, %s, %d-bit, %s, largest chunk %u bytes, %u chunks%s\n",
+                    t.track, format & TAVIK_AUDIO_RATE_MASK,
+                    (format & TAVIK_AUDIO_STEREO) ? "stereo" : "mono",
+                    (format & TAVIK_AUDIO_16BIT) ? 16 : 8,
+                    (format & TAVIK_AUDIO_COMPRESSED) ? "compressed" : "plain", t.largestChunk,
+                    t.chunks, (format & TAVIK_AUDIO_PRESENT) ? "" : " (not present)");
     }
-    std::printf("Palette changes: %u\n", palettes);
-    static const char* const kTrees[4] = {"mask", "colour", "full-block", "type"};
+    std::printf("Palette changes: %u\n", f.palettes);
     std::printf("Tree block: %u bytes\n", h.TreeBlockSize);
     for (int i = 0; i < 4; ++i)
         std::printf("  %-10s tree: %u bytes, %u nodes\n", kTrees[i], h.TreeSizes[i],
@@ -137,6 +126,131 @@ int main(int argc, char** argv) {
         std::printf("Buffering: read-ahead ring of %u bytes, frame buffer %u bytes\n", m.RingSize,
                     m.IOBufferSize);
     std::printf("Memory: %u bytes\n", m.MemHighest);
-    if (!problem.empty()) return Fail(name, problem);
+}
+
+// The same facts under names that follow the text's labels.
+void PrintJson(const Facts& f) {
+    const TavikHeader& h = f.header;
+    const TavikMovie& m = *f.movie;
+    tools::JsonWriter j;
+    j.Begin();
+    j.String("file", f.name);
+    j.Number("fileBytes", f.fileBytes);
+    j.Number("width", h.Width);
+    j.Number("height", h.Height);
+    j.Number("shownHeight", f.shownHeight);
+    j.Number("frames", h.FrameCount);
+    j.Bool("ringFrame", h.Flags & 1);
+    j.Begin("frameRate");
+    j.Signed("field", h.FrameRate);
+    if (h.FrameRate != 0) {
+        const double ms = h.FrameRate > 0 ? h.FrameRate : -h.FrameRate / 100.0;
+        j.Decimal("msPerFrame", ms);
+        j.Decimal("fps", 1000.0 / ms);
+    }
+    j.End();
+    j.Number("flags", h.Flags);
+    j.Bool("interlaced", h.Flags & 2);
+    j.Bool("doubled", h.Flags & 4);
+    j.Number("trailingBytes", f.trailingBytes);
+    j.BeginArray("tracks");
+    for (const TrackFacts& t : f.tracks) {
+        j.Begin();
+        j.Number("track", static_cast<uint64_t>(t.track));
+        j.Number("rate", t.format & TAVIK_AUDIO_RATE_MASK);
+        j.Number("channels", (t.format & TAVIK_AUDIO_STEREO) ? 2 : 1);
+        j.Number("bits", (t.format & TAVIK_AUDIO_16BIT) ? 16 : 8);
+        j.Bool("compressed", t.format & TAVIK_AUDIO_COMPRESSED);
+        j.Number("largestChunk", t.largestChunk);
+        j.Number("chunks", t.chunks);
+        j.Bool("present", t.format & TAVIK_AUDIO_PRESENT);
+        j.End();
+    }
+    j.EndArray();
+    j.Number("paletteChanges", f.palettes);
+    j.Number("treeBlock", h.TreeBlockSize);
+    j.BeginArray("trees");
+    for (int i = 0; i < 4; ++i) {
+        j.Begin();
+        j.String("name", kTrees[i]);
+        j.Number("bytes", h.TreeSizes[i]);
+        j.Number("nodes", (h.TreeSizes[i] - 12) / 4);
+        j.End();
+    }
+    j.EndArray();
+    j.Number("largestFrame", m.LargestFrame);
+    j.Number("averageFrame", m.AverageFrameSize);
+    j.Begin("highestRate");
+    j.Number("bytesPerSecond", m.HighestRate);
+    j.Number("fromFrame", m.HighestRateFrame);
+    j.End();
+    j.Begin("frameData");
+    j.Number("bytes", m.TotalFrameBytes);
+    j.Number("offset", m.FirstFrameOffset);
+    j.End();
+    j.Begin("buffering");
+    const bool preloaded = m.OpenFlags & TavikPreload;
+    j.String("kind", preloaded ? "preloaded" : "read-ahead ring");
+    if (!preloaded) j.Number("ringBytes", m.RingSize);
+    j.Number(preloaded ? "bytes" : "frameBufferBytes", m.IOBufferSize);
+    j.End();
+    j.Number("memory", m.MemHighest);
+    if (f.problem.empty())
+        j.Null("problem");
+    else
+        j.String("problem", f.problem);
+    j.End();
+    std::printf("%s\n", j.Text().c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const bool help = argc == 2 && !std::strcmp(argv[1], "--help");
+    const bool json = argc == 3 && !std::strcmp(argv[1], "--json");
+    if (!json && (argc != 2 || argv[1][0] == '-')) {
+        std::fputs(
+            "usage: tavik-info [--json] MOVIE\nPrints a movie's header, trees, data rate and"
+            " buffering, and checks its frames.\n  --json  the same facts as one JSON object\n",
+            help ? stdout : stderr);
+        return help ? 0 : 1;
+    }
+    const std::string name = argv[argc - 1];
+    std::ifstream in(name, std::ios::binary);
+    if (!in) return Fail(name, "cannot open the file");
+    const std::vector<uint8_t> file{std::istreambuf_iterator<char>(in),
+                                    std::istreambuf_iterator<char>()};
+    if (file.size() < TAVIK_HEADER_SIZE || std::memcmp(file.data(), "TVK2", 4) != 0)
+        return Fail(name, "not a Tavik movie");
+
+    std::unique_ptr<TavikMovie, void (*)(TavikMovie*)> movie(
+        TavikOpen(name.c_str(), 0, TAVIK_CHOOSE_RING_SIZE), TavikClose);
+    Facts f;
+    TavikHeader& h = f.header;
+    std::memcpy(&h, file.data(), sizeof h);
+    const uint64_t frameTotal = uint64_t{h.FrameCount} + (h.Flags & 1);
+    const uint64_t tablesEnd = TAVIK_HEADER_SIZE + 5 * frameTotal + uint64_t{h.TreeBlockSize};
+    if (!movie) {
+        if (tablesEnd > file.size())
+            return Fail(name, "truncated: the file ends inside its tables");
+        return Fail(name, "inconsistent header, tables or tree block");
+    }
+    f.name = name;
+    f.fileBytes = file.size();
+    f.movie = movie.get();
+    f.shownHeight = movie->Header.Height;
+
+    std::vector<uint32_t> chunks(TAVIK_MAX_TRACKS, 0);
+    f.problem = CheckFrames(file, *movie, static_cast<uint32_t>(frameTotal), chunks, f.palettes,
+                            f.trailingBytes);
+    for (int t = 0; t < TAVIK_MAX_TRACKS; ++t) {
+        if (!(h.AudioFormat[t] & TAVIK_AUDIO_PRESENT) && chunks[t] == 0) continue;
+        f.tracks.push_back({t, h.AudioFormat[t], chunks[t], h.AudioMaxSize[t]});
+    }
+    if (json)
+        PrintJson(f);
+    else
+        PrintText(f);
+    if (!f.problem.empty()) return Fail(name, f.problem);
     return 0;
 }

@@ -40,6 +40,13 @@ long FindField(const std::vector<char>& program) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::puts(
+            "usage: tavik-selfplay PLAYER MOVIE OUTPUT [SWITCHES...]\n"
+            "Writes OUTPUT: a copy of the player program PLAYER that plays MOVIE by itself,\n"
+            "with the player's SWITCHES, when it is started without arguments.");
+        return 0;
+    }
     if (argc < 4) {
         std::fprintf(stderr, "usage: tavik-selfplay PLAYER MOVIE OUTPUT [SWITCHES...]\n");
         return 2;

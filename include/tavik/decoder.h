@@ -68,9 +68,15 @@ TavikStatus TavikDecoderOpenMemory(const void* data, size_t size, TavikDecoder**
 TavikStatus TavikDecoderOpenReader(const TavikReader* reader, TavikDecoder** decoder);
 const TavikInfo* TavikDecoderGetInfo(const TavikDecoder* decoder);
 void TavikDecoderSetLooping(TavikDecoder* decoder, int on);
+/* Which tracks' sound TavikDecoderNext hands out: bit t for track t (all, 0x7F, at first).
+   A program that plays one track saves the time of decoding the others. */
+void TavikDecoderSetSoundTracks(TavikDecoder* decoder, uint32_t tracks);
 /* The next frame in play order; its pointers stay valid until the next call on the decoder. */
 TavikStatus TavikDecoderNext(TavikDecoder* decoder, TavikFrame* frame);
-/* The next TavikDecoderNext returns frame `frame` as play from the start first shows it. */
+/* The next TavikDecoderNext returns frame `frame` as play from the start first shows it.
+   Play keeps a snapshot of the picture and palette every 8 frames as it first passes them
+   (further apart for movies whose pictures would take more than 64 MiB that way), so a seek
+   decodes at most that many frames once play has passed the target's snapshot. */
 TavikStatus TavikDecoderSeek(TavikDecoder* decoder, uint32_t frame);
 TavikStatus TavikConvertFrame(const TavikFrame* frame, const TavikInfo* info,
                               TavikPixelFormat format, void* pixels, ptrdiff_t pitch);

@@ -26,15 +26,17 @@ void TakeSound(TavikDecoder& d, int t, const uint8_t* chunk, TavikFrame* out) {
     }
     const uint32_t unpacked = ReadU32(chunk + 4);
     if (unpacked == 0 || unpacked > kMaxSoundChunk) return;
-    // Announced bytes that the stream does not deliver stay silent.
     std::vector<uint8_t>& sound = d.sound[t];
     try {
-        sound.assign(unpacked, ((chunk[8] >> 2) & 1) ? 0x00 : 0x80);
+        if (sound.size() < unpacked) sound.resize(unpacked);
     } catch (const std::bad_alloc&) {
         return;  // the frame goes without this track's sound
     }
-    DecodeAudio(chunk + 8, length - 8, unpacked, d.audioTrees.data(), sound.data(),
-                sound.data() + unpacked, sound.data());
+    const uint32_t decoded = DecodeAudio(chunk + 8, length - 8, unpacked, d.audioTrees.data(),
+                                         sound.data(), sound.data() + unpacked, sound.data());
+    // Announced bytes that the stream does not deliver are silence.
+    std::fill(sound.data() + decoded, sound.data() + unpacked,
+              ((chunk[8] >> 2) & 1) ? uint8_t{0x00} : uint8_t{0x80});
     out->Sound[t] = sound.data();
     out->SoundBytes[t] = unpacked;
 }
@@ -74,7 +76,8 @@ TavikStatus DecodeFrame(TavikDecoder& d, uint32_t n, TavikFrame* out) {
     out->Palette = d.palette.data();
     out->PaletteChanged = type & 1;
     for (int t = 0; t < TAVIK_MAX_TRACKS; ++t)
-        if (d.info.Tracks[t].Present && chunks.audio[t]) TakeSound(d, t, chunks.audio[t], out);
+        if (d.info.Tracks[t].Present && chunks.audio[t] && (d.soundTracks >> t & 1))
+            TakeSound(d, t, chunks.audio[t], out);
     return TavikOk;
 }
 
@@ -110,6 +113,10 @@ extern "C" {
 
 void TavikDecoderSetLooping(TavikDecoder* decoder, int on) {
     if (decoder) decoder->looping = on != 0;
+}
+
+void TavikDecoderSetSoundTracks(TavikDecoder* decoder, uint32_t tracks) {
+    if (decoder) decoder->soundTracks = tracks & 0x7F;
 }
 
 TavikStatus TavikDecoderNext(TavikDecoder* d, TavikFrame* frame) {

@@ -56,6 +56,7 @@ struct TavikDecoder {
     std::array<std::vector<uint8_t>, TAVIK_MAX_TRACKS> sound;
 
     bool looping = false;
+    uint32_t soundTracks = 0x7F;  // bit t: hand out track t's sound
     uint32_t next = 0;      // the frame the next call decodes; FrameCount past the end
     bool firstPass = true;  // the picture is what play from the start shows at `next`
     uint32_t snapshotInterval = tavik::kShortestSnapshotInterval;

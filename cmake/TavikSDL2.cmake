@@ -1,0 +1,11 @@
+# Finds SDL2 as the target SDL2::SDL2: through its CMake package, or else through pkg-config.
+find_package(SDL2 QUIET CONFIG)
+if(NOT TARGET SDL2::SDL2)
+  find_package(PkgConfig QUIET)
+  if(PKG_CONFIG_FOUND)
+    pkg_check_modules(SDL2 QUIET IMPORTED_TARGET sdl2)
+    if(SDL2_FOUND)
+      add_library(SDL2::SDL2 ALIAS PkgConfig::SDL2)
+    endif()
+  endif()
+endif()
