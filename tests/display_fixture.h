@@ -55,11 +55,12 @@ class DisplayTest : public ::testing::Test {
         SetPlatform(nullptr);
     }
 
-    // Starts over on a screen configured by `config`, with a visible foreground window whose
-    // client area starts at screen (100, 50).
-    void Start(const headless::Config& config) {
+    // Starts over on a recording screen configured by `config`, with a visible foreground
+    // window whose client area starts at screen (100, 50).
+    void Start(headless::Config config) {
         BufferClose(buffer);
         buffer = nullptr;
+        config.record = true;
         headless::Reset(config);
         ResetDisplayState();
         SetPlatform(&HeadlessPlatform());

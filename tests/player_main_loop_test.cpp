@@ -117,7 +117,7 @@ const MovieCalls kScripted = {ScriptOpen,
 class PlayerMainTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        headless::Reset();
+        headless::Reset(headless::Recorded());
         ResetDisplayState();
         ResetWindowState();
         SetPlatform(&HeadlessPlatform());
@@ -308,6 +308,7 @@ TEST_F(PlayerMainTest, DifferencesFrameNumbersAndRemapOptions) {
 TEST_F(PlayerMainTest, WindowFailureEndsTheList) {
     headless::Config c;
     c.failOffscreen = true;
+    c.record = true;
     headless::Reset(c);
     Play("a b /V4");
     EXPECT_EQ(script.opened.size(), 1u);

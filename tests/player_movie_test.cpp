@@ -1,5 +1,9 @@
 // Whole movies through the engine on the headless screen, and the self-playing program.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -52,7 +56,7 @@ std::vector<uint8_t> SmallMovie(uint32_t frames) {
 class PlayerMovieTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        headless::Reset();
+        headless::Reset(headless::Recorded());
         ResetDisplayState();
         ResetWindowState();
         SetPlatform(&HeadlessPlatform());
@@ -100,6 +104,7 @@ TEST_F(PlayerMovieTest, EveryDisplayPathPlays) {
         headless::Config c;
         c.directDraw = true;
         c.depth = 16;
+        c.record = true;
         headless::Reset(c);
         ResetDisplayState();
         PlayerRun run;
@@ -112,9 +117,46 @@ TEST_F(PlayerMovieTest, EveryDisplayPathPlays) {
               std::string::npos);
 }
 
+const std::string kPlayerDir = std::string(TAVIK_TOOLS_DIR) + "/../src/player/";
+
+// Runs the program with its output discarded; its peak resident memory in kilobytes, or -1 when
+// it did not end with status 0.
+long PeakKilobytesOf(std::vector<std::string> arguments) {
+    std::vector<char*> argv;
+    for (std::string& a : arguments) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t quiet;
+    posix_spawn_file_actions_init(&quiet);
+    posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&quiet, 2, "/dev/null", O_WRONLY, 0);
+    pid_t child = 0;
+    const int failed = posix_spawn(&child, argv[0], &quiet, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&quiet);
+    if (failed != 0) return -1;
+    int status = 0;
+    struct rusage usage {};
+    if (wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return -1;
+    return usage.ru_maxrss;
+}
+
+// Played headless a few thousand times, the movie takes no more memory than played twenty times.
+TEST_F(PlayerMovieTest, HeadlessPlaybackKeepsItsMemory) {
+    const std::string player = kPlayerDir + "tavikplay";
+    if (!std::ifstream(player)) GTEST_SKIP() << "tavikplay not built";
+    const auto peak = [&](const char* loops) {
+        return PeakKilobytesOf({player, "--video=null", "--audio=null", "-F", loops, path});
+    };
+    const long shortRun = peak("-L20");
+    const long longRun = peak("-L4000");
+    ASSERT_GT(shortRun, 0);
+    ASSERT_GT(longRun, 0);
+    EXPECT_LE(longRun, shortRun + 1024) << "kilobytes after 20 and after 4000 loops";
+}
+
 // The program built here, made self-playing by the tool, plays its own movie.
 TEST_F(PlayerMovieTest, SelfPlayingProgram) {
-    const std::string dir = std::string(TAVIK_TOOLS_DIR) + "/../src/player/";
+    const std::string dir = kPlayerDir;
     const std::string player = dir + "tavikplay";
     const std::string tool = dir + "tavik-selfplay";
     if (!std::ifstream(player) || !std::ifstream(tool)) GTEST_SKIP() << "tavikplay not built";

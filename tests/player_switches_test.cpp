@@ -156,7 +156,7 @@ TEST(PlayerSwitches, LaterParseKeepsMostButRewritesMmxDirectSoundAndRemap) {
 }
 
 TEST(PlayerSwitches, UsageMessage) {
-    headless::Reset();
+    headless::Reset(headless::Recorded());
     SetPlatform(&HeadlessPlatform());
     std::string text = "/Px";
     PlayerSettings s;

@@ -84,7 +84,8 @@ TEST(PlayerPlacement, CentringAndAlignment) {
 class PlayerWindowTest : public ::testing::Test {
   protected:
     void SetUp() override { Start(headless::Config{}); }
-    void Start(const headless::Config& config) {
+    void Start(headless::Config config) {
+        config.record = true;
         headless::Reset(config);
         ResetDisplayState();
         ResetWindowState();

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <utility>
 
 namespace tavik {
 namespace headless {
@@ -45,6 +47,19 @@ Screen& S() {
     return TheScreen();
 }
 
+// The records a test asked for; nothing is kept otherwise.
+bool Recording() {
+    return S().config.record;
+}
+
+void Log(std::string line) {
+    if (Recording()) S().log.push_back(std::move(line));
+}
+
+void RecordDraw(const DrawCall& call) {
+    if (Recording()) S().draws.push_back(call);
+}
+
 template <typename T, typename Ref>
 T* As(Ref ref) {
     return reinterpret_cast<T*>(ref);
@@ -73,7 +88,7 @@ void ReadSystemPaletteOp(PaletteEntry* entries) {
     std::copy(S().config.systemPalette, S().config.systemPalette + 256, entries);
 }
 void FlushSystemPalette() {
-    S().log.push_back("flush palette");
+    Log("flush palette");
 }
 Point ScreenSize() {
     return S().config.screen;
@@ -103,13 +118,13 @@ bool LoadLibraryOp(DisplayLibrary library) {
             present = c.displaySettings;
             break;
     }
-    S().log.push_back(std::string("load library ") + std::to_string(static_cast<int>(library)));
+    Log(std::string("load library ") + std::to_string(static_cast<int>(library)));
     if (present) S().loaded.insert(library);
     return present;
 }
 void FreeLibraryOp(DisplayLibrary library) {
     S().loaded.erase(library);
-    S().log.push_back(std::string("free library ") + std::to_string(static_cast<int>(library)));
+    Log(std::string("free library ") + std::to_string(static_cast<int>(library)));
 }
 
 // ---- Off-screen bitmap ----
@@ -156,23 +171,23 @@ void ReleaseDrawContext(WindowRef, DrawRef draw) {
 }
 void DrawBits(DrawRef, int32_t dx, int32_t dy, int32_t dw, int32_t dh, int32_t sx, int32_t sy,
               int32_t sw, int32_t sh, const uint8_t*, int32_t width, int32_t height) {
-    S().draws.push_back({DrawKind::Bits, dx, dy, dw, dh, sx, sy, sw, sh, width, height});
+    RecordDraw({DrawKind::Bits, dx, dy, dw, dh, sx, sy, sw, sh, width, height});
 }
 void CopyOffscreen(DrawRef, int32_t dx, int32_t dy, int32_t w, int32_t h, OffscreenRef, int32_t sx,
                    int32_t sy) {
-    S().draws.push_back({DrawKind::Copy, dx, dy, w, h, sx, sy, w, h, 0, 0});
+    RecordDraw({DrawKind::Copy, dx, dy, w, h, sx, sy, w, h, 0, 0});
 }
 void StretchOffscreen(DrawRef, int32_t dx, int32_t dy, int32_t dw, int32_t dh, OffscreenRef,
                       int32_t sx, int32_t sy, int32_t sw, int32_t sh) {
-    S().draws.push_back({DrawKind::Stretch, dx, dy, dw, dh, sx, sy, sw, sh, 0, 0});
+    RecordDraw({DrawKind::Stretch, dx, dy, dw, dh, sx, sy, sw, sh, 0, 0});
 }
 void FillBlack(DrawRef, int32_t x, int32_t y, int32_t w, int32_t h) {
-    S().draws.push_back({DrawKind::Black, x, y, w, h, 0, 0, 0, 0, 0, 0});
+    RecordDraw({DrawKind::Black, x, y, w, h, 0, 0, 0, 0, 0, 0});
 }
 
 // ---- Palettes ----
 PaletteRef CreatePaletteOp(const PaletteEntry* entries, uint32_t count) {
-    S().palettesCreated.emplace_back(entries, entries + count);
+    if (Recording()) S().palettesCreated.emplace_back(entries, entries + count);
     ++S().livePalettes;
     return As<PlatformPaletteTag>(new Palette{{entries, entries + count}});
 }
@@ -346,7 +361,7 @@ WindowRef CreateProbeWindow(Point at, CursorRef) {
     w->frame = Rect{at.x - 16, at.y - 16, at.x + 16, at.y + 16};
     Window* raw = w.get();
     S().windows[raw] = std::move(w);
-    S().log.push_back("probe window");
+    Log("probe window");
     return As<PlatformWindowTag>(raw);
 }
 void DestroyProbeWindow(WindowRef probe) {
@@ -380,11 +395,12 @@ WindowRef CreateFullScreenWindow(WindowRef player, FullScreenHandler handler, vo
 }
 intptr_t SendFullScreenData(WindowRef, uint32_t id, uint32_t count, const void* data) {
     const auto* bytes = static_cast<const uint8_t*>(data);
-    S().fullScreenRequests.push_back({id, count, std::vector<uint8_t>(bytes, bytes + count)});
+    if (Recording())
+        S().fullScreenRequests.push_back({id, count, std::vector<uint8_t>(bytes, bytes + count)});
     return 1;
 }
 void CloseFullScreenWindow(WindowRef fullScreen) {
-    S().log.push_back("close full screen");
+    Log("close full screen");
     S().windows.erase(As<Window>(fullScreen));
 }
 void ShowFullScreenTopmost(WindowRef ref) {
@@ -399,8 +415,9 @@ uint8_t* FullScreenMemory() {
 
 // ---- Resolution ----
 bool ChangeResolution(uint32_t width, uint32_t height) {
-    S().resolutionChanges.push_back(
-        Point{static_cast<int32_t>(width), static_cast<int32_t>(height)});
+    if (Recording())
+        S().resolutionChanges.push_back(
+            Point{static_cast<int32_t>(width), static_cast<int32_t>(height)});
     return !S().config.resolutionFails;
 }
 
@@ -532,8 +549,9 @@ bool KeyHeld(HeldKey key) {
     return S().heldKeys.count(key) != 0;
 }
 void MessageBoxOp(WindowRef, const char* text, const char* caption, bool stopIcon) {
-    S().messages.push_back(
-        {caption != nullptr ? caption : "", text != nullptr ? text : "", stopIcon});
+    if (Recording())
+        S().messages.push_back(
+            {caption != nullptr ? caption : "", text != nullptr ? text : "", stopIcon});
     if (S().config.echoMessages) {
         std::string shown = text != nullptr ? text : "";
         shown.erase(std::remove(shown.begin(), shown.end(), '\r'), shown.end());

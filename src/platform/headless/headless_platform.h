@@ -1,6 +1,6 @@
 // The headless backend: an in-memory screen with a configurable depth, static colours and a
-// lockable surface, that records everything drawn and shown. Tests configure it and read its
-// records; `tavikplay --video=null` runs on it.
+// lockable surface. Tests configure it and ask it to record what is drawn and shown;
+// `tavikplay --video=null` runs on it without records, in the same memory however long it plays.
 #pragma once
 
 #include <cstdint>
@@ -59,6 +59,9 @@ struct Config {
     uint32_t instanceId = 0x1234;
     // Messages boxes are also printed to standard output.
     bool echoMessages = false;
+    // Keep the records of the screen (draws, palettes, messages, full-screen requests,
+    // resolution changes and the log) for a test to read. They grow with every frame.
+    bool record = false;
 };
 
 enum class DrawKind { Bits, Copy, Stretch, Black };
@@ -99,7 +102,7 @@ struct Window {
 struct Screen {
     Config config;
 
-    // What was done.
+    // What was done (kept only when `config.record` is set).
     std::vector<DrawCall> draws;
     std::vector<std::vector<PaletteEntry>> palettesCreated;
     std::vector<Message> messages;
@@ -142,6 +145,11 @@ struct Screen {
 
 // The one headless screen (process-wide, like a real one).
 Screen& TheScreen();
+// `config` with its records kept, for tests.
+inline Config Recorded(Config config = Config{}) {
+    config.record = true;
+    return config;
+}
 // Starts over with a fresh screen configured by `config` (all records and windows dropped).
 void Reset(const Config& config = Config{});
 

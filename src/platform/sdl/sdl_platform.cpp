@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/sdl/sdl_ops.h"
+#include "platform/sdl/sdl_wrap.h"
 
 namespace tavik {
 
@@ -16,11 +17,13 @@ bool g_messageBoxes = true;
 
 }  // namespace
 
-// SDL's boxes have no icons of their own choosing beyond error and information.
+// SDL's boxes have no icons of their own choosing beyond error and information, and do not
+// wrap their text: it is wrapped here so that the box fits on the screen.
 void MessageBox(WindowRef owner, const char* text, const char* caption, bool stopIcon) {
     if (!g_messageBoxes) return;
     std::string shown = text != nullptr ? text : "";
     for (size_t at; (at = shown.find('\r')) != std::string::npos;) shown.erase(at, 1);
+    shown = WrapMessageText(shown, MessageColumns(ScreenSize().x));
     SdlWindow* w = FindWindow(owner);
     SDL_ShowSimpleMessageBox(stopIcon ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION,
                              caption != nullptr ? caption : "", shown.c_str(),
