@@ -1,7 +1,6 @@
 // Moving bytes into and out of a sound ring, and the fill count shared with the device side.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 
 #include "audio/sound_track.h"
@@ -39,15 +38,20 @@ inline uint8_t* RingAdvance(uint8_t* pointer, uint32_t count, const TavikSoundTr
 }
 
 // BufUsed is shared with a device service that may run on another thread: each change is one
-// atomic addition or subtraction so that neither side loses the other's update.
+// atomic addition or subtraction so that neither side loses the other's update. The compiler's
+// atomic builtins work on the plain field on every target, where std::atomic_ref is missing from
+// some C++ libraries (WebAssembly's among them).
 inline void AddBufUsed(TavikSoundTrack& track, uint32_t count) {
-    std::atomic_ref<uint32_t>(track.BufUsed).fetch_add(count);
+    __atomic_fetch_add(&track.BufUsed, count, __ATOMIC_SEQ_CST);
 }
 inline void SubBufUsed(TavikSoundTrack& track, uint32_t count) {
-    std::atomic_ref<uint32_t>(track.BufUsed).fetch_sub(count);
+    __atomic_fetch_sub(&track.BufUsed, count, __ATOMIC_SEQ_CST);
 }
-inline uint32_t LoadBufUsed(TavikSoundTrack& track) {
-    return std::atomic_ref<uint32_t>(track.BufUsed).load();
+inline uint32_t LoadBufUsed(const TavikSoundTrack& track) {
+    return __atomic_load_n(&track.BufUsed, __ATOMIC_SEQ_CST);
+}
+inline void StoreBufUsed(TavikSoundTrack& track, uint32_t count) {
+    __atomic_store_n(&track.BufUsed, count, __ATOMIC_SEQ_CST);
 }
 
 }  // namespace tavik

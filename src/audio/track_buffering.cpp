@@ -137,7 +137,7 @@ bool ResumeTrack(const SoundBackend& backend, TavikSoundTrack& track, const Tavi
         if (movie.FrameNum != movie.PauseFrame || playing < 0)
             FillRing(track.BufRead, SilenceByte(track), track.BufStart, track.BufEnd,
                      track.MaxChunk);
-        std::atomic_ref<uint32_t>(track.BufUsed).store(track.MaxChunk);
+        StoreBufUsed(track, track.MaxChunk);
         track.SkipMark -= track.ExpectedWritten;
         track.ExpectedWritten = 0;
         track.ExpectedBase = position;
@@ -151,7 +151,7 @@ bool ResumeTrack(const SoundBackend& backend, TavikSoundTrack& track, const Tavi
 
 void ResetTrack(const SoundBackend& backend, TavikSoundTrack& track) {
     backend.SoundReset(&track);
-    std::atomic_ref<uint32_t>(track.BufUsed).store(0);
+    StoreBufUsed(track, 0);
     track.BufRead = track.BufWrite;
     track.SkipMark -= track.ExpectedWritten;
     track.ExpectedBase = 0;

@@ -20,10 +20,10 @@ extern "C" void Blit(TavikBlitter* blitter, void* destination, int32_t destinati
     const ptrdiff_t pitch = destinationPitch;
     const ptrdiff_t w = width;
     const ptrdiff_t sourceLine = sourcePitch;
-    const uint8_t* first =
-        static_cast<const uint8_t*>(source) + sourceLine * ptrdiff_t{sourceY} + sourceX;
+    const uint8_t* first = static_cast<const uint8_t*>(source) +
+                           sourceLine * static_cast<ptrdiff_t>(sourceY) + sourceX;
     const ptrdiff_t sourceSkip = sourceLine - w;
-    const ptrdiff_t lineOffset = pitch * ptrdiff_t{destinationY};
+    const ptrdiff_t lineOffset = pitch * static_cast<ptrdiff_t>(destinationY);
     const ptrdiff_t x = destinationX;
     auto* base = static_cast<uint8_t*>(destination);
 

@@ -13,7 +13,8 @@ template <typename Line>
 inline void ForEachLine(uint8_t* destination, ptrdiff_t destinationStride, const uint8_t* source,
                         ptrdiff_t sourceStride, uint32_t height, Line line) {
     for (uint32_t y = 0; y < height; ++y) {
-        line(destination + ptrdiff_t{y} * destinationStride, source + ptrdiff_t{y} * sourceStride);
+        line(destination + static_cast<ptrdiff_t>(y) * destinationStride,
+             source + static_cast<ptrdiff_t>(y) * sourceStride);
     }
 }
 
@@ -40,8 +41,8 @@ inline void InterlacedLines(uint8_t* destination, ptrdiff_t destinationSkip, con
                             ptrdiff_t sourceSkip, uint32_t width, uint32_t height,
                             const void* table) {
     const auto* colours = static_cast<const uint16_t*>(table);
-    ForEachLine(destination, kBytesPerSourcePixel * ptrdiff_t{width} + destinationSkip, source,
-                width + sourceSkip, height, [&](uint8_t* line, const uint8_t* from) {
+    ForEachLine(destination, kBytesPerSourcePixel * static_cast<ptrdiff_t>(width) + destinationSkip,
+                source, width + sourceSkip, height, [&](uint8_t* line, const uint8_t* from) {
                     kOneLine(line, 0, from, width, colours);
                 });
 }

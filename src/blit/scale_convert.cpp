@@ -57,9 +57,10 @@ inline void ConvertDoubleLine(uint8_t* upper, ptrdiff_t pitch, const uint8_t* so
 void ScaleConvert(uint8_t* destination, ptrdiff_t destinationSkip, const uint8_t* source,
                   ptrdiff_t sourceSkip, uint32_t width, uint32_t height, const void* table) {
     const auto* colours = static_cast<const uint16_t*>(table);
-    ForEachLine(
-        destination, 2 * ptrdiff_t{width} + destinationSkip, source, width + sourceSkip, height,
-        [&](uint8_t* line, const uint8_t* from) { ConvertLine(line, from, width, colours); });
+    ForEachLine(destination, 2 * static_cast<ptrdiff_t>(width) + destinationSkip, source,
+                width + sourceSkip, height, [&](uint8_t* line, const uint8_t* from) {
+                    ConvertLine(line, from, width, colours);
+                });
 }
 
 void ScaleConvertDouble(uint8_t* destination, ptrdiff_t pitch, const uint8_t* source,

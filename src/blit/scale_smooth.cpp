@@ -17,9 +17,9 @@ inline void SmoothLines(uint8_t* destination, ptrdiff_t pitch, const uint8_t* so
                         LowerRight lowerRight) {
     constexpr ptrdiff_t kSize = sizeof(Pixel);
     for (uint32_t y = 0; y < height; ++y) {
-        uint8_t* upper = destination + ptrdiff_t{y} * 2 * pitch;
+        uint8_t* upper = destination + static_cast<ptrdiff_t>(y) * 2 * pitch;
         uint8_t* lower = upper + pitch;
-        const uint8_t* line = source + ptrdiff_t{y} * sourcePitch;
+        const uint8_t* line = source + static_cast<ptrdiff_t>(y) * sourcePitch;
         const uint8_t* above = y == 0 ? line : line - sourcePitch;
         uint32_t left = line[0];
         for (uint32_t i = 0; i < width; ++i) {

@@ -106,7 +106,7 @@ void DecodeRuns(const VideoBitStream& stream, const ValueTrees& frameTrees,
 
         while (left > 0) {
             const uint32_t piece = std::min(left, blocksPerRow - column);
-            uint8_t* block = rowStart + ptrdiff_t{column} * Pixels::kBlockBytes;
+            uint8_t* block = rowStart + static_cast<ptrdiff_t>(column) * Pixels::kBlockBytes;
             switch (type) {
                 case kTwoColour:
                     if (bits.Exhausted()) return;
