@@ -10,80 +10,68 @@ namespace {
 constexpr uint32_t kRate = 22050;  // bytes per second of the reference movie's track
 
 TEST(WaveOutTiming, BlocksHoldAQuarterSecondInWholePages) {
-    EXPECT_EQ(WaveOutBlockSize(kRate), 8192u);
-    EXPECT_EQ(WaveOutBlockSize(16384), 4096u);
-    EXPECT_EQ(WaveOutBlockSize(16388), 8192u);
-    EXPECT_EQ(WaveOutBlockSize(0), 0u);
-    EXPECT_EQ(WaveOutBlockSize(0xFFFFFFFFu), 0x40000000u);
-}
-
-TEST(WaveOutTiming, NothingQueuedMeansNothingPlayed) {
-    WaveOutRun run;
-    EXPECT_EQ(WaveOutPlayed(run, 5000), 0u);
+    const uint32_t cases[][2] = {
+        {kRate, 8192}, {16384, 4096}, {16388, 8192}, {0, 0}, {0xFFFFFFFFu, 0x40000000u}};
+    for (const auto& c : cases) EXPECT_EQ(WaveOutBlockSize(c[0]), c[1]) << c[0];
 }
 
 TEST(WaveOutTiming, ARunPlaysAtTheByteRate) {
     WaveOutRun run;
+    EXPECT_EQ(WaveOutPlayed(run, 5000), 0u);  // nothing queued
     WaveOutQueued(run, 8192, 1000, kRate);
-    EXPECT_EQ(run.RunStart, 1000u);
     EXPECT_EQ(run.RunMillis, 371u);
-    EXPECT_EQ(WaveOutPlayed(run, 1000), 0u);
-    EXPECT_EQ(WaveOutPlayed(run, 1185), 4084u);
-    EXPECT_EQ(WaveOutPlayed(run, 1371), 8192u);
-    EXPECT_EQ(WaveOutPlayed(run, 9000), 8192u);  // never beyond what was queued
+    const uint32_t played[][2] = {
+        {1000, 0}, {1185, 4084}, {1370, 8169}, {1371, 8192}, {9000, 8192}};
+    for (const auto& p : played) EXPECT_EQ(WaveOutPlayed(run, p[0]), p[1]) << p[0];
+
+    WaveOutRun wrapping;  // the clock may wrap inside a run
+    WaveOutQueued(wrapping, 8192, 0xFFFFFF00u, kRate);
+    EXPECT_EQ(WaveOutPlayed(wrapping, 0x00000010u), 8192u * 272 / 371);
+
+    WaveOutRun tiny;  // the primer's size: 0 ms of sound, and no division by zero
+    WaveOutQueued(tiny, 4, 1000, kRate);
+    EXPECT_EQ(WaveOutPlayed(tiny, 1000), 4u);
+    WaveOutRun silent;
+    WaveOutQueued(silent, 100, 1000, 0);
+    EXPECT_EQ(WaveOutPlayed(silent, 1000), 100u);
 }
 
-TEST(WaveOutTiming, BlocksQueuedInTimeExtendTheRun) {
+TEST(WaveOutTiming, BlocksQueuedInTimeExtendTheRunLateOnesStartANewOne) {
     WaveOutRun run;
     WaveOutQueued(run, 8192, 1000, kRate);
     WaveOutQueued(run, 8192, 1300, kRate);  // before the first block played out
     EXPECT_EQ(run.RunStart, 1000u);
     EXPECT_EQ(run.RunBytes, 16384u);
-    EXPECT_EQ(run.RunMillis, 743u);
     EXPECT_EQ(run.PlayedBase, 0u);
     EXPECT_EQ(WaveOutPlayed(run, 1743), 16384u);
-}
 
-TEST(WaveOutTiming, ALateBlockStartsANewRun) {
-    WaveOutRun run;
-    WaveOutQueued(run, 8192, 1000, kRate);
-    WaveOutQueued(run, 4096, 1381, kRate);  // 10 ms after the run ended
-    EXPECT_EQ(run.PlayedBase, 8192u);
-    EXPECT_EQ(run.RunStart, 1381u);
-    EXPECT_EQ(run.RunBytes, 4096u);
-    EXPECT_EQ(WaveOutPlayed(run, 1381), 8192u);
-    // Exactly at the end of the run still counts as inside it.
-    WaveOutRun edge;
+    WaveOutRun late;
+    WaveOutQueued(late, 8192, 1000, kRate);
+    WaveOutQueued(late, 4096, 1381, kRate);  // 10 ms after the run ended
+    EXPECT_EQ(late.PlayedBase, 8192u);
+    EXPECT_EQ(late.RunStart, 1381u);
+    EXPECT_EQ(WaveOutPlayed(late, 1381), 8192u);
+    WaveOutRun edge;  // exactly at the end of the run still counts as inside it
     WaveOutQueued(edge, 8192, 1000, kRate);
     WaveOutQueued(edge, 4096, 1371, kRate);
     EXPECT_EQ(edge.PlayedBase, 0u);
     EXPECT_EQ(edge.RunBytes, 12288u);
 }
 
-TEST(WaveOutTiming, TheClockMayWrapInsideARun) {
-    WaveOutRun run;
-    WaveOutQueued(run, 8192, 0xFFFFFF00u, kRate);
-    EXPECT_EQ(WaveOutPlayed(run, 0x00000010u), 8192u * 272 / 371);
-}
-
-TEST(WaveOutTiming, TinyRunsNeverDivideByZero) {
-    WaveOutRun run;
-    WaveOutQueued(run, 4, 1000, kRate);  // the primer's size: 0 ms of sound
-    EXPECT_EQ(run.RunMillis, 0u);
-    EXPECT_EQ(WaveOutPlayed(run, 1000), 4u);
-    WaveOutRun silent;
-    WaveOutQueued(silent, 100, 1000, 0);
-    EXPECT_EQ(WaveOutPlayed(silent, 1000), 100u);
-}
-
 TEST(WaveOutTiming, VolumeAndPanSplitIntoChannels) {
-    EXPECT_EQ(WaveOutVolumeWord(65535, 32768), 0xFFFFFFFFu);
-    EXPECT_EQ(WaveOutVolumeWord(40000, 16384), 40000u | 20000u << 16);
-    EXPECT_EQ(WaveOutVolumeWord(40000, 49152), 20000u | 40000u << 16);
-    EXPECT_EQ(WaveOutVolumeWord(65535, 0), 65535u);            // full left
-    EXPECT_EQ(WaveOutVolumeWord(65535, 65536), 65535u << 16);  // full right
-    EXPECT_EQ(WaveOutVolumeWord(100000, 32768), 0xFFFFFFFFu);  // volume capped
-    EXPECT_EQ(WaveOutVolumeWord(-5, -5), 0u);
+    const struct {
+        int32_t volume, pan;
+        uint32_t word;
+    } cases[] = {
+        {65535, 32768, 0xFFFFFFFFu},
+        {40000, 16384, 40000u | 20000u << 16},
+        {40000, 49152, 20000u | 40000u << 16},
+        {65535, 0, 65535u},            // full left
+        {65535, 65536, 65535u << 16},  // full right
+        {100000, 32768, 0xFFFFFFFFu},  // volume capped
+        {-5, -5, 0u},
+    };
+    for (const auto& c : cases) EXPECT_EQ(WaveOutVolumeWord(c.volume, c.pan), c.word) << c.pan;
 }
 
 }  // namespace

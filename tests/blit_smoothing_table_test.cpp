@@ -62,25 +62,6 @@ TEST(BlitSmoothingTable, EightBitIsTheNearestAverage) {
     }
 }
 
-TEST(BlitSmoothingTable, EqualColoursGiveTheLowestIndexOfThatColour) {
-    std::vector<uint8_t> palette(768);
-    for (int i = 0; i < 256; ++i) {
-        palette[3 * i] = static_cast<uint8_t>(255 - i);
-        palette[3 * i + 1] = static_cast<uint8_t>(i * 7);
-        palette[3 * i + 2] = static_cast<uint8_t>(i * 13);
-    }
-    // Indices 40, 90 and 200 share one colour, whose red is higher than most.
-    for (const int i : {90, 200}) {
-        for (int k = 0; k < 3; ++k) palette[3 * i + k] = palette[3 * 40 + k];
-    }
-    std::vector<uint8_t> table(65536);
-    BuildSmoothingTable8(table.data(), palette.data());
-    EXPECT_EQ(table[90 * 256 + 200], 40);
-    EXPECT_EQ(table[200 * 256 + 90], 40);
-    EXPECT_EQ(table[40 * 256 + 200], 40);
-    EXPECT_EQ(table[200 * 256 + 200], 200);  // the diagonal keeps its own index
-}
-
 TEST(BlitSmoothingTable, SixteenBitAveragesHalvedChannels) {
     std::mt19937 random(5);
     const auto palette = testing::RandomBytes(random, 768);

@@ -98,6 +98,9 @@ TEST(CoreCopyOut, MergedBoundedAndJoined) {
     for (uint32_t row = 0; row < 16; ++row) column.push_back(row * 5 + 2);
     c.Changed(column);
     EXPECT_EQ(AllRects(c.Movie(), 0), (std::vector<Rect>{{128, 0, 64, 64}}));
+    // Apart in one block row, then one under the first: the list joins that one to the first.
+    c.Changed({0, 4, 5});
+    EXPECT_EQ(AllRects(c.Movie(), 0), (std::vector<Rect>{{0, 0, 64, 8}, {256, 0, 64, 4}}));
 }
 
 TEST(CoreCopyOut, RowCrossingGroupsAndAlignment) {

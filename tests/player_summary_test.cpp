@@ -87,6 +87,8 @@ TEST(PlayerSummary, EdgeCases) {
               0u);
     EXPECT_NE(text.find("Slowest frame: 7  Frame rate: 1.0\r\n\r\n"), std::string::npos);
     EXPECT_EQ(text.find("Second slowest"), std::string::npos);
+    p.stats.FramesPlayed = 2;  // from two frames on there is a second slowest
+    EXPECT_NE(SummaryText(p).find("Second slowest frame: 12"), std::string::npos);
     p.stats.FramesPlayed = 0;
     EXPECT_EQ(SummaryText(p), "");
     // Numbers print as signed 32-bit values.

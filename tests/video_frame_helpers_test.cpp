@@ -31,11 +31,6 @@ std::vector<Rect> Rects(uint32_t width, uint32_t height, const std::vector<uint8
     return out;
 }
 
-TEST(VideoChangeRect, MapSize) {
-    EXPECT_EQ(ChangeMapSize(320, 156), 227u);
-    EXPECT_EQ(ChangeMapSize(0, 0), 32u);
-}
-
 TEST(VideoChangeRect, GroupsAlignedWithRows) {
     EXPECT_TRUE(Rects(320, 8, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0}).empty());
     EXPECT_EQ(Rects(320, 8, std::vector<uint8_t>(10, 1)),
