@@ -180,11 +180,18 @@ TEST(PlayerSwitches, UsageMessage) {
 }
 
 TEST(PlayerCommandLine, ArgumentsDashesQuotesAndLongOptions) {
+    // An argument starting with '/' is a name when it holds a '.' or a second '/', or exists.
     const ProgramOptions o = ReadProgramArguments(
-        {"--video=null", "-S", "my movie", "-f-40", "/L", "-", "x-y", "dir/a.tvk", "/abs/b"},
+        {"--video=null", "-S", "my movie", "-f-40", "/L", "-", "x-y", "dir/a.tvk", "/abs/b",
+         "/tmp/no/c", "/d.tvk", "--scale=3", "--pause", "--start=1:30", "--start-frame=7"},
         [](const std::string& name) { return name == "/abs/b"; });
     EXPECT_EQ(o.video, "null");
-    EXPECT_EQ(o.commandLine, "/S \"my movie\" /f-40 /L - x-y dir\\a.tvk \\abs\\b");
+    EXPECT_EQ(o.commandLine,
+              "/S \"my movie\" /f-40 /L - x-y dir\\a.tvk \\abs\\b \\tmp\\no\\c \\d.tvk");
+    EXPECT_EQ(o.scale, "3");
+    EXPECT_TRUE(o.pause);
+    EXPECT_EQ(o.startTime, "1:30");
+    EXPECT_EQ(o.startFrame, "7");
 #ifndef _WIN32
     EXPECT_EQ(NativeName("\\abs\\b"), "/abs/b");
 #endif

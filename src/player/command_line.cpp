@@ -37,6 +37,13 @@ std::string LongSwitchText(const std::string& option) {
     return "";
 }
 
+// "--name=VALUE" with `prefix` "--name=": the value into `value`.
+bool TakeValue(const std::string& argument, const char* prefix, std::string& value) {
+    if (argument.rfind(prefix, 0) != 0) return false;
+    value = argument.substr(std::char_traits<char>::length(prefix));
+    return true;
+}
+
 }  // namespace
 
 ProgramOptions ReadProgramArguments(const std::vector<std::string>& arguments,
@@ -60,6 +67,15 @@ ProgramOptions ReadProgramArguments(const std::vector<std::string>& arguments,
                 options.help = true;
                 continue;
             }
+            if (argument == "--pause") {
+                options.pause = true;
+                continue;
+            }
+            if (TakeValue(argument, "--scale=", options.scale) ||
+                TakeValue(argument, "--start-frame=", options.startFrame) ||
+                TakeValue(argument, "--start=", options.startTime)) {
+                continue;
+            }
             std::string text = LongSwitchText(argument);
             if (text.empty()) {
                 if (options.unknown.empty()) options.unknown = argument;
@@ -70,8 +86,10 @@ ProgramOptions ReadProgramArguments(const std::vector<std::string>& arguments,
             continue;
         }
         std::string item = argument;
+        const bool looksLikePath =
+            item.find('.') != std::string::npos || item.find('/', 1) != std::string::npos;
         const bool isSwitch = (item.size() >= 2 && item[0] == '-' && IsSwitchStart(item[1])) ||
-                              (item.size() >= 1 && item[0] == '/');
+                              (item.size() >= 1 && item[0] == '/' && !looksLikePath);
         if (isSwitch && !(isPath != nullptr && item[0] == '/' && isPath(item))) {
             item[0] = '/';
         } else {

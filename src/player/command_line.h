@@ -11,6 +11,10 @@ struct ProgramOptions {
     std::string audio;         // --audio=NAME: the sound output ("null" is the headless device)
     bool messageBoxes = true;  // --no-message-boxes: messages go to the terminal only
     bool help = false;         // --help
+    std::string scale;         // --scale=N: the window's scale
+    bool pause = false;        // --pause: start paused
+    std::string startFrame;    // --start-frame=N
+    std::string startTime;     // --start=TIME
     std::string unknown;       // the first long option not understood
     std::string commandLine;   // names and switches, joined
 };
@@ -21,9 +25,10 @@ struct ProgramOptions {
 // with blanks (quoted when they hold a blank). An argument starting with '-' followed by a switch
 // letter is read as the same switch with '/'.
 //
-// Switches start with '/', which is also the path separator here: so in a name (an argument
-// not starting with '/' or '-', or one that `isPath` says exists) every '/' is written as '\',
-// and NativeName turns it back before the file is opened.
+// Switches start with '/', which is also the path separator here. An argument starting with '/'
+// is a name when it holds a '.' or a second '/', or when `isPath` says it exists; otherwise it
+// is a switch. In a name every '/' is written as '\', and NativeName turns it back before the
+// file is opened or named in a message.
 ProgramOptions ReadProgramArguments(const std::vector<std::string>& arguments,
                                     bool (*isPath)(const std::string&) = nullptr);
 

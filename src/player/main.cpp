@@ -13,6 +13,8 @@
 
 #include "platform/headless/headless_platform.h"
 #include "player/command_line.h"
+#include "player/desktop/desktop_player.h"
+#include "player/desktop/open_failure.h"
 #include "player/main_loop.h"
 #include "player/movie_link.h"
 #include "player/switches.h"
@@ -44,7 +46,17 @@ const char kLinuxHelp[] =
     "  --audio=sdl|null   play the sound on an SDL device (default when there is one) or\n"
     "                     silently on the clock\n"
     "  --no-message-boxes print messages on the terminal only\n"
+    "  --scale=N          show the window at N times the movie's size (default: the largest\n"
+    "                     whole number that fits half the screen); the window can be resized\n"
+    "  --pause            start paused\n"
+    "  --start-frame=N    start at frame N (0 is the first)\n"
+    "  --start=TIME       start at TIME: seconds (12.5) or MM:SS (1:30)\n"
     "  --help             this text\n"
+    "Keys: space pause, Enter one frame on (paused), . next movie, Esc quit;\n"
+    "  Left/Right 5 seconds back/on, Down/Up 60 seconds, Home the start, f or a double click\n"
+    "  full screen, s save the frame as NAME-FRAME.png, 9/0 volume down/up, m mute.\n"
+    "  A file dropped on the window plays next. Names starting with '/' are names when they\n"
+    "  hold a '.' or a second '/', or exist.\n"
     "TAVIK_SDL_SCREEN=565|555|888 picks the pixel format of the SDL window's screen.\n";
 
 PlatformOps g_ops;  // the chosen backend with its messages (and the headless Yield) replaced
@@ -58,8 +70,10 @@ std::string WithoutReturns(const char* text) {
 }
 
 // The player's stop-sign messages are its failures; the usage message has its own caption.
-void ProgramMessage(WindowRef owner, const char* text, const char* caption, bool stopIcon) {
+void ProgramMessage(WindowRef owner, const char* message, const char* caption, bool stopIcon) {
     const std::string title = caption != nullptr ? caption : "";
+    const std::string explained = ExplainOpenFailure(message != nullptr ? message : "");
+    const char* text = explained.c_str();
     if (title == UsageCaption()) {
         g_status = kStatusUsage;
     } else if (stopIcon && g_status == 0) {
@@ -144,6 +158,55 @@ bool RequestDirectSound() {
     return UseDirectSound(nullptr) != 0;
 }
 
+DesktopView g_view;  // what the chosen display and sound output offer the player's additions
+
+#ifdef TAVIK_HAVE_SDL
+void ShowOverlay(uint32_t positionMs, uint32_t lengthMs, int32_t volume, bool paused,
+                 bool showVolume) {
+    ShowSdlOverlay(SdlOverlay{positionMs, lengthMs, volume, paused, showVolume});
+}
+#endif
+
+// Whether /X or /Y places the window (a scaled window then keeps its corner there).
+bool NamesPlace(const std::string& commandLine) {
+    for (size_t at = 0; (at = commandLine.find('/', at)) != std::string::npos; ++at) {
+        if (at + 2 >= commandLine.size()) break;
+        const char letter = static_cast<char>(commandLine[at + 1] | 0x20);
+        const char next = commandLine[at + 2];
+        if ((letter == 'x' || letter == 'y') && ((next >= '0' && next <= '9') || next == '-')) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The switches of the player's additions; false (with the status set) when one is malformed.
+bool ReadDesktopOptions(const ProgramOptions& options, DesktopStart& start, int32_t& scale) {
+    auto number = [](const std::string& text, int64_t limit) -> int64_t {
+        if (text.empty() || text.size() > 10 ||
+            text.find_first_not_of("0123456789") != std::string::npos) {
+            return -1;
+        }
+        const int64_t value = std::stoll(text);
+        return value <= limit ? value : -1;
+    };
+    start.paused = options.pause;
+    const char* bad = nullptr;
+    if (!options.scale.empty() && (scale = static_cast<int32_t>(number(options.scale, 16))) < 1) {
+        bad = "--scale takes a whole number from 1 to 16";
+    }
+    if (!options.startFrame.empty() && (start.frame = number(options.startFrame, 0x7FFFFFFF)) < 0) {
+        bad = "--start-frame takes a frame number";
+    }
+    if (!options.startTime.empty() && (start.timeMs = ParseStartTime(options.startTime)) < 0) {
+        bad = "--start takes seconds or MM:SS";
+    }
+    if (bad == nullptr) return true;
+    std::fprintf(stderr, "tavikplay: %s\n", bad);
+    g_status = kStatusUsage;
+    return false;
+}
+
 // Picks the display: false (with the status set) when the request cannot be met.
 bool ChooseDisplay(const ProgramOptions& options) {
     if (options.video == "null") {
@@ -155,6 +218,10 @@ bool ChooseDisplay(const ProgramOptions& options) {
         std::string error;
         if (StartSdlVideo(&error)) {
             ShowSdlMessageBoxes(options.messageBoxes);
+            g_view.toggleFullScreen = ToggleSdlFullScreen;
+            g_view.showOverlay = ShowOverlay;
+            g_view.refresh = RefreshSdlView;
+            g_view.takeDroppedFile = TakeSdlDroppedFile;
             UsePlatform(SdlPlatform(), false);
             return true;
         }
@@ -183,6 +250,7 @@ bool ChooseSound(const ProgramOptions& options) {
 #ifdef TAVIK_HAVE_SDL
     if (options.audio.empty() || options.audio == "sdl") {
         RegisterSdlSound();
+        g_view.setVolume = SetSdlVolume;
         return true;
     }
 #else
@@ -208,6 +276,12 @@ int main(int argc, char** argv) {
         PrintUsage(stderr);
         return kStatusUsage;
     }
+    DesktopStart start;
+    int32_t scale = 0;
+    if (!ReadDesktopOptions(options, start, scale)) return g_status;
+#ifdef TAVIK_HAVE_SDL
+    SetSdlViewOptions(SdlViewOptions{scale, !NamesPlace(options.commandLine)});
+#endif
     if (!ChooseSound(options) || !ChooseDisplay(options)) return g_status;
     g_movies = EngineMovieCalls();
     g_movies.notYetDue = NotYetDueResting;
@@ -217,6 +291,8 @@ int main(int argc, char** argv) {
     run.commandLine = options.commandLine;
     run.programPath = ProgramPath(argc > 0 ? argv[0] : nullptr);
     run.useDirectSound = RequestDirectSound;
+    DesktopPlayer desktop(g_view, start, run.programPath);
+    run.extras = &desktop;
     PlayerEntry(run);
 #ifdef TAVIK_HAVE_SDL
     StopSdl();  // the sound output may have started SDL without the display

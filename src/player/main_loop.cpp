@@ -77,7 +77,7 @@ TavikMovie* Player::Open(const std::string& name, TavikFile* ownFile) {
         return m.open(reinterpret_cast<const void*>(*ownFile), s.openFlags | TavikFileHandle,
                       s.extraBuffer);
     }
-    const std::string file = NativeName(WithExtension(name));
+    const std::string file = MovieFileName(name);
     return m.open(file.c_str(), s.openFlags, s.extraBuffer);
 }
 
@@ -94,7 +94,7 @@ MovieEnd Player::PlayMovie(const std::string& name) {
     };
     if (movie == nullptr) {
         closeOwnFile();
-        ShowMessage(nullptr, "  Error opening file: ", name.c_str(), ".", true);
+        ShowMessage(nullptr, "  Error opening file: ", NativeName(name).c_str(), ".", true);
         return MovieEnd::EndList;
     }
     if (s.displayResolution != 0) SetDisplayResolution(static_cast<uint32_t>(s.displayResolution));
@@ -108,7 +108,12 @@ MovieEnd Player::PlayMovie(const std::string& name) {
             run->setSoundWindow(WindowState().window);
         }
         if (!s.soundOnly) SetMovieDestination(movie, 0, 0);
+        if (run->extras != nullptr) {
+            const std::string file = IsSelfPlayName(name) ? std::string() : MovieFileName(name);
+            run->extras->MovieStarted(movie, name, file, paused);
+        }
         FrameLoop(movie);
+        if (run->extras != nullptr) run->extras->MovieEnded(movie);
     }
     m.getSummary(movie, &summary.stats);
     summary.highestRate = movie->HighestRate;
@@ -144,6 +149,7 @@ void Player::FrameLoop(TavikMovie* movie) {
         } else {
             ShowFrame(movie);
         }
+        if (run->extras != nullptr) run->extras->FrameShown(movie, paused != 0);
         if (s.frameInCaption && WindowState().window != nullptr) {
             const std::string title = "TavikPlay - Frame: " + std::to_string(movie->FrameNum + 1);
             p.SetTitle(WindowState().window, title.c_str());
@@ -161,7 +167,8 @@ void Player::FrameLoop(TavikMovie* movie) {
         bool step = false;
         for (;;) {
             if (KeyWaiting()) {
-                switch (WaitKey()) {
+                const uint8_t code = WaitKey();
+                switch (code) {
                     case kKeyEnter:
                         if (paused) step = true;
                         break;
@@ -182,7 +189,18 @@ void Player::FrameLoop(TavikMovie* movie) {
                         if (!(s.disabledControls & kDisableSkip)) return;
                         break;
                     default:
+                        if (run->extras != nullptr && run->extras->Key(movie, code, paused != 0)) {
+                            step = true;
+                        }
                         break;
+                }
+            }
+            if (run->extras != nullptr) {
+                run->extras->Waiting(movie, paused != 0);
+                const std::string next = run->extras->TakeNextName();
+                if (!next.empty()) {
+                    rest = "\"" + next + "\" " + rest;
+                    return;
                 }
             }
             const bool active = BufferIsActive(WindowState().buffer) == 1;
@@ -204,6 +222,10 @@ void Player::FrameLoop(TavikMovie* movie) {
 }
 
 }  // namespace
+
+std::string MovieFileName(const std::string& name) {
+    return NativeName(WithExtension(name));
+}
 
 void PlayerMain(const PlayerRun& run) {
     SetAppTitle(kAppTitle);

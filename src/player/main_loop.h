@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "player/player_extras.h"
 #include "player/switches.h"
 
 namespace tavik {
@@ -15,6 +16,7 @@ struct PlayerRun {
     DirectSoundRequest useDirectSound = nullptr;
     // Told the player window when DirectSound is in use; may be null.
     void (*setSoundWindow)(WindowRef window) = nullptr;
+    PlayerExtras* extras = nullptr;  // the program's additions; none in the Windows program
 };
 
 void PlayerMain(const PlayerRun& run);
@@ -25,5 +27,8 @@ int PlayerEntry(PlayerRun run);
 
 // Removes "/#<number>" (or a bare "/#") from the command line; the number, or 0.
 uint32_t TakeControllingWindow(std::string& commandLine);
+
+// The file a (non-self-play) movie name opens: ".Tvk" added when it has no extension.
+std::string MovieFileName(const std::string& name);
 
 }  // namespace tavik

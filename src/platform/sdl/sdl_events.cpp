@@ -2,6 +2,7 @@
 #include "platform/sdl/sdl_keys.h"
 #include "platform/sdl/sdl_ops.h"
 #include "platform/sdl/sdl_state.h"
+#include "platform/sdl/sdl_view.h"
 
 namespace tavik {
 namespace sdl {
@@ -45,6 +46,9 @@ void WindowChange(const SDL_WindowEvent& e) {
                     Rect{e.data1, e.data2, e.data1 + w->store.width, e.data2 + w->store.height};
                 w->invalid = true;
             }
+            break;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            if (!w->fullScreen) ViewResized(w, e.data1, e.data2);
             break;
         case SDL_WINDOWEVENT_MINIMIZED:
             w->minimised = true;
@@ -91,6 +95,15 @@ void Dispatch(const SDL_Event& e) {
             for (int i = 0; i < count; ++i) Send(target, WindowEventKind::Char, characters[i]);
             break;
         }
+        case SDL_MOUSEBUTTONDOWN:
+            if (e.button.button == SDL_BUTTON_LEFT && e.button.clicks == 2) {
+                DoubleClicked(FindSdlWindow(e.button.windowID));
+            }
+            break;
+        case SDL_DROPFILE:
+            FileDropped(e.drop.file);
+            SDL_free(e.drop.file);
+            break;
         case SDL_MOUSEBUTTONUP:
             Send(KeyTarget(e.button.windowID), WindowEventKind::ButtonUp);
             break;

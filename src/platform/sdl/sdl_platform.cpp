@@ -133,6 +133,13 @@ bool StartSdlVideo(std::string* error) {
     if (screen != nullptr && std::strcmp(screen, "888") == 0) format = sdl::ScreenFormat::Rgb888;
     sdl::SetScreenFormat(format);
     sdl::LearnScreenSize();
+    // The tests' stand-in for a file dropped on the window: the event is waiting at the start.
+    if (const char* dropped = std::getenv("TAVIK_SDL_TEST_DROP")) {
+        SDL_Event event{};
+        event.type = SDL_DROPFILE;
+        event.drop.file = SDL_strdup(dropped);
+        if (SDL_PushEvent(&event) != 1) SDL_free(event.drop.file);
+    }
     return true;
 }
 

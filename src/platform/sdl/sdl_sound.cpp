@@ -58,9 +58,12 @@ SdlTrackDevice* DeviceOf(const TavikSoundTrack* track) {
     return static_cast<SdlTrackDevice*>(track->Backend);
 }
 
+// The program's own volume over every track, percent.
+std::atomic<int32_t> g_masterVolume{100};
+
 // Gain of one channel, 0 to 65536: the volume, lowered on the side the pan points away from.
 int32_t ChannelGain(const SdlTrackDevice& d, int channel, int channels) {
-    int64_t gain = d.volume + (d.volume == 65535 ? 1 : 0);
+    int64_t gain = (d.volume + (d.volume == 65535 ? 1 : 0)) * int64_t{g_masterVolume} / 100;
     if (channels == 2) {
         const int64_t away = channel == 0 ? d.pan - 32768 : 32768 - d.pan;
         if (away > 0) gain = gain * (32768 - std::min<int64_t>(away, 32768)) / 32768;
@@ -70,7 +73,7 @@ int32_t ChannelGain(const SdlTrackDevice& d, int channel, int channels) {
 
 void ApplyVolume(const SdlTrackDevice& d, uint8_t* stream, uint32_t bytes) {
     const TavikSoundTrack& t = *d.track;
-    if (d.volume == 65535 && d.pan == 32768) return;
+    if (d.volume == 65535 && d.pan == 32768 && g_masterVolume == 100) return;
     const int channels = t.IsStereo ? 2 : 1;
     const int32_t gains[2] = {ChannelGain(d, 0, channels), ChannelGain(d, 1, channels)};
     if (t.Is16Bit) {
@@ -262,6 +265,10 @@ const SoundBackend& SdlSoundTable() {
 }
 
 }  // namespace
+
+void SetSdlVolume(int32_t percent) {
+    g_masterVolume = std::clamp(percent, 0, 100);
+}
 
 void RegisterSdlSound() {
     RegisterDefaultSoundBackend(SdlSoundAvailable, SdlSoundTable);

@@ -61,6 +61,10 @@ struct SdlWindow {
     std::vector<uint8_t> picture;               // top-down, logicalWidth x logicalHeight indices
     bool coloursChanged = false;  // new colours, shown with the next frame or at the next pump
     bool active = false;          // the owner was last told the window is active
+    // The real window's size as last asked for it (it shows the client area scaled), and
+    // whether the user has sized it since; then the player's moves keep the user's size.
+    int32_t viewWidth = 0, viewHeight = 0;
+    bool userSized = false;
 };
 
 struct SdlPalette {

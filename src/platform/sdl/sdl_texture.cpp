@@ -6,6 +6,7 @@
 
 #include "platform/sdl/sdl_ops.h"
 #include "platform/sdl/sdl_state.h"
+#include "platform/sdl/sdl_view.h"
 
 namespace tavik {
 namespace sdl {
@@ -63,8 +64,7 @@ void Present(SdlWindow* w) {
     if (w == nullptr || w->renderer == nullptr) return;
     if (w->fullScreen) return PresentFullScreen(w);
     if (!EnsureTexture(w)) return;
-    SDL_RenderCopy(w->renderer, w->texture, nullptr, nullptr);
-    SDL_RenderPresent(w->renderer);
+    PresentScaled(w);
 }
 
 }  // namespace sdl

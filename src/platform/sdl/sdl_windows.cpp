@@ -14,6 +14,7 @@
 
 #include "platform/sdl/sdl_ops.h"
 #include "platform/sdl/sdl_state.h"
+#include "platform/sdl/sdl_view.h"
 
 namespace tavik {
 namespace sdl {
@@ -107,9 +108,15 @@ SDL_Renderer* MakeRenderer(SDL_Window* window) {
 
 void MoveClientArea(SdlWindow* w, int32_t x, int32_t y, int32_t width, int32_t height) {
     w->frame = Rect{x, y, x + width, y + height};
-    if (w->window != nullptr) {
-        SDL_SetWindowPosition(w->window, x, y);
-        SDL_SetWindowSize(w->window, std::max(width, 1), std::max(height, 1));
+    const bool full = w->window != nullptr &&
+                      (SDL_GetWindowFlags(w->window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
+    if (w->window != nullptr && !w->userSized && !full) {
+        const SDL_Rect view = ViewFrame(x, y, std::max(width, 1), std::max(height, 1));
+        w->viewWidth = view.w;
+        w->viewHeight = view.h;
+        SDL_SetWindowPosition(w->window, view.x, view.y);
+        SDL_SetWindowSize(w->window, view.w, view.h);
+        w->frame = Rect{view.x, view.y, view.x + width, view.y + height};
     }
     if (width != w->store.width || height != w->store.height) w->store.Resize(width, height);
     w->invalid = true;
@@ -178,7 +185,7 @@ WindowRef CreateWindow(const WindowSpec& plan) {
     if (plan.className == nullptr || g_classes.count(plan.className) == 0) return nullptr;
     const int32_t width = std::max(plan.frame.right - plan.frame.left, 1);
     const int32_t height = std::max(plan.frame.bottom - plan.frame.top, 1);
-    Uint32 flags = SDL_WINDOW_HIDDEN;
+    Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE;
     if ((plan.style & kStyleCaption) != kStyleCaption) flags |= SDL_WINDOW_BORDERLESS;
     auto w = std::make_unique<SdlWindow>();
     w->window = SDL_CreateWindow(plan.title != nullptr ? plan.title : "", plan.frame.left,

@@ -1,0 +1,73 @@
+// The native program's additions to the player: seeking, screenshots, volume, full screen, the
+// overlay and status line, and dropped files, with the keys the player leaves unused.
+//
+// Seeking. The player keeps playing through the engine, which only goes forward. A seek to frame
+// n takes the picture and palette of frame n-1 from the embedding interface's decoder (which
+// seeks exactly and cheaply, by snapshots) into the display buffer, then moves the engine's
+// movie to frame n (MoveToFrame: reader, sound and pacing start over there). The main loop then
+// decodes frame n onto that picture as it would have in play, and it is shown whole. So the
+// Windows program, which has no extras, plays exactly as before.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "player/desktop/frame_source.h"
+#include "player/desktop/status_line.h"
+#include "player/player_extras.h"
+
+namespace tavik {
+
+// What the window system offers (all may be null: headless).
+struct DesktopView {
+    void (*toggleFullScreen)() = nullptr;
+    void (*setVolume)(int32_t percent) = nullptr;
+    void (*showOverlay)(uint32_t positionMs, uint32_t lengthMs, int32_t volume, bool paused,
+                        bool showVolume) = nullptr;
+    void (*refresh)() = nullptr;
+    std::string (*takeDroppedFile)() = nullptr;
+};
+
+struct DesktopStart {
+    bool paused = false;  // --pause
+    int64_t frame = -1;   // --start-frame=N
+    int64_t timeMs = -1;  // --start=TIME
+};
+
+// Seconds ("90", "12.5") or MM:SS ("1:30"); -1 when it is neither.
+int64_t ParseStartTime(const std::string& text);
+
+class DesktopPlayer : public PlayerExtras {
+  public:
+    DesktopPlayer(const DesktopView& view, const DesktopStart& start, std::string programPath);
+
+    void MovieStarted(TavikMovie* movie, const std::string& name, const std::string& file,
+                      uint8_t& paused) override;
+    void FrameShown(TavikMovie* movie, bool paused) override;
+    bool Key(TavikMovie* movie, uint8_t code, bool paused) override;
+    void Waiting(TavikMovie* movie, bool paused) override;
+    std::string TakeNextName() override;
+    void MovieEnded(TavikMovie* movie) override;
+
+  private:
+    uint32_t FrameMs(const TavikMovie* movie) const;
+    bool SeekTo(TavikMovie* movie, int64_t frame, bool paused);
+    void Overlay(const TavikMovie* movie, bool paused, bool volume);
+    void Screenshot();
+    void SetVolume(int32_t percent, bool muted);
+
+    DesktopView view_;
+    DesktopStart start_;
+    std::string programPath_;
+    FrameSource source_;
+    StatusLine status_;
+    std::string movieName_;
+    uint32_t shown_ = 0;   // the frame on the screen
+    bool seeked_ = false;  // the next frame is to be shown whole
+    bool lastPaused_ = false;
+    bool firstMovie_ = true;
+    int32_t volume_ = 100;
+    bool muted_ = false;
+};
+
+}  // namespace tavik
