@@ -1,61 +1,27 @@
 """The thumbnail's size and colours, and tavik-info --json against its text output."""
 import glob
 import json
+import os
 import re
-import struct
 import subprocess
 import sys
-import zlib
+
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "sdl"))
+from png_check import read_png, read_ppm  # noqa: E402
 
 
-def png_rgb(path):
-    """(width, height, set of RGB triples) of an 8-bit RGB PNG."""
-    data = open(path, "rb").read()
-    at, idat, width, height = 8, b"", 0, 0
-    while at < len(data):
-        length, kind = struct.unpack(">I4s", data[at:at + 8])
-        body = data[at + 8:at + 8 + length]
-        if kind == b"IHDR":
-            width, height, depth, colour = struct.unpack(">IIBB", body[:10])
-            assert (depth, colour) == (8, 2), "not an 8-bit RGB PNG"
-        elif kind == b"IDAT":
-            idat += body
-        at += 12 + length
-    raw, stride, prior, colours = zlib.decompress(idat), width * 3, bytearray(width * 3), set()
-    for y in range(height):
-        kind, line = raw[y * (stride + 1)], bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
-        for i in range(stride):
-            left = line[i - 3] if i >= 3 else 0
-            up, corner = prior[i], prior[i - 3] if i >= 3 else 0
-            if kind == 1:
-                line[i] = (line[i] + left) & 255
-            elif kind == 2:
-                line[i] = (line[i] + up) & 255
-            elif kind == 3:
-                line[i] = (line[i] + (left + up) // 2) & 255
-            elif kind == 4:
-                p = left + up - corner
-                pa, pb, pc = abs(p - left), abs(p - up), abs(p - corner)
-                line[i] = (line[i] + (left if pa <= pb and pa <= pc else up if pb <= pc else corner)) & 255
-        colours.update(bytes(line[i:i + 3]) for i in range(0, stride, 3))
-        prior = line
-    return width, height, colours
-
-
-def ppm_colours(path):
-    data = open(path, "rb").read()
-    fields = data.split(maxsplit=4)
-    pixels = fields[4]
+def colours(pixels):
     return {pixels[i:i + 3] for i in range(0, len(pixels), 3)}
 
 
 def main():
     work, info, movies = sys.argv[1], sys.argv[2], sys.argv[3:]
-    width, height, colours = png_rgb(f"{work}/thumb.png")
+    width, height, pixels = read_png(f"{work}/thumb.png")
+    thumb = colours(pixels)
     assert max(width, height) == 64 and abs(width / height - 320 / 200) < 0.05, (width, height)
-    shown = set().union(*(ppm_colours(p) for p in glob.glob(f"{work}/frames/frame_*.ppm")))
-    assert colours <= shown, "the thumbnail has colours the movie does not show"
-    assert len(colours) > 2, "the thumbnail is almost one colour"
+    shown = set().union(*(colours(read_ppm(p)[2]) for p in glob.glob(f"{work}/frames/frame_*.ppm")))
+    assert thumb <= shown, "the thumbnail has colours the movie does not show"
+    assert len(thumb) > 2, "the thumbnail is almost one colour"
 
     for movie in movies:
         text = subprocess.run([info, movie], capture_output=True, text=True, check=True).stdout
