@@ -1,5 +1,6 @@
 // The embedding interface over any bytes: opened from memory, every frame decoded (and the
-// play wrapped once), with seeks to frames chosen by the input; nothing but clean statuses.
+// play wrapped once), with seeks and sound offsets of frames chosen by the input; nothing but clean
+// statuses.
 #include <cstdint>
 #include <vector>
 
@@ -20,6 +21,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (uint32_t i = 0; i < frames + 4; ++i) {
             choice = choice * 1103515245u + 12345u;
             if ((choice >> 28) == 0) TavikDecoderSeek(d, (choice >> 8) % (frames + 1));
+            if ((choice >> 28) == 1) {
+                uint64_t offset = 0;
+                TavikDecoderSoundOffset(d, (choice >> 8) % (frames + 1), choice % 7, &offset);
+            }
             if (TavikDecoderNext(d, &frame) == TavikOk) {
                 const auto format = static_cast<TavikPixelFormat>((choice >> 4) % 4);
                 TavikConvertFrame(&frame, info, format, rgba.data(), info->Width * 4);

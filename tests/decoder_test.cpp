@@ -4,8 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "decoder/convert_kernels.h"
-
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -13,6 +12,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "decoder/convert_kernels.h"
 
 namespace {
 
@@ -150,10 +151,25 @@ TEST(Decoder, SeekingShowsEachFrameAsTheFirstPassDoes) {
         std::vector<uint32_t> order;
         for (uint32_t n = count; n-- > 0;) order.push_back(n);
         for (uint32_t n = 0; n < count; n += 3) order.push_back(n);
+        // Each frame's sound lies in the track's sound where its offset says.
         for (uint32_t n : order) {
+            uint64_t at[7];
+            for (uint32_t t = 0; t < 7; ++t)
+                ASSERT_EQ(TavikDecoderSoundOffset(d, n, t, &at[t]), TavikOk);
             ASSERT_EQ(TavikDecoderSeek(d, n), TavikOk);
-            EXPECT_EQ(Play(d, 1).pictures[0], straight.pictures[n]) << e.movie << " frame " << n;
+            const Played one = Play(d, 1);
+            EXPECT_EQ(one.pictures[0], straight.pictures[n]) << e.movie << " frame " << n;
+            for (int t = 0; t < 7; ++t) {
+                ASSERT_LE(at[t] + one.sound[t].size(), straight.sound[t].size());
+                EXPECT_TRUE(std::equal(one.sound[t].begin(), one.sound[t].end(),
+                                       straight.sound[t].begin() + at[t]))
+                    << e.movie << " frame " << n << " track " << t;
+            }
         }
+        uint64_t total = 0;
+        EXPECT_EQ(TavikDecoderSoundOffset(d, count, 0, &total), TavikOk);
+        EXPECT_EQ(total, straight.sound[0].size());
+        EXPECT_EQ(TavikDecoderSoundOffset(d, count + 1, 0, &total), TavikErrorArgument);
         EXPECT_EQ(TavikDecoderSeek(d, count), TavikErrorArgument);
         TavikDecoderClose(d);
     }

@@ -78,6 +78,14 @@ TavikStatus TavikDecoderNext(TavikDecoder* decoder, TavikFrame* frame);
    (further apart for movies whose pictures would take more than 64 MiB that way), so a seek
    decodes at most that many frames once play has passed the target's snapshot. */
 TavikStatus TavikDecoderSeek(TavikDecoder* decoder, uint32_t frame);
+/* Where frame `frame`'s sound of track `track` begins in the track's sound: the bytes that
+   TavikDecoderNext hands out for that track over frames 0 to `frame` - 1 (`frame` may be
+   FrameCount). A movie's sound runs ahead of its pictures (its first frame carries a lead of
+   about a second), so after a seek to frame n the sound that belongs with the picture begins
+   at n x the track's bytes per frame, and earlier frames brought it: this finds them. Reads,
+   without decoding, the frames it has not counted before. */
+TavikStatus TavikDecoderSoundOffset(TavikDecoder* decoder, uint32_t frame, uint32_t track,
+                                    uint64_t* offset);
 TavikStatus TavikConvertFrame(const TavikFrame* frame, const TavikInfo* info,
                               TavikPixelFormat format, void* pixels, ptrdiff_t pitch);
 void TavikDecoderClose(TavikDecoder* decoder);

@@ -16,16 +16,24 @@ uint32_t ReadU32(const uint8_t* p) {
     return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
 }
 
+// The bytes of sound that track t's chunk brings (0: none is handed out).
+uint32_t SoundBytesOf(const TavikDecoder& d, int t, const uint8_t* chunk) {
+    const uint32_t length = ReadU32(chunk);
+    if (!(d.header.AudioFormat[t] & TAVIK_AUDIO_COMPRESSED)) return length - 4;
+    const uint32_t unpacked = ReadU32(chunk + 4);
+    return unpacked <= kMaxSoundChunk ? unpacked : 0;
+}
+
 // One track's sound of the frame as the sound tracks receive it.
 void TakeSound(TavikDecoder& d, int t, const uint8_t* chunk, TavikFrame* out) {
-    const uint32_t length = ReadU32(chunk);
     if (!(d.header.AudioFormat[t] & TAVIK_AUDIO_COMPRESSED)) {
         out->Sound[t] = chunk + 4;
-        out->SoundBytes[t] = length - 4;
+        out->SoundBytes[t] = SoundBytesOf(d, t, chunk);
         return;
     }
-    const uint32_t unpacked = ReadU32(chunk + 4);
-    if (unpacked == 0 || unpacked > kMaxSoundChunk) return;
+    const uint32_t length = ReadU32(chunk);
+    const uint32_t unpacked = SoundBytesOf(d, t, chunk);
+    if (unpacked == 0) return;
     std::vector<uint8_t>& sound = d.sound[t];
     try {
         if (sound.size() < unpacked) sound.resize(unpacked);
@@ -78,6 +86,29 @@ TavikStatus DecodeFrame(TavikDecoder& d, uint32_t n, TavikFrame* out) {
     for (int t = 0; t < TAVIK_MAX_TRACKS; ++t)
         if (d.info.Tracks[t].Present && chunks.audio[t] && (d.soundTracks >> t & 1))
             TakeSound(d, t, chunks.audio[t], out);
+    return TavikOk;
+}
+
+// Counts the sound of the frames before `frame` that are not counted yet.
+TavikStatus CountSoundUpTo(TavikDecoder& d, uint32_t frame) {
+    try {
+        if (d.soundOffsets.empty()) d.soundOffsets.emplace_back();
+        if (d.soundOffsets.capacity() < size_t{frame} + 1) d.soundOffsets.reserve(frame + 1);
+        while (d.soundOffsets.size() <= frame) {
+            const uint32_t n = static_cast<uint32_t>(d.soundOffsets.size() - 1);
+            const uint32_t size = d.frameSizes[n];
+            if (!ReadGrowing(*d.source, d.frameOffsets[n], size, d.scan)) return TavikErrorIo;
+            const FrameChunks chunks =
+                LocateFrameChunks(d.scan.data(), size, d.frameTypes[n], d.header.AudioFormat);
+            std::array<uint64_t, TAVIK_MAX_TRACKS> next = d.soundOffsets.back();
+            for (int t = 0; t < TAVIK_MAX_TRACKS; ++t)
+                if (d.info.Tracks[t].Present && chunks.audio[t])
+                    next[t] += SoundBytesOf(d, t, chunks.audio[t]);
+            d.soundOffsets.push_back(next);
+        }
+    } catch (const std::bad_alloc&) {
+        return TavikErrorMemory;
+    }
     return TavikOk;
 }
 
@@ -134,6 +165,17 @@ TavikStatus TavikDecoderNext(TavikDecoder* d, TavikFrame* frame) {
     const TavikStatus status = DecodeFrame(*d, n, frame);
     Advance(*d, n);
     return status;
+}
+
+TavikStatus TavikDecoderSoundOffset(TavikDecoder* d, uint32_t frame, uint32_t track,
+                                    uint64_t* offset) {
+    using namespace tavik;
+    if (!d || !offset || frame > d->info.FrameCount || track >= TAVIK_MAX_TRACKS)
+        return TavikErrorArgument;
+    const TavikStatus status = CountSoundUpTo(*d, frame);
+    if (status != TavikOk) return status;
+    *offset = d->soundOffsets[frame][track];
+    return TavikOk;
 }
 
 TavikStatus TavikDecoderSeek(TavikDecoder* d, uint32_t target) {

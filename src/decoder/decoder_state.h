@@ -57,9 +57,12 @@ struct TavikDecoder {
 
     bool looping = false;
     uint32_t soundTracks = 0x7F;  // bit t: hand out track t's sound
-    uint32_t next = 0;      // the frame the next call decodes; FrameCount past the end
-    bool firstPass = true;  // the picture is what play from the start shows at `next`
+    uint32_t next = 0;            // the frame the next call decodes; FrameCount past the end
+    bool firstPass = true;        // the picture is what play from the start shows at `next`
     uint32_t snapshotInterval = tavik::kShortestSnapshotInterval;
     // [i]: after frame (i + 1) * interval - 1; empty where play has not passed it.
     std::vector<tavik::Snapshot> snapshots;
+    // [n]: each track's sound that frames 0 to n - 1 bring, as far as they are counted.
+    std::vector<std::array<uint64_t, TAVIK_MAX_TRACKS>> soundOffsets;
+    std::vector<uint8_t> scan;  // a frame read only for its chunk lengths
 };

@@ -1,12 +1,14 @@
 #!/usr/bin/env python3
 """Checks that a sound device's raw output holds a track.
 
-  sound_check.py TRACK.wav DEVICE.raw
+  sound_check.py TRACK.wav DEVICE.raw [FROM [SLACK]]
 
 TRACK.wav is the track as tavik-dump decoded it; DEVICE.raw what SDL's disk audio driver
 wrote (the same sample format, silence before, between and after). The track must appear in
-one piece from its start, at least to its last 1.2 seconds: the sound a movie carries ahead of
-its pictures (a second in the demo) is still in the ring when its last frame ends.
+one piece from its byte FROM (default 0: its start), at least to its last 1.2 seconds: the
+sound a movie carries ahead of its pictures (a second in the demo) is still in the ring when
+its last frame ends. With FROM, the device must not have played the track's sound from more
+than SLACK bytes (default 0) before FROM.
 """
 import struct
 import sys
@@ -30,16 +32,27 @@ def wav_data(path):
 
 
 def main():
-    if len(sys.argv) != 3:
+    if len(sys.argv) not in (3, 4, 5):
         sys.exit(__doc__)
     track, byte_rate = wav_data(sys.argv[1])
     with open(sys.argv[2], "rb") as f:
         device = f.read()
+    origin = int(sys.argv[3]) if len(sys.argv) > 3 else 0
+    earliest = origin - (int(sys.argv[4]) if len(sys.argv) > 4 else 0)
+    # The nearest stretch before `earliest` that is not silence must not have been played.
+    for end in range(earliest, 1023, -256):
+        before = track[end - 1024:end]
+        if len(set(before)) > 16:
+            if device.find(before) >= 0:
+                print("sound_check: the device played the track from before byte %d" % earliest)
+                return 1
+            break
+    track = track[origin:]
     if len(track) < 4096:
         sys.exit("sound_check: the track is too short to check")
     start = device.find(track[:4096])
     if start < 0:
-        print("sound_check: the track's beginning is not in the device output")
+        print("sound_check: the track's first bytes are not in the device output")
         return 1
     same = 0
     while same < len(track) and start + same < len(device) and device[start + same] == track[same]:

@@ -8,6 +8,7 @@
 
 #include "core/frame_seek.h"
 #include "player/desktop/screenshot.h"
+#include "player/desktop/sound_lead.h"
 #include "player/movie_link.h"
 #include "player/player_window.h"
 #include "player/self_play.h"
@@ -122,6 +123,7 @@ bool DesktopPlayer::SeekTo(TavikMovie* movie, int64_t frame, bool paused) {
         static_cast<uint32_t>(std::clamp<int64_t>(frame, 0, movie->Header.FrameCount - 1));
     if (!PutPicture(source_, movie, int64_t{target} - 1)) return false;
     MoveToFrame(movie, target);
+    PutSoundLead(source_, movie, target, movie->Paused != 0);
     movie->NewPalette = 1;
     movie->RemapPending = 1;
     seeked_ = true;

@@ -4,9 +4,10 @@
 // Seeking. The player keeps playing through the engine, which only goes forward. A seek to frame
 // n takes the picture and palette of frame n-1 from the embedding interface's decoder (which
 // seeks exactly and cheaply, by snapshots) into the display buffer, then moves the engine's
-// movie to frame n (MoveToFrame: reader, sound and pacing start over there). The main loop then
-// decodes frame n onto that picture as it would have in play, and it is shown whole. So the
-// Windows program, which has no extras, plays exactly as before.
+// movie to frame n (MoveToFrame: reader, sound and pacing start over there) with the sound that
+// belongs with frame n ahead of its own (sound_lead.h). The main loop then decodes frame n onto
+// that picture as it would have in play, and it is shown whole. So the Windows program, which
+// has no extras, plays exactly as before.
 #pragma once
 
 #include <cstdint>
