@@ -1,0 +1,191 @@
+// The web player in headless Chromium: paused frames against tavik-dump's, playback, seeks by
+// keys and by the time bar, and bad files. Every test fails on an uncaught exception in the page.
+// Usage: node browser.js SITE_DIR BUILD_DIR [CONFORMANCE_DIR]
+import fs from 'node:fs';
+import http from 'node:http';
+import os from 'node:os';
+import path from 'node:path';
+import { fileURLToPath } from 'node:url';
+import puppeteer from 'puppeteer-core';
+import { dumpFrames, makeMovies } from './movies.js';
+
+if (process.argv.length < 4) {
+    console.error('usage: node browser.js SITE_DIR BUILD_DIR [CONFORMANCE_DIR]');
+    process.exit(2);
+}
+const here = path.dirname(fileURLToPath(import.meta.url));
+const [site, build, conformance = path.join(here, '../../tests/conformance')] =
+    process.argv.slice(2).map((p) => path.resolve(p));
+const kDemoFrameSeconds = 0.06666;
+const kWaitMs = 15000;
+
+const work = fs.mkdtempSync(path.join(os.tmpdir(), 'tavik-web-'));
+const movies = makeMovies(build, conformance, work);
+const demo = { name: 'demo', frames: dumpFrames(path.join(build, 'tools'), path.join(site, 'demo.tvk'), work) };
+const truncated = fs.readFileSync(path.join(site, 'demo.tvk')).subarray(0, 6000);
+const served = new Map([
+    ...movies.map((m) => [`/movies/${m.name}.tvk`, fs.readFileSync(m.file)]),
+    ['/movies/truncated.tvk', truncated],
+]);
+const types = { '.html': 'text/html', '.mjs': 'text/javascript', '.js': 'text/javascript',
+    '.css': 'text/css', '.wasm': 'application/wasm' };
+
+// The site and the test movies over HTTP on a free port.
+const server = http.createServer((request, response) => {
+    const name = decodeURIComponent(new URL(request.url, 'http://x').pathname);
+    let body = served.get(name);
+    if (!body) {
+        const file = path.join(site, path.normalize(name === '/' ? '/index.html' : name));
+        body = file.startsWith(site) && fs.existsSync(file) ? fs.readFileSync(file) : null;
+    }
+    response.writeHead(body ? 200 : 404,
+        { 'Content-Type': types[path.extname(name)] ?? 'application/octet-stream' });
+    response.end(body ?? 'not found');
+});
+await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+const origin = `http://127.0.0.1:${server.address().port}`;
+
+const browser = await puppeteer.launch({
+    executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
+    headless: true,
+    args: ['--no-sandbox', '--autoplay-policy=no-user-gesture-required', '--mute-audio'],
+});
+
+// Opens the page with `query`; the uncaught exceptions of the page land in `errors`.
+async function open(query, errors) {
+    const page = await browser.newPage();
+    page.on('pageerror', (error) => errors.push(error.message));
+    await page.goto(`${origin}/index.html${query}`);
+    return page;
+}
+
+async function shownFrame(page) {
+    return Number(await page.$eval('#screen', (c) => c.dataset.frame ?? -1));
+}
+
+// Waits until the page shows frame `frame`, paused.
+async function waitPaused(page, frame) {
+    await page.waitForFunction((n) => document.body.dataset.state === 'paused' &&
+        document.getElementById('screen').dataset.frame === String(n), { timeout: kWaitMs }, frame);
+}
+
+// The canvas's RGB pixels against a dumped frame: null when equal, else where they differ.
+async function differences(page, expected) {
+    const { width, height, data } = await page.$eval('#screen', (c) => ({
+        width: c.width,
+        height: c.height,
+        data: Array.from(c.getContext('2d').getImageData(0, 0, c.width, c.height).data),
+    }));
+    if (width !== expected.width || height !== expected.height) {
+        return `canvas ${width}x${height}, dumped ${expected.width}x${expected.height}`;
+    }
+    for (let i = 0; i < width * height; ++i) {
+        const got = data.slice(4 * i, 4 * i + 3);
+        const want = Array.from(expected.rgb.subarray(3 * i, 3 * i + 3));
+        if (got.join() !== want.join() || data[4 * i + 3] !== 255) {
+            return `pixel (${i % width}, ${Math.floor(i / width)}): ${data.slice(4 * i, 4 * i + 4)}, dumped ${want}`;
+        }
+    }
+    return null;
+}
+
+async function expectFrame(page, movie, frame) {
+    await waitPaused(page, frame);
+    const failure = await differences(page, movie.frames[frame]);
+    if (failure) throw new Error(`${movie.name} frame ${frame}: ${failure}`);
+}
+
+async function expectMessage(page, pattern) {
+    await page.waitForSelector('#message:not([hidden])', { timeout: kWaitMs });
+    const text = await page.$eval('#message', (m) => m.textContent);
+    if (!pattern.test(text)) throw new Error(`message "${text}" does not match ${pattern}`);
+}
+
+const tests = [
+    // Every frame of every movie, each by its own ?frame=N, then one step on from the first.
+    ...movies.map((movie) => [`?frame=N equals tavik-dump: ${movie.name}`, async (errors) => {
+        const page = await open('', errors);
+        for (let frame = 0; frame < movie.frames.length; ++frame) {
+            await page.goto(`${origin}/index.html?movie=/movies/${movie.name}.tvk&frame=${frame}`);
+            await expectFrame(page, movie, frame);
+            if (frame === 0) {
+                await page.keyboard.press('Enter');
+                await expectFrame(page, movie, 1);
+            }
+        }
+    }]),
+    ['the demo plays on by itself, and Space pauses it', async (errors) => {
+        const page = await open('', errors);
+        await page.waitForFunction(() => Number(document.getElementById('screen').dataset.frame) >= 10,
+            { timeout: kWaitMs });
+        await page.keyboard.press('Space');
+        const paused = await shownFrame(page);
+        await waitPaused(page, paused);
+        await new Promise((resolve) => setTimeout(resolve, 300));
+        if ((await shownFrame(page)) !== paused) throw new Error('the picture moved on while paused');
+    }],
+    ['seeks by keys and by the time bar land on their frames', async (errors) => {
+        const page = await open('?frame=4', errors);
+        const five = Math.round(5 / kDemoFrameSeconds);
+        const steps = [
+            ['ArrowRight', 4 + five], ['ArrowRight', 4 + 2 * five], ['ArrowRight', 159],
+            ['ArrowLeft', 159 - five], ['Home', 0], ['Enter', 1], ['ArrowLeft', 0],
+        ];
+        await waitPaused(page, 4);
+        for (const [key, frame] of steps) {
+            await page.keyboard.press(key);
+            await expectFrame(page, demo, frame).catch(async (error) => {
+                throw new Error(`${key}: frame ${await shownFrame(page)}: ${error.message}`);
+            });
+        }
+        await page.$eval('#position', (bar) => {
+            bar.value = '123';
+            bar.dispatchEvent(new Event('input'));
+        });
+        await expectFrame(page, demo, 123);
+        const time = await page.$eval('#time', (t) => t.textContent);
+        if (!time.startsWith('0:08.2')) throw new Error(`frame 123 shows the time ${time}`);
+    }],
+    ['a seek while playing plays on from its frame', async (errors) => {
+        const page = await open('', errors);
+        await page.waitForFunction(() => Number(document.getElementById('screen').dataset.frame) >= 2,
+            { timeout: kWaitMs });
+        await page.keyboard.press('ArrowRight');
+        await page.waitForFunction(() => Number(document.getElementById('screen').dataset.frame) >= 80,
+            { timeout: kWaitMs });
+        await page.waitForFunction(() => document.body.dataset.state === 'ended', { timeout: kWaitMs });
+    }],
+    ['a truncated movie and random bytes show a message', async (errors) => {
+        const page = await open('?movie=/movies/truncated.tvk', errors);
+        await expectMessage(page, /truncated\.tvk cannot be played: .+|could not be decoded|ends before/);
+        const random = path.join(work, 'random.tvk');
+        fs.writeFileSync(random, Buffer.from(Array.from({ length: 5000 }, (_, i) => (i * 7919 + 13) % 251)));
+        const input = await page.$('#file');
+        await input.uploadFile(random);
+        await expectMessage(page, /^random\.tvk cannot be played: .+/);
+        const missing = await open('?movie=/movies/missing.tvk', errors);
+        await expectMessage(missing, /missing\.tvk could not be loaded: the server answered 404/);
+    }],
+];
+
+let failures = 0;
+try {
+    for (const [name, run] of tests) {
+        const errors = [];
+        try {
+            await run(errors);
+            if (errors.length) throw new Error(`uncaught in the page: ${errors.join('; ')}`);
+            console.log(`ok   ${name}`);
+        } catch (error) {
+            console.log(`FAIL ${name}: ${error.message}`);
+            ++failures;
+        }
+        for (const page of await browser.pages()) await page.close();
+    }
+} finally {
+    await browser.close();
+    server.close();
+    fs.rmSync(work, { recursive: true, force: true });
+}
+console.log(failures ? `${failures} of ${tests.length} browser tests failed` : `all ${tests.length} browser tests passed`);
+process.exit(failures ? 1 : 0);
