@@ -1,6 +1,7 @@
 // The SDL backend's table of operations, its start and its message boxes.
 #include "platform/sdl/sdl_platform.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -25,9 +26,17 @@ void MessageBox(WindowRef owner, const char* text, const char* caption, bool sto
     for (size_t at; (at = shown.find('\r')) != std::string::npos;) shown.erase(at, 1);
     shown = WrapMessageText(shown, MessageColumns(ScreenSize().x));
     SdlWindow* w = FindWindow(owner);
-    SDL_ShowSimpleMessageBox(stopIcon ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION,
-                             caption != nullptr ? caption : "", shown.c_str(),
-                             w != nullptr && !w->fullScreen ? w->window : nullptr);
+    // A box can fail to open while the X server is busy (another program leaving full
+    // screen, say): try once more, then say why on stderr; the text is on stdout already.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (SDL_ShowSimpleMessageBox(stopIcon ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION,
+                                     caption != nullptr ? caption : "", shown.c_str(),
+                                     w != nullptr && !w->fullScreen ? w->window : nullptr) == 0) {
+            return;
+        }
+        if (attempt == 0) SDL_Delay(200);
+    }
+    std::fprintf(stderr, "TavikPlay: the message box could not be shown: %s\n", SDL_GetError());
 }
 
 constexpr PlatformOps kOps = {
