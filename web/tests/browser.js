@@ -43,7 +43,8 @@ const server = http.createServer((request, response) => {
     let body = served.get(name);
     if (!body) {
         const file = path.join(site, path.normalize(name === '/' ? '/index.html' : name));
-        body = file.startsWith(site) && fs.existsSync(file) ? fs.readFileSync(file) : null;
+        const found = file.startsWith(site) && fs.statSync(file, { throwIfNoEntry: false })?.isFile();
+        body = found ? fs.readFileSync(file) : null;
     }
     response.writeHead(body ? 200 : 404,
         { 'Content-Type': types[path.extname(name)] ?? 'application/octet-stream' });
@@ -55,7 +56,9 @@ const origin = `http://127.0.0.1:${server.address().port}`;
 const browser = await puppeteer.launch({
     executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
     headless: true,
-    args: ['--no-sandbox', '--autoplay-policy=no-user-gesture-required', '--mute-audio'],
+    // Small containers have little shared memory; sound plays without a click, silently.
+    args: ['--no-sandbox', '--disable-dev-shm-usage', '--autoplay-policy=no-user-gesture-required',
+        '--mute-audio'],
 });
 
 // Opens the page with `query`; the uncaught exceptions of the page land in `errors`.
