@@ -49,8 +49,9 @@ function indexedPng(width, height, indices, palette) {
         chunk('IEND', Buffer.alloc(0))]);
 }
 
-// A moving pattern of 64 colours whose palette turns a little every frame.
-function encodeMovie(tools, dir, name, { width, height, frames, flags }) {
+// A moving pattern of 64 colours whose palette turns a little every frame. With `header`, the
+// movie's header then claims that size ([width, height]), which the encoder cannot make.
+function encodeMovie(tools, dir, name, { width, height, frames, flags = [], header = null }) {
     const files = [];
     for (let f = 0; f < frames; ++f) {
         const indices = new Uint8Array(width * height);
@@ -69,6 +70,12 @@ function encodeMovie(tools, dir, name, { width, height, frames, flags }) {
     }
     const movie = path.join(dir, `${name}.tvk`);
     runTool(tools, 'tavik-encode', ['--fps', '10', ...flags, movie, ...files]);
+    if (header) {
+        const bytes = fs.readFileSync(movie);
+        bytes.writeUInt32LE(header[0], 4);
+        bytes.writeUInt32LE(header[1], 8);
+        fs.writeFileSync(movie, bytes);
+    }
     return movie;
 }
 
@@ -80,6 +87,8 @@ export function makeMovies(buildDir, conformanceDir, workDir) {
             { width: 36, height: 20, frames: 6, flags: ['--doubled'] })],
         ['interlaced_44x12', encodeMovie(tools, workDir, 'interlaced_44x12',
             { width: 44, height: 12, frames: 5, flags: ['--interlaced'] })],
+        ['odd_37x17', encodeMovie(tools, workDir, 'odd_37x17',
+            { width: 40, height: 20, frames: 4, header: [37, 17] })],
         ...['palette_160x120', 'interlaced_160x60', 'ring_100x64'].map((name) =>
             [name, path.join(conformanceDir, `${name}.tvk`)]),
     ];
