@@ -23,27 +23,21 @@ PlayerSettings Parse(std::string text, bool* ok = nullptr, std::string* left = n
 }
 
 TEST(PlayerSplitName, CommasBlanksAndQuotes) {
-    std::string list = "a,b";
-    EXPECT_EQ(SplitFirstName(list), "a,b");
-    EXPECT_EQ(list, "");
-    list = "a , b";
-    EXPECT_EQ(SplitFirstName(list), "a");
-    EXPECT_EQ(list, "b");
-    list = "a ,b";
-    EXPECT_EQ(SplitFirstName(list), "a");
-    EXPECT_EQ(list, "b");
-    list = "  \"my movie.tvk\" next";
-    EXPECT_EQ(SplitFirstName(list), "my movie.tvk");
-    EXPECT_EQ(list, "next");
-    list = "\"open quote";  // no closing quote: the quote belongs to the name
-    EXPECT_EQ(SplitFirstName(list), "\"open");
-    EXPECT_EQ(list, "quote");
-    list = "   ";
-    EXPECT_EQ(SplitFirstName(list), "");
-    // Bytes from 0x80 up count as blanks.
-    list = std::string("a\xA0") + "b";
-    EXPECT_EQ(SplitFirstName(list), "a");
-    EXPECT_EQ(list, "b");
+    // Without a closing quote the quote belongs to the name; bytes from 0x80 up are blanks.
+    const struct {
+        const char *list, *name, *rest;
+    } cases[] = {{"a,b", "a,b", ""},
+                 {"a , b", "a", "b"},
+                 {"a ,b", "a", "b"},
+                 {"  \"my movie.tvk\" next", "my movie.tvk", "next"},
+                 {"\"open quote", "\"open", "quote"},
+                 {"   ", "", ""},
+                 {"a\240b", "a", "b"}};
+    for (const auto& c : cases) {
+        std::string list = c.list;
+        EXPECT_EQ(SplitFirstName(list), c.name) << c.list;
+        EXPECT_EQ(list, c.rest) << c.list;
+    }
 }
 
 TEST(PlayerSwitches, FindingAndReading) {
@@ -101,11 +95,11 @@ TEST(PlayerSwitches, LoopsFrameRatesTracksAndScaling) {
     EXPECT_EQ(Parse("/L").loopCount, 0xFFFFFFFFu);
     EXPECT_EQ(Parse("/L0").loopCount, 1u);
     EXPECT_EQ(Parse("/l5").loopCount, 5u);
-    PlayerSettings s = Parse("/F");
-    EXPECT_EQ(s.frameRate, 0);
-    EXPECT_TRUE(s.openFlags & TavikRateOverride);
-    EXPECT_EQ(Parse("/F-40").frameRate, -4000);
-    EXPECT_EQ(Parse("/F-1501").frameRate, -1501);
+    EXPECT_TRUE(Parse("/F").openFlags & TavikRateOverride);
+    // Frames per second from 2 to 1500 become hundredths; the rest are passed on as they are.
+    for (const auto& [text, rate] :
+         {std::pair{"/F", 0}, {"/F-40", -4000}, {"/F-2", -200}, {"/F-1", -1}, {"/F-1501", -1501}})
+        EXPECT_EQ(Parse(text).frameRate, rate) << text;
     EXPECT_FALSE(Parse("").openFlags & TavikRateOverride);
     EXPECT_EQ(Parse("/T0").openFlags & TavikAllTracks, 0u);
     EXPECT_EQ(Parse("/T255").openFlags & TavikAllTracks, uint32_t{TavikAllTracks});
