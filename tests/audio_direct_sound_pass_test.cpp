@@ -61,10 +61,8 @@ TEST(DirectSoundPass, AStoppedBufferIsFilledFromZeroAndStarted) {
     o.Pass();
     EXPECT_EQ(o.s.DsWritten, 12288u);
     EXPECT_EQ(o.s.DsWriteOffset, 0u);  // wrapped at the end
-    EXPECT_EQ(o.s.DsFree, 0u);
-    EXPECT_EQ(o.track.BufUsed, 20000u - 12288u);
-    EXPECT_EQ(o.bytes[0], 1);
-    EXPECT_EQ(o.bytes[12287], o.ring[12287]);
+    EXPECT_EQ(std::tuple(o.s.DsFree, o.track.BufUsed, o.bytes[0], o.bytes[12287]),
+              std::tuple(0u, 20000u - 12288u, 1, o.ring[12287]));
     EXPECT_TRUE(o.playing);
     EXPECT_EQ(o.s.DsStopped, 0u);
     EXPECT_EQ(o.track.Underrun, 0u);
@@ -85,9 +83,8 @@ TEST(DirectSoundPass, WritesWholeFoursAndWrapsAcrossTheEnd) {
     Output o(64, 10);
     o.Playing(12284, 3100, 0, 0);
     o.Pass();
-    EXPECT_EQ(o.s.DsWritten, 8u);
-    EXPECT_EQ(o.track.BufUsed, 2u);
-    EXPECT_EQ(o.s.DsWriteOffset, 4u);
+    EXPECT_EQ(std::tuple(o.s.DsWritten, o.track.BufUsed, o.s.DsWriteOffset),
+              std::tuple(8u, 2u, 4u));
     EXPECT_EQ((std::vector<int>{o.bytes[12284], o.bytes[0], o.bytes[3], o.bytes[4]}),
               (std::vector<int>{1, 5, 8, 0xEE}));
 }
@@ -97,11 +94,9 @@ TEST(DirectSoundPass, ADryRingGetsTrailingSilenceThenStops) {
     o.Playing(1000, 9000, 10000, 11000);  // 10000 free: more than four fifths
     o.s.DsWritten = 50000;
     o.Pass();
-    EXPECT_EQ(o.s.DsDataEnd, 1003);
-    EXPECT_EQ(o.s.DsSilenceEnd, 1000u + 3072u + 3u);
-    EXPECT_EQ(o.s.DsWritten, 50003u);
-    EXPECT_EQ(o.track.BufUsed, 0u);
-    EXPECT_EQ(o.track.Underrun, 1u);
+    EXPECT_EQ(std::tuple(o.s.DsDataEnd, o.s.DsSilenceEnd, o.s.DsWritten, o.track.BufUsed,
+                         o.track.Underrun),
+              std::tuple(1003, 1000u + 3072u + 3u, 50003u, 0u, 1u));
     EXPECT_EQ((std::vector<int>{o.bytes[1000], o.bytes[1003], o.bytes[4074], o.bytes[4075]}),
               (std::vector<int>{1, 0x80, 0x80, 0xEE}));
 
@@ -117,12 +112,9 @@ TEST(DirectSoundPass, ADryRingGetsTrailingSilenceThenStops) {
     // The cursor in the silence stops the buffer; the same pass refills it from 0 and starts it.
     o.cursor = 2000;
     o.Pass();
-    EXPECT_EQ(o.stops, 1);
-    EXPECT_EQ(o.track.Underrun, 1u);
-    EXPECT_EQ(o.s.DsDataEnd, -1);
-    EXPECT_EQ(o.s.DsWritten, 50003u + 1000u);
-    EXPECT_EQ(o.s.DsWriteOffset, 1000u);
-    EXPECT_EQ(o.s.DsStopped, 0u);
+    EXPECT_EQ(std::tuple(o.stops, o.track.Underrun, o.s.DsDataEnd, o.s.DsWritten, o.s.DsWriteOffset,
+                         o.s.DsStopped),
+              std::tuple(1, 1u, -1, 50003u + 1000u, 1000u, 0u));
     EXPECT_TRUE(o.playing);
 }
 
@@ -141,17 +133,15 @@ TEST(DirectSoundPass, SilenceThatWrapsOrEverythingPlayedStopsTheBuffer) {
     Output played(64, 0);
     played.Playing(0, 12000, 0, 400);
     played.Pass();
-    EXPECT_EQ(played.stops, 1);
-    EXPECT_EQ(played.track.Underrun, 1u);
-    EXPECT_EQ(played.s.DsStopped, 1u);
+    EXPECT_EQ(std::tuple(played.stops, played.track.Underrun, played.s.DsStopped),
+              std::tuple(1, 1u, 1u));
     EXPECT_EQ(played.locks, 0);  // a stopped buffer is not started with silence alone
 
     Output failed(65536, 5000);  // a failed lock changes nothing
     failed.failLock = true;
     failed.Pass();
-    EXPECT_EQ(failed.s.DsWritten, 0u);
-    EXPECT_EQ(failed.track.BufUsed, 5000u);
-    EXPECT_EQ(failed.unlocks, 0);
+    EXPECT_EQ(std::tuple(failed.s.DsWritten, failed.track.BufUsed, failed.unlocks),
+              std::tuple(0u, 5000u, 0));
 }
 
 TEST(DirectSoundPass, PositionCountsPlayedBytesAndNeverGoesBack) {
@@ -177,9 +167,9 @@ TEST(DirectSoundPass, PositionCountsPlayedBytesAndNeverGoesBack) {
 
 TEST(DirectSoundPass, BufferSizeVolumeAndPanScales) {
     // Half a second in whole pages.
-    EXPECT_EQ(DirectSoundBufferSize(kRate), 12288u);
-    EXPECT_EQ(DirectSoundBufferSize(8192), 4096u);
-    EXPECT_EQ(DirectSoundBufferSize(0), 0u);
+    EXPECT_EQ(std::tuple(DirectSoundBufferSize(kRate), DirectSoundBufferSize(8192),
+                         DirectSoundBufferSize(0)),
+              std::tuple(12288u, 4096u, 0u));
     const int32_t volumes[][2] = {{32768, 0}, {16384, -609}, {0, -10000}, {99999, 0}};
     for (const auto& v : volumes) EXPECT_EQ(DirectSoundVolumeValue(v[0]), v[1]) << v[0];
     const int32_t pans[][2] = {

@@ -45,9 +45,8 @@ TEST_F(AudioHeadless, PlaysAtTheTrackRateInQuarterSecondBlocks) {
     EXPECT_EQ(track.Underrun, 0u);  // never fed: waiting, not starved
     movie.Feed({PlainChunk(Ramp(23508, 1, 3))});
     At(0);
-    EXPECT_EQ(HeadlessQueuedBlocks(&track), 2u);
-    EXPECT_EQ(track.BufUsed, 23508u - 2 * 8192);
-    EXPECT_EQ(Position(track), 0u);
+    EXPECT_EQ(std::tuple(HeadlessQueuedBlocks(&track), track.BufUsed, Position(track)),
+              std::tuple(2u, 23508u - 2 * 8192, 0u));
 
     At(100);
     EXPECT_EQ(Position(track), 2205u);
@@ -92,9 +91,8 @@ TEST_F(AudioHeadless, ResetPauseAndResume) {
     movie.movie.FrameNum = 3;
     ASSERT_EQ(SetSoundPlaying(&movie.movie, 0), 1u);
     At(500);
-    EXPECT_EQ(Position(track), 968u);
-    EXPECT_EQ(HeadlessQueuedBlocks(&track), 0u);
-    EXPECT_EQ(track.Underrun, 0u);
+    EXPECT_EQ(std::tuple(Position(track), HeadlessQueuedBlocks(&track), track.Underrun),
+              std::tuple(968u, 0u, 0u));
 
     // Resumed on the same frame: the last MaxChunk bytes play again, timed from the position.
     ASSERT_EQ(SetSoundPlaying(&movie.movie, 1), 1u);

@@ -98,9 +98,8 @@ TEST_F(AudioPlayback, FramesArePacedByTheSound) {
         EXPECT_NEAR(times[k] - times[0], due, 1.0) << "frame " << k;
     }
     const TavikSummary summary = Summary();
-    EXPECT_EQ(summary.FramesPlayed, 60u);
-    EXPECT_EQ(summary.FramesSkipped, 0u);
-    EXPECT_EQ(summary.SoundSkips, 0u);
+    EXPECT_EQ(std::tuple(summary.FramesPlayed, summary.FramesSkipped, summary.SoundSkips),
+              std::tuple(60u, 0u, 0u));
 }
 
 TEST_F(AudioPlayback, ASlowDecoderLosesPicturesButKeepsTheSoundsPace) {
@@ -152,9 +151,8 @@ TEST_F(AudioPlayback, WrappingToFrameZeroRestartsTheSound) {
     EXPECT_EQ(HeadlessBackend().SoundPosition(movie_->Tracks[0]), 0u);
     Play(40);
     const TavikSummary summary = Summary();
-    EXPECT_EQ(summary.FramesPlayed, 60u);
-    EXPECT_EQ(summary.FramesSkipped, 0u);
-    EXPECT_EQ(summary.SoundSkips, 0u);
+    EXPECT_EQ(std::tuple(summary.FramesPlayed, summary.FramesSkipped, summary.SoundSkips),
+              std::tuple(60u, 0u, 0u));
 }
 
 }  // namespace

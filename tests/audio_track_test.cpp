@@ -72,13 +72,10 @@ TEST(AudioTrackSizes, FromRateAndFrameTime) {
 TEST_F(AudioTrack, OpeningAndClosingCountMemoryAndTracks) {
     TavikSoundTrack& track = OpenOne(23510);
     const uint32_t record = sizeof(TavikSoundTrack);
-    EXPECT_EQ(m->MemUsed, record + kAudioTreeAreaSize + 28672);
-    EXPECT_EQ(m->TimingTrack, 0);
-    EXPECT_EQ(track.MaxChunk, 23508u);
-    EXPECT_EQ(track.BufEnd - track.BufStart, 28672);
-    EXPECT_EQ(track.BufRead, track.BufStart);
-    EXPECT_EQ(track.BytesPerSecond, 22050u);
-    EXPECT_EQ(track.BufStart[100], 0x80);
+    EXPECT_EQ(std::tuple(m->MemUsed, m->TimingTrack, track.MaxChunk, track.BufEnd - track.BufStart,
+                         track.BufRead, track.BytesPerSecond, track.BufStart[100]),
+              std::tuple(record + kAudioTreeAreaSize + 28672, 0, 23508u, 28672, track.BufStart,
+                         22050u, 0x80));
 
     // Refused: rate 0, not present, a failing output; none of them costs memory.
     const uint32_t before = m->MemUsed;
@@ -87,9 +84,8 @@ TEST_F(AudioTrack, OpeningAndClosingCountMemoryAndTracks) {
     ScriptedSound::openFails = true;
     EXPECT_FALSE(movie.Open(4, kMono8Plain, 100));
     ScriptedSound::openFails = false;
-    EXPECT_EQ(m->MemUsed, before);
-    EXPECT_EQ(m->Tracks[1], nullptr);
-    EXPECT_EQ(m->Tracks[4], nullptr);
+    EXPECT_EQ(std::tuple(m->MemUsed, m->Tracks[1], m->Tracks[4]),
+              std::tuple(before, nullptr, nullptr));
 
     ASSERT_TRUE(movie.Open(3, kMono8Plain | TAVIK_AUDIO_16BIT, 100000));  // beyond the ring
     EXPECT_EQ(movie.Track(3).MaxChunk, movie.Track(3).BufSize);
@@ -118,29 +114,24 @@ TEST_F(AudioTrack, FeedingAdvancesTheClockAndFillsTheRing) {
 
     const auto first = Ramp(23508, 1);
     movie.Feed({PlainChunk(first), PlainChunk(Ramp(100, 2))});
-    EXPECT_EQ(m->SyncPending, 1u);
-    EXPECT_EQ(ScriptedSound::services, 1u);
-    EXPECT_EQ(timing.ExpectedWritten, kFrameBytes);
-    EXPECT_EQ(timing.SkipMark, kHalfSecond + kFrameBytes);
-    EXPECT_EQ(timing.BufUsed, 23508u);
-    EXPECT_EQ(timing.TotalWritten, 23508u);
-    EXPECT_EQ(timing.BufWrite, timing.BufStart + 23508);
+    EXPECT_EQ(std::tuple(m->SyncPending, ScriptedSound::services, timing.ExpectedWritten,
+                         timing.SkipMark, timing.BufUsed, timing.TotalWritten, timing.BufWrite),
+              std::tuple(1u, 1u, kFrameBytes, kHalfSecond + kFrameBytes, 23508u, 23508u,
+                         timing.BufStart + 23508));
     EXPECT_EQ(RingBytes(timing, timing.BufStart, 23508), first);
     EXPECT_EQ(second.TotalWritten, 100u);
     EXPECT_EQ(second.ExpectedWritten, 0u);  // only the timing track keeps the clock
 
     // No chunk for the lowest track: no ring changes, but the clock still runs.
     movie.Feed({{}, PlainChunk(Ramp(100, 3))});
-    EXPECT_EQ(timing.NoData, 1u);
-    EXPECT_EQ(second.TotalWritten, 100u);
-    EXPECT_EQ(ScriptedSound::services, 1u);
-    EXPECT_EQ(timing.ExpectedWritten, 2 * kFrameBytes);
+    EXPECT_EQ(std::tuple(timing.NoData, second.TotalWritten, ScriptedSound::services,
+                         timing.ExpectedWritten),
+              std::tuple(1u, 100u, 1u, 2 * kFrameBytes));
 
     // Only the lowest track has sound: the others take nothing and are not marked.
     movie.Feed({PlainChunk(Ramp(1456, 4))});
-    EXPECT_EQ(timing.NoData, 0u);
-    EXPECT_EQ(second.NoData, 0u);
-    EXPECT_EQ(second.TotalWritten, 100u);
+    EXPECT_EQ(std::tuple(timing.NoData, second.NoData, second.TotalWritten),
+              std::tuple(0u, 0u, 100u));
 
     // The device takes 10000 bytes; the next chunk crosses the ring's end in its own byte order.
     timing.BufRead += 10000;
@@ -169,9 +160,8 @@ TEST_F(AudioTrack, FeedingAdvancesTheClockAndFillsTheRing) {
 TEST_F(AudioTrack, TheClockFollowsTheSoundAndRebasesWithoutMovingItsPoints) {
     TavikSoundTrack& track = OpenOne(23508);
     movie.Feed({PlainChunk(Ramp(1000, 1))});  // should have brought 1455 bytes: pulled back
-    EXPECT_EQ(track.ExpectedWritten, 0u);
-    EXPECT_EQ(track.ExpectedBase, 1000u);
-    EXPECT_EQ(track.SkipMark, kHalfSecond);
+    EXPECT_EQ(std::tuple(track.ExpectedWritten, track.ExpectedBase, track.SkipMark),
+              std::tuple(0u, 1000u, kHalfSecond));
     movie.Feed({PlainChunk(Ramp(2000, 1))});  // more than enough: never pulled forward
     EXPECT_EQ(track.ExpectedWritten, kFrameBytes);
     EXPECT_EQ(track.ExpectedBase, 1000u);
@@ -181,10 +171,9 @@ TEST_F(AudioTrack, TheClockFollowsTheSoundAndRebasesWithoutMovingItsPoints) {
     track.SkipMark = track.ExpectedWritten + kHalfSecond;
     const uint64_t due = 1000 + (uint64_t{track.ExpectedWritten} + kFrameBytes) / 1024;
     AdvanceTimingClock(track);
-    EXPECT_EQ(track.ExpectedBase, 1000u + 256000);
-    EXPECT_EQ(track.ExpectedWritten, kFrameBytes - 1000);
-    EXPECT_EQ(DuePoint(track), due);
-    EXPECT_EQ(SkipPoint(track), due + kHalfSecond / 1024);
+    EXPECT_EQ(
+        std::tuple(track.ExpectedBase, track.ExpectedWritten, DuePoint(track), SkipPoint(track)),
+        std::tuple(1000u + 256000, kFrameBytes - 1000, due, due + kHalfSecond / 1024));
 }
 
 TEST_F(AudioTrack, UnderrunsPutSilenceAheadOfTheNextSound) {
@@ -206,10 +195,8 @@ TEST_F(AudioTrack, UnderrunsPutSilenceAheadOfTheNextSound) {
     const uint32_t base = track.ExpectedBase, total = track.TotalWritten;
     const uint8_t* at = track.BufWrite;
     movie.Feed({PlainChunk(sound)});
-    EXPECT_EQ(track.SoundSkips, 1u);
-    EXPECT_EQ(track.ExpectedBase, base + 22052);
-    EXPECT_EQ(track.TotalWritten, total + 23508);
-    EXPECT_EQ(track.BufUsed, 23508u);
+    EXPECT_EQ(std::tuple(track.SoundSkips, track.ExpectedBase, track.TotalWritten, track.BufUsed),
+              std::tuple(1u, base + 22052, total + 23508, 23508u));
     EXPECT_EQ(RingBytes(track, at, 22052), kSilence8);
     EXPECT_EQ(RingBytes(track, at + 22052, 1456), sound);
     EXPECT_EQ(TimingTrackSoundSkips(m), 1u);
@@ -224,9 +211,8 @@ TEST_F(AudioTrack, UnderrunsPutSilenceAheadOfTheNextSound) {
     track.Underrun = 1;
     const uint32_t room = track.BufSize - track.BufUsed;
     movie.Feed({PlainChunk(sound)});
-    EXPECT_EQ(track.SoundSkips, 2u);
-    EXPECT_EQ(track.BufUsed, track.BufSize);
-    EXPECT_EQ(track.TotalWritten, total + 23508 + 1456 + room);
+    EXPECT_EQ(std::tuple(track.SoundSkips, track.BufUsed, track.TotalWritten),
+              std::tuple(2u, track.BufSize, total + 23508 + 1456 + room));
 
     // A full ring: neither sound nor silence fits, and no skip is counted.
     movie.Feed({PlainChunk(sound)});
@@ -320,29 +306,21 @@ TEST_F(AudioTrack, PauseDropsQueuedSoundAndResumeRebuildsTheRing) {
     track.BufUsed -= 1000;
     m->FrameNum = 5;
 
-    EXPECT_EQ(SetSoundPlaying(m, 0), 1u);
-    EXPECT_EQ(m->Paused, 1u);
-    EXPECT_EQ(m->PauseFrame, 5u);
-    EXPECT_EQ(track.BufUsed, 0u);
-    EXPECT_EQ(track.TotalWritten, 1000u);
-    EXPECT_EQ(track.BufRead, track.BufWrite);
+    EXPECT_EQ(std::tuple(SetSoundPlaying(m, 0), m->Paused, m->PauseFrame, track.BufUsed,
+                         track.TotalWritten, track.BufRead),
+              std::tuple(1u, 1u, 5u, 0u, 1000u, track.BufWrite));
     EXPECT_EQ(SetSoundPlaying(m, 0), 1u);  // already paused
     EXPECT_EQ(ScriptedSound::Count("stop"), 1);
 
     // Resuming on the frame it paused at plays the last MaxChunk bytes again.
     ScriptedSound::position = 900;
     track.Underrun = 1;
-    EXPECT_EQ(SetSoundPlaying(m, 1), 1u);
-    EXPECT_EQ(m->Paused, 0u);
-    EXPECT_EQ(track.BufRead, track.BufEnd - 2000);
-    EXPECT_EQ(track.BufUsed, 4000u);
+    EXPECT_EQ(std::tuple(SetSoundPlaying(m, 1), m->Paused, track.BufRead, track.BufUsed),
+              std::tuple(1u, 0u, track.BufEnd - 2000, 4000u));
     EXPECT_EQ(RingBytes(track, track.BufRead, 4000), sound);
-    EXPECT_EQ(track.ExpectedBase, 900u);
-    EXPECT_EQ(track.ExpectedWritten, 0u);
-    EXPECT_EQ(track.SkipMark, kHalfSecond);
-    EXPECT_EQ(track.TotalWritten, 5000u);
-    EXPECT_EQ(track.Underrun, 0u);
-    EXPECT_EQ(ScriptedSound::calls.back(), "restart");
+    EXPECT_EQ(std::tuple(track.ExpectedBase, track.ExpectedWritten, track.SkipMark,
+                         track.TotalWritten, track.Underrun, ScriptedSound::calls.back()),
+              std::tuple(900u, 0u, kHalfSecond, 5000u, 0u, "restart"));
 
     // After stepping on, the stretch is silence; a negative argument asks for silence even on
     // the paused frame.
@@ -360,9 +338,7 @@ TEST_F(AudioTrack, PauseDropsQueuedSoundAndResumeRebuildsTheRing) {
     SetSoundPlaying(m, 0);
     m->FrameNum = 0;
     ScriptedSound::restartFails = true;
-    EXPECT_EQ(SetSoundPlaying(m, 1), 0u);
-    EXPECT_EQ(m->Paused, 1u);
-    EXPECT_EQ(track.BufUsed, 0u);
+    EXPECT_EQ(std::tuple(SetSoundPlaying(m, 1), m->Paused, track.BufUsed), std::tuple(0u, 1u, 0u));
 }
 
 TEST_F(AudioTrack, RewindingResetsTheTracksOfTheOnlyMovieWithSound) {

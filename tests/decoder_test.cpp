@@ -167,10 +167,11 @@ TEST(Decoder, SeekingShowsEachFrameAsTheFirstPassDoes) {
             }
         }
         uint64_t total = 0;
-        EXPECT_EQ(TavikDecoderSoundOffset(d, count, 0, &total), TavikOk);
-        EXPECT_EQ(total, straight.sound[0].size());
-        EXPECT_EQ(TavikDecoderSoundOffset(d, count + 1, 0, &total), TavikErrorArgument);
-        EXPECT_EQ(TavikDecoderSeek(d, count), TavikErrorArgument);
+        EXPECT_EQ(
+            std::tuple(TavikDecoderSoundOffset(d, count, 0, &total), total,
+                       TavikDecoderSoundOffset(d, count + 1, 0, &total),
+                       TavikDecoderSeek(d, count)),
+            std::tuple(TavikOk, straight.sound[0].size(), TavikErrorArgument, TavikErrorArgument));
         TavikDecoderClose(d);
     }
 }
@@ -247,10 +248,10 @@ TEST(Decoder, FailuresAreNamedAndLeaveNoDecoder) {
     const std::vector<uint8_t> movie = ReadWhole(Path("blocks_64x48.tvk"));
     std::vector<uint8_t> broken = movie;
     broken[0] = 'X';
-    EXPECT_EQ(TavikDecoderOpenMemory(broken.data(), broken.size(), &d), TavikErrorFormat);
-    EXPECT_EQ(TavikDecoderOpenMemory(movie.data(), 60, &d), TavikErrorFormat);
-    EXPECT_EQ(TavikDecoderOpenMemory(nullptr, 10, &d), TavikErrorArgument);
-    EXPECT_EQ(d, nullptr);
+    EXPECT_EQ(std::tuple(TavikDecoderOpenMemory(broken.data(), broken.size(), &d),
+                         TavikDecoderOpenMemory(movie.data(), 60, &d),
+                         TavikDecoderOpenMemory(nullptr, 10, &d), d),
+              std::tuple(TavikErrorFormat, TavikErrorFormat, TavikErrorArgument, nullptr));
     // A file cut inside its frames opens and reports the missing frames as unreadable.
     ASSERT_EQ(TavikDecoderOpenMemory(movie.data(), movie.size() - 2000, &d), TavikOk);
     TavikFrame frame;
