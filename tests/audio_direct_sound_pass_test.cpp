@@ -2,6 +2,7 @@
 // rule, trailing silence, stopping and restarting, the position, and the volume scales.
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "audio/direct_sound_pass.h"

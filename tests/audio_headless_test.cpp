@@ -35,8 +35,8 @@ class AudioHeadless : public ::testing::Test {
 TEST_F(AudioHeadless, PlaysAtTheTrackRateInQuarterSecondBlocks) {
     system.debugSetting = 1;
     HandMovie movie;
-    ASSERT_TRUE(movie.Open(0, kMono8Plain,
-                           23508));  // the first track installs the default: the headless device
+    // The first track installs the default: the headless device.
+    ASSERT_TRUE(movie.Open(0, kMono8Plain, 23508));
     EXPECT_EQ(system.debugOutput, "Using headless sound\r\n");
     TavikSoundTrack& track = movie.Track(0);
     EXPECT_EQ(HeadlessBlockSize(22050), 8192u);
@@ -45,8 +45,9 @@ TEST_F(AudioHeadless, PlaysAtTheTrackRateInQuarterSecondBlocks) {
     EXPECT_EQ(track.Underrun, 0u);  // never fed: waiting, not starved
     movie.Feed({PlainChunk(Ramp(23508, 1, 3))});
     At(0);
-    EXPECT_EQ(std::tuple(HeadlessQueuedBlocks(&track), track.BufUsed, Position(track)),
-              std::tuple(2u, 23508u - 2 * 8192, 0u));
+    EXPECT_EQ(std::tuple(HeadlessQueuedBlocks(&track), track.BufUsed),
+              std::tuple(2u, 23508u - 2 * 8192));
+    EXPECT_EQ(Position(track), 0u);
 
     At(100);
     EXPECT_EQ(Position(track), 2205u);
@@ -91,8 +92,8 @@ TEST_F(AudioHeadless, ResetPauseAndResume) {
     movie.movie.FrameNum = 3;
     ASSERT_EQ(SetSoundPlaying(&movie.movie, 0), 1u);
     At(500);
-    EXPECT_EQ(std::tuple(Position(track), HeadlessQueuedBlocks(&track), track.Underrun),
-              std::tuple(968u, 0u, 0u));
+    EXPECT_EQ(Position(track), 968u);
+    EXPECT_EQ(std::tuple(HeadlessQueuedBlocks(&track), track.Underrun), std::tuple(0u, 0u));
 
     // Resumed on the same frame: the last MaxChunk bytes play again, timed from the position.
     ASSERT_EQ(SetSoundPlaying(&movie.movie, 1), 1u);

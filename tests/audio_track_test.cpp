@@ -306,17 +306,19 @@ TEST_F(AudioTrack, PauseDropsQueuedSoundAndResumeRebuildsTheRing) {
     track.BufUsed -= 1000;
     m->FrameNum = 5;
 
-    EXPECT_EQ(std::tuple(SetSoundPlaying(m, 0), m->Paused, m->PauseFrame, track.BufUsed,
-                         track.TotalWritten, track.BufRead),
-              std::tuple(1u, 1u, 5u, 0u, 1000u, track.BufWrite));
+    EXPECT_EQ(SetSoundPlaying(m, 0), 1u);
+    EXPECT_EQ(
+        std::tuple(m->Paused, m->PauseFrame, track.BufUsed, track.TotalWritten, track.BufRead),
+        std::tuple(1u, 5u, 0u, 1000u, track.BufWrite));
     EXPECT_EQ(SetSoundPlaying(m, 0), 1u);  // already paused
     EXPECT_EQ(ScriptedSound::Count("stop"), 1);
 
     // Resuming on the frame it paused at plays the last MaxChunk bytes again.
     ScriptedSound::position = 900;
     track.Underrun = 1;
-    EXPECT_EQ(std::tuple(SetSoundPlaying(m, 1), m->Paused, track.BufRead, track.BufUsed),
-              std::tuple(1u, 0u, track.BufEnd - 2000, 4000u));
+    EXPECT_EQ(SetSoundPlaying(m, 1), 1u);
+    EXPECT_EQ(std::tuple(m->Paused, track.BufRead, track.BufUsed),
+              std::tuple(0u, track.BufEnd - 2000, 4000u));
     EXPECT_EQ(RingBytes(track, track.BufRead, 4000), sound);
     EXPECT_EQ(std::tuple(track.ExpectedBase, track.ExpectedWritten, track.SkipMark,
                          track.TotalWritten, track.Underrun, ScriptedSound::calls.back()),
@@ -338,7 +340,8 @@ TEST_F(AudioTrack, PauseDropsQueuedSoundAndResumeRebuildsTheRing) {
     SetSoundPlaying(m, 0);
     m->FrameNum = 0;
     ScriptedSound::restartFails = true;
-    EXPECT_EQ(std::tuple(SetSoundPlaying(m, 1), m->Paused, track.BufUsed), std::tuple(0u, 1u, 0u));
+    EXPECT_EQ(SetSoundPlaying(m, 1), 0u);
+    EXPECT_EQ(std::tuple(m->Paused, track.BufUsed), std::tuple(1u, 0u));
 }
 
 TEST_F(AudioTrack, RewindingResetsTheTracksOfTheOnlyMovieWithSound) {
