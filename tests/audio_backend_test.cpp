@@ -85,22 +85,19 @@ TEST(WaveOutTiming, BlocksQueuedInTimeExtendTheRunLateOnesStartANewOne) {
     WaveOutRun run;
     WaveOutQueued(run, 8192, 1000, kRate);
     WaveOutQueued(run, 8192, 1300, kRate);  // before the first block played out
-    EXPECT_EQ(run.RunStart, 1000u);
-    EXPECT_EQ(run.RunBytes, 16384u);
-    EXPECT_EQ(run.PlayedBase, 0u);
+    EXPECT_EQ(std::tuple(run.RunStart, run.RunBytes, run.PlayedBase),
+              std::tuple(1000u, 16384u, 0u));
     EXPECT_EQ(WaveOutPlayed(run, 1743), 16384u);
 
     WaveOutRun late;
     WaveOutQueued(late, 8192, 1000, kRate);
     WaveOutQueued(late, 4096, 1381, kRate);  // 10 ms after the run ended
-    EXPECT_EQ(late.PlayedBase, 8192u);
-    EXPECT_EQ(late.RunStart, 1381u);
+    EXPECT_EQ(std::tuple(late.PlayedBase, late.RunStart), std::tuple(8192u, 1381u));
     EXPECT_EQ(WaveOutPlayed(late, 1381), 8192u);
     WaveOutRun edge;  // exactly at the end of the run still counts as inside it
     WaveOutQueued(edge, 8192, 1000, kRate);
     WaveOutQueued(edge, 4096, 1371, kRate);
-    EXPECT_EQ(edge.PlayedBase, 0u);
-    EXPECT_EQ(edge.RunBytes, 12288u);
+    EXPECT_EQ(std::tuple(edge.PlayedBase, edge.RunBytes), std::tuple(0u, 12288u));
 }
 
 TEST(WaveOutTiming, VolumeAndPanSplitIntoChannels) {

@@ -65,19 +65,16 @@ TEST(DirectSoundPass, AStoppedBufferIsFilledFromZeroAndStarted) {
     EXPECT_EQ(std::tuple(o.s.DsFree, o.track.BufUsed, o.bytes[0], o.bytes[12287]),
               std::tuple(0u, 20000u - 12288u, 1, o.ring[12287]));
     EXPECT_TRUE(o.playing);
-    EXPECT_EQ(o.s.DsStopped, 0u);
-    EXPECT_EQ(o.track.Underrun, 0u);
+    EXPECT_EQ(std::tuple(o.s.DsStopped, o.track.Underrun), std::tuple(0u, 0u));
 
     // Then it writes only when more than a quarter is free.
     const int locks = o.locks;
     o.Playing(0, 2000, 0, 100);  // 2100 free
     o.Pass();
-    EXPECT_EQ(o.locks, locks);
-    EXPECT_EQ(o.s.DsFree, 2100u);
+    EXPECT_EQ(std::tuple(o.locks, o.s.DsFree), std::tuple(locks, 2100u));
     o.Playing(0, 4000, 0, 100);  // 4100 free
     o.Pass();
-    EXPECT_EQ(o.s.DsWritten, 12288u + 4100u);
-    EXPECT_EQ(o.s.DsFree, 0u);
+    EXPECT_EQ(std::tuple(o.s.DsWritten, o.s.DsFree), std::tuple(12288u + 4100u, 0u));
 }
 
 TEST(DirectSoundPass, WritesWholeFoursAndWrapsAcrossTheEnd) {
@@ -123,8 +120,8 @@ TEST(DirectSoundPass, SilenceThatWrapsOrEverythingPlayedStopsTheBuffer) {
     Output wraps(64, 0);
     wraps.Playing(11000, 12000, 10900, 10950);
     wraps.Pass();
-    EXPECT_EQ(wraps.s.DsDataEnd, 11000);
-    EXPECT_EQ(wraps.s.DsSilenceEnd, 11000u + 3072u - 12288u);
+    EXPECT_EQ(std::tuple(wraps.s.DsDataEnd, wraps.s.DsSilenceEnd),
+              std::tuple(11000, 11000u + 3072u - 12288u));
     wraps.cursor = 100;  // past the end, inside the silence
     wraps.Pass();
     EXPECT_EQ(wraps.stops, 1);
@@ -162,8 +159,7 @@ TEST(DirectSoundPass, PositionCountsPlayedBytesAndNeverGoesBack) {
     EXPECT_EQ(DirectSoundPlayed(t, true, 0, kRate), 0u);
     EXPECT_EQ(DirectSoundPlayed(t, false, 0, kRate), 100u);
     DirectSoundResetState(t);
-    EXPECT_EQ(t.DsWritten + t.DsMaxPos, 0u);
-    EXPECT_EQ(t.DsStopped, 1u);
+    EXPECT_EQ(std::tuple(t.DsWritten + t.DsMaxPos, t.DsStopped), std::tuple(0u, 1u));
 }
 
 TEST(DirectSoundPass, BufferSizeVolumeAndPanScales) {
