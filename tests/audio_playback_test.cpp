@@ -1,6 +1,6 @@
-// Whole movies from the encoder played with sound through the headless device on the fake clock:
-// frames paced by the played sound, late frames losing their pictures, starved sound skipping,
-// pause and the wrap back to frame 0.
+// Whole movies from the encoder played with sound through the headless device
+// on the fake clock: frames paced by the played sound, late frames losing their
+// pictures, starved sound skipping, pause and the wrap back to frame 0.
 #include <gtest/gtest.h>
 
 #include <tuple>
@@ -17,27 +17,22 @@ namespace {
 constexpr uint32_t kWidth = 16, kHeight = 16;
 constexpr uint32_t kRate = 22050;  // mono 8-bit: 22050 bytes per second
 
-// `frames` frames of 66 ms; frame 0 carries a lead of about a second of sound, every later
-// frame one frame's worth (1455 or 1456 bytes, as the frame clock asks).
+// `frames` frames of 66 ms; frame 0 carries a lead of about a second of sound,
+// every later frame one frame's worth (1455 or 1456 bytes, as the frame clock
+// asks).
 std::vector<uint8_t> SoundMovie(uint32_t frames) {
     enc::MovieSpec plan;
     plan.width = kWidth;
     plan.height = kHeight;
     plan.frameRate = 66;
     plan.tracks[0] = enc::AudioTrackFormat{kRate, false, false, true};
-    uint64_t owed = 0;
-    for (uint32_t i = 0; i < frames; ++i) {
-        enc::Frame frame;
+    for (uint64_t i = 0, owed = 0; i < frames; ++i, owed %= 1000) {
+        enc::Frame& frame = plan.frames.emplace_back();
         frame.pixels.assign(kWidth * kHeight, static_cast<uint8_t>(i));
         if (i == 0) frame.palette = enc::Palette{};
         owed += uint64_t{kRate} * 66;
-        uint32_t bytes = static_cast<uint32_t>(owed / 1000);
-        owed %= 1000;
-        if (i == 0) bytes += 22050;
-        std::vector<uint8_t> pcm(bytes);
-        for (uint32_t b = 0; b < bytes; ++b) pcm[b] = static_cast<uint8_t>(128 + (b % 64) - 32);
-        frame.audio[0] = pcm;
-        plan.frames.push_back(frame);
+        auto& pcm = frame.audio[0].emplace(owed / 1000 + (i == 0 ? 22050 : 0));
+        for (size_t b = 0; b < pcm.size(); ++b) pcm[b] = static_cast<uint8_t>(128 + (b % 64) - 32);
     }
     return enc::EncodeMovie(plan);
 }
@@ -57,8 +52,9 @@ class AudioPlayback : public ::testing::Test {
         return movie_;
     }
 
-    // The player's loop for `count` frames: decode (taking `work` ms when the picture is drawn),
-    // step, then wait, a millisecond per poll. Returns the time each frame was decoded at.
+    // The player's loop for `count` frames: decode (taking `work` ms when the
+    // picture is drawn), step, then wait, a millisecond per poll. Returns the
+    // time each frame was decoded at.
     std::vector<uint32_t> Play(uint32_t count, uint32_t work = 2, uint32_t stallFrame = ~0u,
                                uint32_t stallMs = 0) {
         std::vector<uint32_t> times;
@@ -79,8 +75,7 @@ class AudioPlayback : public ::testing::Test {
 
     TavikSummary Summary() {
         TavikSummary summary{};
-        TavikGetSummary(movie_, &summary);
-        return summary;
+        return TavikGetSummary(movie_, &summary), summary;
     }
 
     FakeSystem system_;
@@ -93,7 +88,8 @@ TEST_F(AudioPlayback, FramesArePacedByTheSound) {
     ASSERT_EQ(movie_->TimingTrack, 0);
     EXPECT_EQ(movie_->Tracks[0]->MaxChunk, (22050u + 1455) & ~3u);
     const auto times = Play(60);
-    // Frame k is due when k frames of sound have played: 66 ms apart, whatever the decode took.
+    // Frame k is due when k frames of sound have played: 66 ms apart, whatever
+    // the decode took.
     for (uint32_t k = 1; k < times.size(); ++k) {
         const uint32_t due = static_cast<uint32_t>((uint64_t{k} * 1490227 / 1024 - 8) * 1000 /
                                                    kRate);  // ms of sound before frame k
@@ -126,7 +122,8 @@ TEST_F(AudioPlayback, ASlowDecoderLosesPicturesButKeepsTheSoundsPaceUnlessToldNe
 
 TEST_F(AudioPlayback, AStarvedDeviceSkipsSoundAndRebuildsItsLead) {
     ASSERT_NE(Open(60), nullptr);
-    Play(60, 2, 20, 2500);  // the player stalls for 2.5 s at frame 20: the ring runs dry
+    Play(60, 2, 20,
+         2500);  // the player stalls for 2.5 s at frame 20: the ring runs dry
     EXPECT_EQ(Summary().SoundSkips, 1u);
     EXPECT_EQ(movie_->Tracks[0]->Underrun, 0u);
 }
