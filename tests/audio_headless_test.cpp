@@ -4,8 +4,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "audio/headless_backend.h"
@@ -14,12 +12,6 @@
 
 namespace tavik::test {
 namespace {
-
-std::vector<uint8_t> Ramp(size_t size, uint8_t seed) {
-    std::vector<uint8_t> pcm(size);
-    for (size_t i = 0; i < size; ++i) pcm[i] = static_cast<uint8_t>(seed + i * 3);
-    return pcm;
-}
 
 class AudioHeadless : public ::testing::Test {
   protected:
@@ -43,18 +35,18 @@ class AudioHeadless : public ::testing::Test {
 TEST_F(AudioHeadless, PlaysAtTheTrackRateInQuarterSecondBlocks) {
     system.debugSetting = 1;
     HandMovie movie;
-    movie.SetTrack(0, kMono8Plain, 23508);
-    ASSERT_TRUE(movie.Open(0));  // the first track installs the default: the headless device
+    // The first track installs the default: the headless device.
+    ASSERT_TRUE(movie.Open(0, kMono8Plain, 23508));
     EXPECT_EQ(system.debugOutput, "Using headless sound\r\n");
     TavikSoundTrack& track = movie.Track(0);
     EXPECT_EQ(HeadlessBlockSize(22050), 8192u);
 
     At(0);
     EXPECT_EQ(track.Underrun, 0u);  // never fed: waiting, not starved
-    movie.Feed({PlainChunk(Ramp(23508, 1))});
+    movie.Feed({PlainChunk(Ramp(23508, 1, 3))});
     At(0);
-    EXPECT_EQ(HeadlessQueuedBlocks(&track), 2u);
-    EXPECT_EQ(track.BufUsed, 23508u - 2 * 8192);
+    EXPECT_EQ(std::tuple(HeadlessQueuedBlocks(&track), track.BufUsed),
+              std::tuple(2u, 23508u - 2 * 8192));
     EXPECT_EQ(Position(track), 0u);
 
     At(100);
@@ -77,7 +69,7 @@ TEST_F(AudioHeadless, PlaysAtTheTrackRateInQuarterSecondBlocks) {
 
     // Sound after a gap starts a new run from the moment it is handed over; the frame puts
     // silence ahead of it for the underrun.
-    movie.Feed({PlainChunk(Ramp(1456, 2))});
+    movie.Feed({PlainChunk(Ramp(1456, 2, 3))});
     EXPECT_EQ(track.SoundSkips, 1u);
     At(2000);
     At(2100);
@@ -86,10 +78,9 @@ TEST_F(AudioHeadless, PlaysAtTheTrackRateInQuarterSecondBlocks) {
 
 TEST_F(AudioHeadless, ResetPauseAndResume) {
     HandMovie movie;
-    movie.SetTrack(0, kMono8Plain | TAVIK_AUDIO_STEREO | TAVIK_AUDIO_16BIT, 8000);
-    ASSERT_TRUE(movie.Open(0));
+    ASSERT_TRUE(movie.Open(0, kMono8Plain | TAVIK_AUDIO_STEREO | TAVIK_AUDIO_16BIT, 8000));
     TavikSoundTrack& track = movie.Track(0);  // 88200 bytes per second: blocks of 24576
-    const auto sound = Ramp(8000, 3);
+    const auto sound = Ramp(8000, 3, 3);
     movie.Feed({PlainChunk(sound)});
     At(0);
     At(10);
@@ -102,8 +93,7 @@ TEST_F(AudioHeadless, ResetPauseAndResume) {
     ASSERT_EQ(SetSoundPlaying(&movie.movie, 0), 1u);
     At(500);
     EXPECT_EQ(Position(track), 968u);
-    EXPECT_EQ(HeadlessQueuedBlocks(&track), 0u);
-    EXPECT_EQ(track.Underrun, 0u);
+    EXPECT_EQ(std::tuple(HeadlessQueuedBlocks(&track), track.Underrun), std::tuple(0u, 0u));
 
     // Resumed on the same frame: the last MaxChunk bytes play again, timed from the position.
     ASSERT_EQ(SetSoundPlaying(&movie.movie, 1), 1u);
@@ -123,21 +113,15 @@ TEST_F(AudioHeadless, ResetPauseAndResume) {
     EXPECT_EQ(Position(track), 4408u);
 }
 
-std::vector<uint8_t> ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 TEST_F(AudioHeadless, CapturesExactlyWhatItPlayed) {
     const std::string path =
         ::testing::TempDir() + "tavik_headless_capture_" + std::to_string(getpid()) + ".wav";
     std::remove(path.c_str());
     HeadlessSoundCapture(path.c_str());
-    const auto first = Ramp(6000, 1), second = Ramp(6000, 9);
+    const auto first = Ramp(6000, 1, 3), second = Ramp(6000, 9, 3);
     {
         HandMovie movie;
-        movie.SetTrack(0, TAVIK_AUDIO_PRESENT | TAVIK_AUDIO_16BIT | 11025, 6000);
-        ASSERT_TRUE(movie.Open(0));
+        ASSERT_TRUE(movie.Open(0, TAVIK_AUDIO_PRESENT | TAVIK_AUDIO_16BIT | 11025, 6000));
         movie.Feed({PlainChunk(first)});
         At(0);
         At(400);  // 6000 bytes at 22050 bytes per second take 272.1 ms
@@ -145,13 +129,13 @@ TEST_F(AudioHeadless, CapturesExactlyWhatItPlayed) {
         At(400);
         At(500);  // 2205 bytes of the second chunk played when the track closes
     }
-    const auto wav = ReadFile(path);
+    const auto wav = ReadAll(path);
     ASSERT_EQ(wav.size(), 44u + 6000 + 2204);  // whole sample frames only
     EXPECT_EQ(std::string(wav.begin(), wav.begin() + 4), "RIFF");
-    EXPECT_EQ(wav[22], 1);                           // channels
-    EXPECT_EQ(wav[24] | wav[25] << 8, 11025);        // rate
-    EXPECT_EQ(wav[34], 16);                          // bits
-    EXPECT_EQ(wav[40] | wav[41] << 8, 6000 + 2204);  // data size
+    auto field = [&](size_t at) { return wav[at] | wav[at + 1] << 8; };
+    // Channels, rate, bytes per second, bits, data size.
+    EXPECT_EQ((std::vector<int>{field(22), field(24), field(28), field(34), field(40)}),
+              (std::vector<int>{1, 11025, 22050, 16, 6000 + 2204}));
     std::vector<uint8_t> played(first);
     played.insert(played.end(), second.begin(), second.begin() + 2204);
     EXPECT_EQ(std::vector<uint8_t>(wav.begin() + 44, wav.end()), played);
@@ -159,10 +143,9 @@ TEST_F(AudioHeadless, CapturesExactlyWhatItPlayed) {
     // The capture was taken by that track: the next track records nothing.
     std::remove(path.c_str());
     HandMovie movie;
-    movie.SetTrack(0, kMono8Plain, 100);
-    ASSERT_TRUE(movie.Open(0));
+    ASSERT_TRUE(movie.Open(0, kMono8Plain, 100));
     CloseSoundTracks(&movie.movie);
-    EXPECT_TRUE(ReadFile(path).empty());
+    EXPECT_TRUE(ReadAll(path).empty());
 }
 
 }  // namespace

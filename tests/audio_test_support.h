@@ -3,96 +3,60 @@
 // frame carries chosen audio chunks.
 #pragma once
 
-#include <cassert>
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "audio/sound_backend.h"
 #include "audio/sound_hooks.h"
 #include "audio/sound_track.h"
+#include "support/bit_writer.h"
 #include "tavik/movie.h"
 
 namespace tavik::test {
 
-// Least-significant-bit-first writer, the order every stream of a movie is read in.
-struct AudioBitWriter {
-    std::vector<uint8_t> bytes;
-    uint64_t bits = 0;
-
-    void Put(uint32_t value, unsigned count) {
-        for (unsigned i = 0; i < count; ++i, ++bits) {
-            if (bits / 8 >= bytes.size()) bytes.push_back(0);
-            if ((value >> i) & 1) bytes[bits / 8] |= static_cast<uint8_t>(1u << (bits % 8));
-        }
-    }
-};
-
-// A byte tree for the writer: a single leaf (every byte read with it is `leaf`, from no bits), or
-// the complete tree over all 256 values (each value costs 8 bits).
-struct AudioTree {
-    bool singleLeaf = false;
-    uint8_t leaf = 0;
-};
-
-inline void WriteFullTree(AudioBitWriter& w, unsigned depth, uint32_t prefix) {
-    if (depth == 8) {
-        w.Put(0, 1);
-        w.Put(prefix, 8);
-        return;
-    }
-    w.Put(1, 1);
+inline void WriteFullTree(BitWriter& w, unsigned depth, uint32_t prefix) {
+    w.Bit(depth < 8);
+    if (depth == 8) return w.Bits(prefix, 8);
     WriteFullTree(w, depth + 1, prefix * 2);
     WriteFullTree(w, depth + 1, prefix * 2 + 1);
 }
 
-// The tree preceded by its (ignored) leading bit and followed by its closing bit.
-inline void WriteAudioTree(AudioBitWriter& w, const AudioTree& tree, uint32_t leadingBit = 1) {
-    w.Put(leadingBit, 1);
-    if (tree.singleLeaf) {
-        w.Put(0, 1);
-        w.Put(tree.leaf, 8);
+// A byte tree with its (ignored) leading bit and its closing bit: a single leaf (its bytes cost
+// no bits), or for `leaf` < 0 the complete tree over all 256 values (each costs 8 bits).
+inline void WriteAudioTree(BitWriter& w, int leaf = -1) {
+    w.Bit(1);
+    if (leaf >= 0) {
+        w.Bit(0);
+        w.Bits(static_cast<uint32_t>(leaf), 8);
     } else {
         WriteFullTree(w, 0, 0);
     }
-    w.Put(0, 1);
-}
-
-inline void WriteTreeByte(AudioBitWriter& w, const AudioTree& tree, uint8_t value) {
-    if (tree.singleLeaf) {
-        assert(value == tree.leaf);
-        return;
-    }
-    for (int i = 7; i >= 0; --i) w.Put((value >> i) & 1, 1);  // the path: most significant first
+    w.Bit(0);
 }
 
 // The bit stream of a compressed chunk that decodes to `pcm` (whole sample frames), with the
 // complete tree for every delta byte.
 inline std::vector<uint8_t> EncodeAudioStream(bool stereo, bool wide,
                                               const std::vector<uint8_t>& pcm) {
-    const uint32_t channels = stereo ? 2 : 1, sampleBytes = wide ? 2 : 1;
-    const uint32_t f = channels * sampleBytes;
-    assert(pcm.size() % f == 0 && !pcm.empty());
-    AudioBitWriter w;
-    w.Put(1, 1);
-    w.Put(stereo, 1);
-    w.Put(wide, 1);
-    for (uint32_t i = 0; i < f; ++i) WriteAudioTree(w, AudioTree{});
-    for (uint32_t i = f; i-- > 0;) w.Put(pcm[i], 8);
-    auto sample = [&](size_t frame, uint32_t c) {
-        const size_t at = frame * f + c * sampleBytes;
-        return wide ? uint32_t{pcm[at]} | uint32_t{pcm[at + 1]} << 8 : uint32_t{pcm[at]};
-    };
-    for (size_t frame = 1; frame < pcm.size() / f; ++frame) {
-        for (uint32_t c = 0; c < channels; ++c) {
-            const uint32_t delta =
-                (sample(frame, c) - sample(frame - 1, c)) & (wide ? 0xFFFF : 0xFF);
-            WriteTreeByte(w, AudioTree{}, static_cast<uint8_t>(delta));
-            if (wide) WriteTreeByte(w, AudioTree{}, static_cast<uint8_t>(delta >> 8));
-        }
+    const uint32_t channels = stereo ? 2 : 1, sampleBytes = wide ? 2 : 1,
+                   f = channels * sampleBytes;
+    BitWriter w;
+    w.Bits(1u | stereo << 1 | wide << 2, 3);
+    for (uint32_t i = 0; i < f; ++i) WriteAudioTree(w);
+    for (uint32_t i = f; i-- > 0;) w.Bits(pcm[i], 8);
+    auto sample = [&](size_t at) { return wide ? pcm[at] | pcm[at + 1] << 8 : uint32_t{pcm[at]}; };
+    for (size_t at = f; at < pcm.size(); at += sampleBytes) {
+        const uint32_t delta = sample(at) - sample(at - f);
+        for (uint32_t b = 0; b < sampleBytes; ++b)
+            for (int i = 7; i >= 0; --i) w.Bit(delta >> (8 * b + i) & 1);  // most significant first
     }
-    return w.bytes;
+    return w.Bytes();
 }
 
 inline void Append32(std::vector<uint8_t>& out, uint32_t value) {
@@ -102,12 +66,10 @@ inline void Append32(std::vector<uint8_t>& out, uint32_t value) {
 // Whole chunks as a frame carries them.
 inline std::vector<uint8_t> CompressedChunk(const std::vector<uint8_t>& stream, uint32_t unpacked) {
     std::vector<uint8_t> chunk;
-    Append32(chunk, 0);
+    Append32(chunk, static_cast<uint32_t>((stream.size() + 11) & ~size_t{3}));
     Append32(chunk, unpacked);
     chunk.insert(chunk.end(), stream.begin(), stream.end());
-    while (chunk.size() % 4) chunk.push_back(0);
-    const uint32_t length = static_cast<uint32_t>(chunk.size());
-    std::memcpy(chunk.data(), &length, 4);
+    chunk.resize((chunk.size() + 3) & ~size_t{3});
     return chunk;
 }
 inline std::vector<uint8_t> PlainChunk(const std::vector<uint8_t>& pcm) {
@@ -117,38 +79,39 @@ inline std::vector<uint8_t> PlainChunk(const std::vector<uint8_t>& pcm) {
     return chunk;
 }
 
+inline std::vector<uint8_t> ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline std::vector<uint8_t> Ramp(size_t size, uint8_t seed, uint8_t step = 13) {
+    std::vector<uint8_t> pcm(size);
+    for (size_t i = 0; i < size; ++i) pcm[i] = static_cast<uint8_t>(seed + i * step);
+    return pcm;
+}
+
 // A sound backend whose played position the test sets, and which records the calls it gets.
 struct ScriptedSound {
-    static inline uint32_t position = 0;
-    static inline bool openFails = false;
-    static inline bool restartFails = false;
-    static inline uint32_t services = 0;
+    static inline uint32_t position = 0, services = 0;
+    static inline bool openFails = false, restartFails = false;
     static inline std::vector<std::string> calls;
 
     static void Reset() {
-        position = 0;
+        position = services = 0;
         openFails = restartFails = false;
-        services = 0;
         calls.clear();
     }
-    static bool Open(TavikSoundTrack*, uint32_t) {
-        calls.push_back("open");
-        return !openFails;
-    }
-    static void Stop(TavikSoundTrack*) { calls.push_back("stop"); }
-    static bool Restart(TavikSoundTrack*) {
-        calls.push_back("restart");
-        return !restartFails;
-    }
-    static void VolumePan(TavikSoundTrack*, int32_t, int32_t) {}
-    static uint32_t Position(TavikSoundTrack*) { return position; }
-    static void ResetOutput(TavikSoundTrack*) { calls.push_back("reset"); }
-    static void Close(TavikSoundTrack*) { calls.push_back("close"); }
-    static void Service() { ++services; }
-
+    static long Count(const char* call) { return std::count(calls.begin(), calls.end(), call); }
     static const SoundBackend& Table() {
-        static const SoundBackend table = {Open,     Stop,        Restart, VolumePan,
-                                           Position, ResetOutput, Close,   Service};
+        static const SoundBackend table = {
+            [](TavikSoundTrack*, uint32_t) { return calls.push_back("open"), !openFails; },
+            [](TavikSoundTrack*) { calls.push_back("stop"); },
+            [](TavikSoundTrack*) { return calls.push_back("restart"), !restartFails; },
+            [](TavikSoundTrack*, int32_t, int32_t) {},
+            [](TavikSoundTrack*) { return position; },
+            [](TavikSoundTrack*) { calls.push_back("reset"); },
+            [](TavikSoundTrack*) { calls.push_back("close"); },
+            [] { ++services; }};
         return table;
     }
 };
@@ -170,15 +133,16 @@ struct HandMovie {
     HandMovie(const HandMovie&) = delete;
     HandMovie& operator=(const HandMovie&) = delete;
 
-    void SetTrack(int t, uint32_t format, uint32_t maxSize) {
+    bool Open(int t, uint32_t format, uint32_t maxSize) {
         movie.Header.AudioFormat[t] = format;
         movie.Header.AudioMaxSize[t] = maxSize;
+        return OpenSoundTrack(&movie, t);
     }
-    bool Open(int t) { return OpenSoundTrack(&movie, t); }
     TavikSoundTrack& Track(int t) { return *movie.Tracks[t]; }
 
-    // The current frame: the given chunks per track (empty = none), then a small video chunk.
-    void SetFrame(const std::vector<std::vector<uint8_t>>& chunks) {
+    // Makes the current frame the given chunks per track (empty = none), then a small video
+    // chunk, and runs the per-frame feed.
+    void Feed(const std::vector<std::vector<uint8_t>>& chunks) {
         frame.clear();
         std::vector<size_t> at;
         for (const auto& chunk : chunks) {
@@ -186,15 +150,12 @@ struct HandMovie {
             frame.insert(frame.end(), chunk.begin(), chunk.end());
         }
         frame.resize(frame.size() + 8, 0);
-        for (uint32_t& size : frameSizes) size = static_cast<uint32_t>(frame.size());
+        std::fill(std::begin(frameSizes), std::end(frameSizes),
+                  static_cast<uint32_t>(frame.size()));
         movie.FramePtr = frame.data();
-        for (auto& chunk : movie.AudioChunks) chunk = nullptr;
-        for (size_t t = 0; t < chunks.size(); ++t)
-            if (!chunks[t].empty()) movie.AudioChunks[t] = frame.data() + at[t];
-    }
-    // Sets the frame and runs the per-frame feed.
-    void Feed(const std::vector<std::vector<uint8_t>>& chunks) {
-        SetFrame(chunks);
+        for (size_t t = 0; t < std::size(movie.AudioChunks); ++t)
+            movie.AudioChunks[t] =
+                t < chunks.size() && !chunks[t].empty() ? &frame[at[t]] : nullptr;
         FeedSoundTracks(&movie);
     }
 };

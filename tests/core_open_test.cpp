@@ -4,36 +4,20 @@
 #include <cstring>
 
 #include "core/movie_internal.h"
-#include "support/fake_system.h"
-#include "support/raw_movie.h"
-#include "tavik/tavik.h"
+#include "core_test_support.h"
 
-namespace tavik {
+namespace tavik::test {
 namespace {
-
-using test::FakeSystem;
-using test::RawFrame;
-using test::RawMovie;
-
-RawMovie Frames(std::vector<uint32_t> sizes) {
-    RawMovie movie;
-    for (uint32_t s : sizes) movie.frames.push_back(RawFrame{s, {}, {}});
-    return movie;
-}
-
-void PutU32(std::vector<uint8_t>& bytes, size_t at, uint32_t v) {
-    std::memcpy(&bytes[at], &v, 4);
-}
 
 TEST(CoreOpen, RefusesWhatIsNotAPlayableMovie) {
     FakeSystem sys;
     const std::vector<uint8_t> good = Frames({16, 16}).Build();
-    struct Case {
+    constexpr uint32_t kCut = ~0u;
+    const struct {
         const char* what;
-        size_t at;
+        size_t at;  // where `value` goes, or for kCut the length the file is cut to
         uint32_t value;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"other version digit", 0, 0x334B5654},  // "TVK3"
         {"no frames", 12, 0},
         {"huge frame count", 12, 0x40000000},
@@ -41,24 +25,21 @@ TEST(CoreOpen, RefusesWhatIsNotAPlayableMovie) {
         {"tree size below 12", 60, 8},
         {"tree block longer than the file", 52, 100000},
         {"zero width", 4, 0},
+        {"a frame larger than the file", 104, 1u << 30},
+        {"cut inside the header", 50, kCut},
+        {"cut inside the tables", 110, kCut},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         std::vector<uint8_t> bytes = good;
-        PutU32(bytes, c.at, c.value);
+        if (c.value == kCut) {
+            bytes.resize(c.at);
+        } else {
+            std::memcpy(&bytes[c.at], &c.value, 4);
+        }
         sys.AddFile("m", bytes);
         EXPECT_EQ(TavikOpen("m", 0, TAVIK_CHOOSE_RING_SIZE), nullptr) << c.what;
         EXPECT_EQ(sys.OpenCount(), 0u) << c.what;
     }
-    // Short files: inside the header, inside the tables.
-    for (size_t length : {size_t{50}, size_t{110}}) {
-        sys.AddFile("m", std::vector<uint8_t>(good.begin(), good.begin() + length));
-        EXPECT_EQ(TavikOpen("m", 0, TAVIK_CHOOSE_RING_SIZE), nullptr) << length;
-    }
-    // A frame larger than the whole file.
-    std::vector<uint8_t> bytes = good;
-    PutU32(bytes, 104, 1u << 30);
-    sys.AddFile("m", bytes);
-    EXPECT_EQ(TavikOpen("m", 0, TAVIK_CHOOSE_RING_SIZE), nullptr);
     EXPECT_EQ(TavikOpen(nullptr, 0, 0), nullptr);
     EXPECT_EQ(TavikOpen("missing", 0, 0), nullptr);
 }
@@ -92,58 +73,36 @@ TEST(CoreOpen, DebugLinesFollowTheSetting) {
 TEST(CoreOpen, DataRateStatistics) {
     FakeSystem sys;
     // Frame time 10 ms: 100 frames per second; a short movie counts as a whole.
-    RawMovie shortMovie = Frames({16, 32, 48});
-    shortMovie.frameRate = 10;
-    sys.AddFile("short", shortMovie.Build());
-    TavikMovie* m = TavikOpen("short", TavikPreload, 0);
-    ASSERT_NE(m, nullptr);
-    EXPECT_EQ(m->LargestFrame, 48u);
-    EXPECT_EQ(m->HighestRate, 96u);
-    EXPECT_EQ(m->HighestRateFrame, 1u);
-    EXPECT_EQ(m->AverageFrameSize, 32u);
-    EXPECT_EQ(m->FrameTime, 1000u);
-    TavikClose(m);
-
+    MoviePtr m = OpenRaw(sys, Frames({16, 32, 48}, 10), TavikPreload);
+    ASSERT_TRUE(m);
+    EXPECT_EQ(std::tuple(m->LargestFrame, m->HighestRate, m->HighestRateFrame, m->AverageFrameSize,
+                         m->FrameTime),
+              std::tuple(48u, 96u, 1u, 32u, 1000u));
     // 500 ms per frame: windows of 2 frames from frame 1 on; frame 0's window never counts.
-    RawMovie windows = Frames({400, 4, 8, 40, 4, 12});
-    windows.frameRate = -50000;
-    sys.AddFile("windows", windows.Build());
-    m = TavikOpen("windows", TavikPreload, 0);
-    ASSERT_NE(m, nullptr);
-    EXPECT_EQ(m->HighestRate, 48u);  // frames 2 and 3
-    EXPECT_EQ(m->HighestRateFrame, 3u);
-    TavikClose(m);
+    m = OpenRaw(sys, Frames({400, 4, 8, 40, 4, 12}, -50000), TavikPreload);
+    ASSERT_TRUE(m);
+    EXPECT_EQ(std::tuple(m->HighestRate, m->HighestRateFrame), std::tuple(48u, 3u));  // 2 and 3
 }
 
 TEST(CoreOpen, ChoosesPreloadOrRing) {
     FakeSystem sys;
-    RawMovie small = Frames(std::vector<uint32_t>(10, 1000));
-    sys.AddFile("small", small.Build());
     // 10000 bytes of frames: 4/5 of it is below the 12288-byte default ring, so it is preloaded
     // and the file is closed at open.
-    TavikMovie* m = TavikOpen("small", 0, TAVIK_CHOOSE_RING_SIZE);
-    ASSERT_NE(m, nullptr);
+    MoviePtr m = OpenRaw(sys, Frames(std::vector<uint32_t>(10, 1000)), 0, TAVIK_CHOOSE_RING_SIZE);
+    ASSERT_TRUE(m);
     EXPECT_TRUE(m->OpenFlags & TavikPreload);
-    EXPECT_EQ(m->RingSize, 0u);
-    EXPECT_EQ(m->IOBufferSize, 10000u);
-    EXPECT_EQ(m->File, TAVIK_INVALID_FILE);
-    EXPECT_EQ(sys.OpenCount(), 0u);
-    TavikClose(m);
-
-    RawMovie big = Frames(std::vector<uint32_t>(40, 1000));
-    big.frameRate = 0;  // as fast as possible: default ring 12288
-    sys.AddFile("big", big.Build());
-    m = TavikOpen("big", 0, TAVIK_CHOOSE_RING_SIZE);
-    ASSERT_NE(m, nullptr);
+    EXPECT_EQ(std::tuple(m->RingSize, m->IOBufferSize, m->File, sys.OpenCount()),
+              std::tuple(0u, 10000u, TAVIK_INVALID_FILE, 0u));
+    // As fast as possible: the default ring is 12288 bytes.
+    const RawMovie big = Frames(std::vector<uint32_t>(40, 1000), 0);
+    m = OpenRaw(sys, big, 0, TAVIK_CHOOSE_RING_SIZE);
+    ASSERT_TRUE(m);
     EXPECT_FALSE(m->OpenFlags & TavikPreload);
-    EXPECT_EQ(m->RingSize, 12288u);
-    EXPECT_EQ(m->IOBufferSize, 1000u);
-    TavikClose(m);
-    // An asked size of 0 rounds up to the 8192-byte least ring.
-    m = TavikOpen("big", 0, 0);
-    ASSERT_NE(m, nullptr);
+    EXPECT_EQ(std::tuple(m->RingSize, m->IOBufferSize), std::tuple(12288u, 1000u));
+    m = OpenRaw(sys, big, 0, 0);  // an asked size of 0 rounds up to the 8192-byte least ring
+    ASSERT_TRUE(m);
     EXPECT_EQ(m->RingSize, 8192u);
-    TavikClose(m);
+    m.reset();
     EXPECT_EQ(sys.OpenCount(), 0u);
 }
 
@@ -160,9 +119,8 @@ TEST(CoreOpen, FileHandleStaysOpenAndOwnMemoryIsKept) {
     TavikClose(m);
     EXPECT_TRUE(sys.IsOpen(file));
 
-    std::vector<uint8_t> broken = bytes;
-    broken[100] = 'X';
-    sys.AddFile("broken", broken);
+    bytes[100] = 'X';
+    sys.AddFile("broken", bytes);
     const TavikFile other = sys.OpenHandle("broken", 100);
     EXPECT_EQ(TavikOpenFile(other, 0, 0), nullptr);
     EXPECT_TRUE(sys.IsOpen(other));
@@ -182,12 +140,11 @@ TEST(CoreOpen, FileHandleStaysOpenAndOwnMemoryIsKept) {
     TavikClose(&named);
 }
 
-TEST(CoreOpen, HeightScaling) {
+TEST(CoreOpen, HeightScalingAndFrameRateOverride) {
     FakeSystem sys;
-    struct Case {
+    const struct {
         uint32_t headerFlags, openFlags, keptFlag, height;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {0, 0, 0, 16},
         {2, 0, TavikInterlace, 32},
         {4, 0, TavikDouble, 32},
@@ -196,37 +153,23 @@ TEST(CoreOpen, HeightScaling) {
         {2, TavikDouble, TavikDouble, 32},
         {4, TavikNoScale, 0, 16},
     };
-    for (const Case& c : cases) {
-        RawMovie raw = Frames({16});
-        raw.flags = c.headerFlags;
-        sys.AddFile("m", raw.Build());
-        TavikMovie* m = TavikOpen("m", c.openFlags, 0);
-        ASSERT_NE(m, nullptr);
-        EXPECT_EQ(m->OpenFlags & TavikNoScale, c.keptFlag) << c.headerFlags << " " << c.openFlags;
-        EXPECT_EQ(m->Header.Height, c.height);
-        TavikClose(m);
-    }
-}
-
-TEST(CoreOpen, FrameRateOverride) {
-    FakeSystem sys;
-    sys.AddFile("m", Frames({16}).Build());
-    const struct {
-        int32_t rate;
-        uint32_t frameTime;
-    } cases[] = {{15, 6666}, {-6600, 6600}, {0, 0}};
     for (const auto& c : cases) {
-        TavikSetFrameRate(c.rate);
-        TavikMovie* m = TavikOpen("m", TavikRateOverride, 0);
-        ASSERT_NE(m, nullptr);
-        EXPECT_EQ(m->FrameTime, c.frameTime) << c.rate;
-        TavikClose(m);
+        MoviePtr m = OpenRaw(sys, Frames({16}, 100, c.headerFlags), c.openFlags);
+        ASSERT_TRUE(m);
+        EXPECT_EQ(std::tuple(m->OpenFlags & TavikNoScale, m->Header.Height),
+                  std::tuple(c.keptFlag, c.height))
+            << c.headerFlags << " " << c.openFlags;
     }
-    TavikMovie* m = TavikOpen("m", 0, 0);  // without the flag the header's 100 ms stands
-    EXPECT_EQ(m->FrameTime, 10000u);
-    TavikClose(m);
+    const int32_t rates[][2] = {{15, 6666}, {-6600, 6600}, {0, 0}};
+    for (const auto& r : rates) {
+        TavikSetFrameRate(r[0]);
+        MoviePtr m = OpenRaw(sys, Frames({16}), TavikRateOverride);
+        ASSERT_TRUE(m);
+        EXPECT_EQ(m->FrameTime, static_cast<uint32_t>(r[1])) << r[0];
+    }
+    EXPECT_EQ(OpenRaw(sys, Frames({16}))->FrameTime, 10000u);  // without the flag: the header's
     TavikSetFrameRate(0);
 }
 
 }  // namespace
-}  // namespace tavik
+}  // namespace tavik::test

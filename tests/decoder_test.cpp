@@ -36,12 +36,11 @@ std::vector<uint8_t> PpmPixels(const std::string& path) {
     return {data.begin() + static_cast<ptrdiff_t>(header.tellg()) + 1, data.end()};
 }
 
-struct Expectation {
+const struct Expectation {
     const char* movie;
     const char* dir;
     uint32_t frames;
-};
-const Expectation kExpectations[] = {
+} kExpectations[] = {
     {"blocks_64x48", "blocks_64x48.expect", 12},
     {"runs_320x200", "runs_320x200.expect", 8},
     {"ring_100x64", "ring_100x64.expect_wrap", 11},
@@ -74,7 +73,6 @@ enum class Way { File, Memory, Reader };
 TavikDecoder* Open(Way way, const std::string& movie, Source& source) {
     TavikDecoder* d = nullptr;
     source.bytes = ReadWhole(Path(movie + ".tvk"));
-    source.position = 0;
     const TavikReader reader{&source, ReadSource, SeekSource};
     const TavikStatus status =
         way == Way::File     ? TavikDecoderOpenFile(Path(movie + ".tvk").c_str(), &d)
@@ -88,6 +86,7 @@ TavikDecoder* Open(Way way, const std::string& movie, Source& source) {
 struct Played {
     std::vector<std::vector<uint8_t>> pictures;
     std::vector<uint8_t> sound[7];
+    bool operator==(const Played&) const = default;
 };
 
 Played Play(TavikDecoder* d, uint32_t frames) {
@@ -97,10 +96,9 @@ Played Play(TavikDecoder* d, uint32_t frames) {
     TavikFrame frame;
     for (uint32_t i = 0; i < frames; ++i) {
         EXPECT_EQ(TavikDecoderNext(d, &frame), TavikOk);
-        std::vector<uint8_t> rgb(size_t{info->Width} * info->Height * 3);
+        std::vector<uint8_t>& rgb = p.pictures.emplace_back(size_t{info->Width} * info->Height * 3);
         EXPECT_EQ(TavikConvertFrame(&frame, info, TavikRGB24, rgb.data(), info->Width * 3),
                   TavikOk);
-        p.pictures.push_back(std::move(rgb));
         for (int t = 0; t < 7; ++t)
             if (frame.Sound[t])
                 p.sound[t].insert(p.sound[t].end(), frame.Sound[t],
@@ -119,14 +117,11 @@ TEST(Decoder, ConformanceMoviesDecodeExactlyThroughEveryWayOfOpening) {
             for (uint32_t i = 0; i < e.frames; ++i) {
                 char name[32];
                 std::snprintf(name, sizeof name, "/frame_%05u.ppm", i);
-                ASSERT_EQ(p.pictures[i], PpmPixels(Path(e.dir) + name))
-                    << e.movie << " frame " << i;
+                ASSERT_EQ(p.pictures[i], PpmPixels(Path(e.dir) + name)) << e.movie << " " << i;
             }
             for (int t = 0; t < 7; ++t) {
-                const std::vector<uint8_t> wav =
-                    ReadWhole(Path(e.dir) + "/track_" + std::to_string(t) + ".wav");
-                const bool present = TavikDecoderGetInfo(d)->Tracks[t].Present;
-                EXPECT_EQ(!wav.empty(), present) << e.movie << " track " << t;
+                const auto wav = ReadWhole(Path(e.dir) + "/track_" + std::to_string(t) + ".wav");
+                EXPECT_EQ(!wav.empty(), TavikDecoderGetInfo(d)->Tracks[t].Present) << e.movie << t;
                 if (!wav.empty()) {
                     EXPECT_EQ(p.sound[t], std::vector<uint8_t>(wav.begin() + 44, wav.end()))
                         << e.movie << " track " << t;
@@ -147,11 +142,11 @@ TEST(Decoder, SeekingShowsEachFrameAsTheFirstPassDoes) {
         TavikDecoder* d = Open(Way::Reader, e.movie, source);
         const uint32_t count = TavikDecoderGetInfo(d)->FrameCount;
         const Played straight = Play(d, count);
-        // Backwards, then forwards by jumps, each seek followed by a frame of play.
+        // Backwards, then forwards by jumps, each seek followed by a frame of play whose sound
+        // lies in the track's sound where its offset says.
         std::vector<uint32_t> order;
         for (uint32_t n = count; n-- > 0;) order.push_back(n);
         for (uint32_t n = 0; n < count; n += 3) order.push_back(n);
-        // Each frame's sound lies in the track's sound where its offset says.
         for (uint32_t n : order) {
             uint64_t at[7];
             for (uint32_t t = 0; t < 7; ++t)
@@ -179,9 +174,9 @@ TEST(Decoder, ConvertsToEveryFormatAtAnyPitch) {
     Source source;
     TavikDecoder* d = Open(Way::Memory, "palette_160x120", source);
     const TavikInfo* info = TavikDecoderGetInfo(d);
+    const uint32_t w = info->Width, h = info->Height;
     TavikFrame frame;
     ASSERT_EQ(TavikDecoderNext(d, &frame), TavikOk);
-    const uint32_t w = info->Width, h = info->Height;
     std::vector<uint8_t> rgb(size_t{w} * h * 3);
     ASSERT_EQ(TavikConvertFrame(&frame, info, TavikRGB24, rgb.data(), w * 3), TavikOk);
     for (TavikPixelFormat format : {TavikRGBA32, TavikBGRA32, TavikRGB565}) {
@@ -191,20 +186,16 @@ TEST(Decoder, ConvertsToEveryFormatAtAnyPitch) {
         ASSERT_EQ(TavikConvertFrame(&frame, info, format, out.data() + pitch * (h - 1),
                                     -static_cast<ptrdiff_t>(pitch)),
                   TavikOk);
-        for (uint32_t y = 0; y < h; ++y)
-            for (uint32_t x = 0; x < w; ++x) {
-                const uint8_t* c = &rgb[(size_t{y} * w + x) * 3];
-                const uint8_t* o = &out[pitch * (h - 1 - y) + x * bpp];
-                if (format == TavikRGB565) {
-                    uint16_t v;
-                    std::memcpy(&v, o, 2);
-                    ASSERT_EQ(v, (c[0] >> 3) << 11 | (c[1] >> 2) << 5 | c[2] >> 3);
-                } else {
-                    const uint8_t want[4] = {c[format == TavikBGRA32 ? 2 : 0], c[1],
-                                             c[format == TavikBGRA32 ? 0 : 2], 255};
-                    ASSERT_EQ(std::memcmp(o, want, 4), 0) << x << "," << y;
-                }
-            }
+        for (uint32_t i = 0; i < w * h; ++i) {
+            const uint8_t* c = &rgb[i * 3];
+            const uint16_t v =
+                static_cast<uint16_t>((c[0] >> 3) << 11 | (c[1] >> 2) << 5 | c[2] >> 3);
+            const bool bgr = format == TavikBGRA32;
+            const uint8_t want[4] = {bpp == 2 ? uint8_t(v) : c[bgr ? 2 : 0],
+                                     bpp == 2 ? uint8_t(v >> 8) : c[1], c[bgr ? 0 : 2], 255};
+            ASSERT_EQ(std::memcmp(&out[pitch * (h - 1 - i / w) + i % w * bpp], want, bpp), 0)
+                << format << " " << i;
+        }
     }
     EXPECT_EQ(TavikConvertFrame(&frame, info, TavikRGBA32, rgb.data(), w * 4 - 1),
               TavikErrorArgument);
@@ -212,6 +203,7 @@ TEST(Decoder, ConvertsToEveryFormatAtAnyPitch) {
 }
 
 TEST(Decoder, DecodersOnSeveralThreadsDecodeAsOneAlone) {
+    constexpr size_t kMovies = std::size(kExpectations);
     std::vector<Played> alone;
     for (const Expectation& e : kExpectations) {
         Source source;
@@ -223,21 +215,16 @@ TEST(Decoder, DecodersOnSeveralThreadsDecodeAsOneAlone) {
     std::vector<int> same(4, 0);
     for (int t = 0; t < 4; ++t)
         threads.emplace_back([&, t] {
-            for (int round = 0; round < 3; ++round)
-                for (size_t i = 0; i < std::size(kExpectations); ++i) {
-                    const Expectation& e = kExpectations[(i + t) % std::size(kExpectations)];
-                    Source source;
-                    TavikDecoder* d = Open(Way::Reader, e.movie, source);
-                    const Played p = Play(d, e.frames);
-                    const Played& want = alone[(i + t) % std::size(kExpectations)];
-                    same[t] +=
-                        p.pictures == want.pictures &&
-                        std::equal(std::begin(p.sound), std::end(p.sound), std::begin(want.sound));
-                    TavikDecoderClose(d);
-                }
+            for (size_t i = 0; i < 3 * kMovies; ++i) {
+                Source source;
+                TavikDecoder* d = Open(Way::Reader, kExpectations[(i + t) % kMovies].movie, source);
+                same[t] +=
+                    Play(d, kExpectations[(i + t) % kMovies].frames) == alone[(i + t) % kMovies];
+                TavikDecoderClose(d);
+            }
         });
     for (std::thread& t : threads) t.join();
-    for (int t = 0; t < 4; ++t) EXPECT_EQ(same[t], 3 * static_cast<int>(std::size(kExpectations)));
+    EXPECT_EQ(same, std::vector<int>(4, 3 * kMovies));
 }
 
 TEST(Decoder, FailuresAreNamedAndLeaveNoDecoder) {
@@ -267,7 +254,7 @@ TEST(Decoder, FailuresAreNamedAndLeaveNoDecoder) {
 }  // namespace
 
 // The wide conversion loops give what the portable ones give, for every run length around
-// their 64-pixel step and for every index.
+// their 64-pixel step and for every index; one byte past the run shows a write beyond it.
 TEST(Decoder, WideConversionLoopsMatchThePortableOnes) {
     const tavik::ConvertKernels* wide = tavik::WideConvertKernels();
     if (!wide) GTEST_SKIP() << "this processor has no wide conversion loops";
@@ -278,12 +265,12 @@ TEST(Decoder, WideConversionLoopsMatchThePortableOnes) {
         for (int b = 0; b < 3; ++b) tables[b][i] = static_cast<uint8_t>(i * (7 + 2 * b) + b);
     for (size_t i = 0; i < from.size(); ++i) from[i] = static_cast<uint8_t>(i * 151 + 3);
     for (size_t count : {0, 1, 63, 64, 65, 127, 128, 200, 300}) {
-        for (int bytes : {2, 4}) {
-            // One byte past the run shows a write beyond it.
-            std::vector<uint8_t> a(count * bytes + 1, 0xEE), b(count * bytes + 1, 0xEE);
-            (bytes == 4 ? wide->run32 : wide->run16)(from.data(), count, tables, a.data());
-            (bytes == 4 ? portable.run32 : portable.run16)(from.data(), count, tables, b.data());
-            EXPECT_EQ(a, b) << count << " pixels of " << bytes << " bytes";
-        }
+        std::vector<uint8_t> a(count * 4 + 1, 0xEE), b = a, c(count * 2 + 1, 0xEE), e = c;
+        wide->run32(from.data(), count, tables, a.data());
+        portable.run32(from.data(), count, tables, b.data());
+        wide->run16(from.data(), count, tables, c.data());
+        portable.run16(from.data(), count, tables, e.data());
+        EXPECT_EQ(a, b) << count << " pixels of 4 bytes";
+        EXPECT_EQ(c, e) << count << " pixels of 2 bytes";
     }
 }
