@@ -3,17 +3,22 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "display/blitter_link.h"
 #include "display/display_buffer.h"
 #include "platform/headless/headless_platform.h"
 
+// Screen configurations are written as their differences from the default one.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
 namespace tavik::test {
 
 struct BlitRecord {
     int64_t destinationOffset;  // from the surface's first byte
     uint32_t sourceX, sourceY, width, height;
+    int32_t cursorCount;  // the screen's while writing
 };
 
 // Passes every call on to the engine's blitter and records the rectangles.
@@ -32,7 +37,9 @@ class RecordingBlitter {
             [](TavikBlitter* b, char* text) { engine->name(b, text); },
             [](TavikBlitter* b, uint8_t* d, int32_t dp, uint32_t dx, uint32_t dy, uint32_t sx,
                int32_t sp, const uint8_t* s, uint32_t sy, uint32_t w, uint32_t h) {
-                Records().push_back({d - headless::TheScreen().surface.data(), sx, sy, w, h});
+                headless::Screen& screen = headless::TheScreen();
+                Records().push_back(
+                    {d - screen.surface.data(), sx, sy, w, h, screen.cursorCount});
                 engine->blit(b, d, dp, dx, dy, sx, sp, s, sy, w, h);
             }};
         return &calls;
@@ -43,8 +50,7 @@ class DisplayTest : public ::testing::Test {
   protected:
     void SetUp() override { Start(headless::Config{}); }
     void TearDown() override {
-        BufferClose(buffer);
-        buffer = nullptr;
+        BufferClose(std::exchange(buffer, nullptr));
         if (window != nullptr) Platform().DestroyWindow(window);
         Platform().UnregisterWindowClass("test");
         FreeDisplayLibraries();
@@ -58,8 +64,7 @@ class DisplayTest : public ::testing::Test {
     // Starts over on a recording screen configured by `config`, with a visible foreground
     // window whose client area starts at screen (100, 50).
     void Start(headless::Config config) {
-        BufferClose(buffer);
-        buffer = nullptr;
+        BufferClose(std::exchange(buffer, nullptr));
         config.record = true;
         headless::Reset(config);
         ResetDisplayState();

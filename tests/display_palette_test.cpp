@@ -1,10 +1,13 @@
 // Palettes: the identity palette's free range, the nudging of colours equal to top statics,
 // the layout word, and where each screen kind sends the palette.
+#include <tuple>
+
 #include "display_fixture.h"
 
 namespace tavik {
 namespace {
 
+using std::tuple;
 using test::DisplayTest;
 
 std::vector<uint8_t> GreyPalette() {
@@ -22,23 +25,19 @@ TEST_F(DisplayTest, FreeRangeTakesTheMovieStaticsStay) {
     DisplayBuffer* b = Open(MethodDibSection, 64, 64);
     std::vector<uint8_t> rgb = GreyPalette();
     BufferSetPalette(b, rgb.data(), 0);
-    EXPECT_EQ(Red(b, 9), 166);  // static: the system's (166, 202, 240)
-    EXPECT_EQ(Red(b, 10), 10);  // free: the movie's
-    EXPECT_EQ(Red(b, 245), 245);
-    EXPECT_EQ(Red(b, 246), 255);  // static again
+    // Entries 9 and 246 are statics, the system's (166, 202, 240) and white; 10-245 the movie's.
+    EXPECT_EQ(tuple(Red(b, 9), Red(b, 10), Red(b, 245), Red(b, 246)), tuple(166, 10, 245, 255));
     ASSERT_EQ(Screen().palettesCreated.size(), 1u);
     const auto& logical = Screen().palettesCreated[0];
     ASSERT_EQ(logical.size(), 256u);
-    EXPECT_EQ(logical[9].flags, 0);
-    EXPECT_EQ(logical[10].flags, kPaletteNoCollapse);
-    EXPECT_EQ(logical[9].blue, 240);
+    EXPECT_EQ(tuple(logical[9].flags, logical[10].flags, logical[9].blue),
+              tuple(0, kPaletteNoCollapse, 240));
     EXPECT_EQ(Screen().offscreenColourLoads, 1u);
     EXPECT_EQ(b->Shown, 1u);
     EXPECT_EQ(b->RedrawAll, 0u);  // palettised screen: nothing to redraw
 }
 
 TEST_F(DisplayTest, ColoursEqualToTopStaticsAreNudged) {
-    DisplayBuffer* b = Open(MethodDibSection, 64, 64);
     std::vector<uint8_t> rgb(768, 0);
     auto set = [&](int i, uint8_t r, uint8_t g, uint8_t bl) {
         rgb[3 * i] = r, rgb[3 * i + 1] = g, rgb[3 * i + 2] = bl;
@@ -47,16 +46,12 @@ TEST_F(DisplayTest, ColoursEqualToTopStaticsAreNudged) {
     set(101, 128, 0, 128);    // equal to a bottom static (entry 5): unchanged
     set(102, 0, 0, 255);      // the blue of entry 252: red 0 goes up to 1
     // A second static chain: red 12 meets (12, 7, 7), becomes 13, then meets (13, 7, 7).
+    set(103, 12, 7, 7);
     Screen().config.systemPalette[250] = {12, 7, 7, 0};
     Screen().config.systemPalette[251] = {13, 7, 7, 0};
-    Open(MethodDibSection, 64, 64);
-    b = buffer;
-    set(103, 12, 7, 7);
+    DisplayBuffer* b = Open(MethodDibSection, 64, 64);
     BufferSetPalette(b, rgb.data(), 0);
-    EXPECT_EQ(Red(b, 100), 254);
-    EXPECT_EQ(Red(b, 101), 128);
-    EXPECT_EQ(Red(b, 102), 1);
-    EXPECT_EQ(Red(b, 103), 14);
+    EXPECT_EQ(tuple(Red(b, 100), Red(b, 101), Red(b, 102), Red(b, 103)), tuple(254, 128, 1, 14));
     EXPECT_EQ(Screen().palettesCreated.back()[100].red, 254);
 }
 
@@ -66,53 +61,35 @@ TEST_F(DisplayTest, LayoutWord) {
     std::vector<uint8_t> entries(256 * 4);
     entries[4 * 50 + 1] = 30, entries[4 * 50 + 2] = 20, entries[4 * 50 + 3] = 10;
     BufferSetPalette(b, entries.data(), 4 | 8 | 2);
-    EXPECT_EQ(b->ColourTable[4 * 50], 30);  // blue
-    EXPECT_EQ(b->ColourTable[4 * 50 + 1], 20);
-    EXPECT_EQ(Red(b, 50), 10);
+    EXPECT_EQ(tuple(b->ColourTable[4 * 50], b->ColourTable[4 * 50 + 1], Red(b, 50)),
+              tuple(30, 20, 10));
     // 16-bit channels: the low byte of each counts.
     std::vector<uint8_t> wide(256 * 6);
     wide[6 * 60] = 1, wide[6 * 60 + 2] = 2, wide[6 * 60 + 4] = 3, wide[6 * 60 + 5] = 99;
     BufferSetPalette(b, wide.data(), 1);
-    EXPECT_EQ(Red(b, 60), 1);
-    EXPECT_EQ(b->ColourTable[4 * 60], 3);
+    EXPECT_EQ(tuple(Red(b, 60), b->ColourTable[4 * 60]), tuple(1, 3));
 }
 
-TEST_F(DisplayTest, NoStaticsKeepsBlackAndWhite) {
-    headless::Config c;
-    c.staticColours = false;
-    Start(c);
+// Screens without statics keep black and white; a 16-colour screen only marks the palette
+// shown; a deep one takes all 256 from the movie and redraws.
+TEST_F(DisplayTest, EachScreenKindTakesThePaletteItsWay) {
+    Start({.staticColours = false});
     DisplayBuffer* b = Open(MethodStandardDib, 64, 64);
     std::vector<uint8_t> rgb(768, 77);
     BufferSetPalette(b, rgb.data(), 0);
-    EXPECT_EQ(Red(b, 0), 0);
-    EXPECT_EQ(Red(b, 255), 255);
-    EXPECT_EQ(Red(b, 1), 77);
-    EXPECT_EQ(Red(b, 254), 77);
-}
+    EXPECT_EQ(tuple(Red(b, 0), Red(b, 255), Red(b, 1), Red(b, 254)), tuple(0, 255, 77, 77));
 
-TEST_F(DisplayTest, SixteenColourScreenOnlyMarksShown) {
-    headless::Config c;
-    c.depth = 4;
-    Start(c);
-    DisplayBuffer* b = Open(MethodStandardDib, 64, 64);
-    std::vector<uint8_t> rgb = GreyPalette();
-    BufferSetPalette(b, rgb.data(), 0);
-    EXPECT_EQ(b->Shown, 1u);
+    rgb = GreyPalette();
+    Start({.depth = 4});
+    BufferSetPalette(Open(MethodStandardDib, 64, 64), rgb.data(), 0);
+    EXPECT_EQ(buffer->Shown, 1u);
     EXPECT_TRUE(Screen().palettesCreated.empty());
-}
 
-TEST_F(DisplayTest, DeepScreenRedrawsAndFeedsTheBlitter) {
-    headless::Config c;
-    c.depth = 16;
-    c.directDraw = true;
-    Start(c);
-    DisplayBuffer* b = Open(MethodDibSection, 64, 64);
+    Start({.depth = 16, .directDraw = true});
+    b = Open(MethodDibSection, 64, 64);
     ASSERT_NE(b->Blitter, nullptr);
-    std::vector<uint8_t> rgb = GreyPalette();
     BufferSetPalette(b, rgb.data(), 0);
-    EXPECT_EQ(b->RedrawAll, 1u);
-    EXPECT_EQ(Red(b, 0), 0);  // no statics on a 16-bit screen: all 256 from the movie
-    EXPECT_EQ(Red(b, 255), 255);
+    EXPECT_EQ(tuple(b->RedrawAll, Red(b, 0), Red(b, 255)), tuple(1u, 0, 255));
 }
 
 TEST_F(DisplayTest, RealisingAndReadingTheSystemPalette) {
@@ -120,16 +97,15 @@ TEST_F(DisplayTest, RealisingAndReadingTheSystemPalette) {
     // Realised before any movie palette: the palette is made then, the free range protected.
     BufferRealizePalette(b);
     ASSERT_EQ(Screen().palettesCreated.size(), 1u);
-    EXPECT_EQ(Screen().palettesCreated[0][9].flags, 0);
-    EXPECT_EQ(Screen().palettesCreated[0][10].flags, kPaletteNoCollapse);
+    EXPECT_EQ(tuple(Screen().palettesCreated[0][9].flags, Screen().palettesCreated[0][10].flags),
+              tuple(0, kPaletteNoCollapse));
     std::vector<uint8_t> rgb = GreyPalette();
     rgb[3 * 20] = 200;
     BufferSetPalette(b, rgb.data(), 0);
     EXPECT_GT(BufferRealizePalette(b), 0u);
     uint8_t system[768];
     ReadSystemPalette(system);
-    EXPECT_EQ(system[3 * 20], 200);
-    EXPECT_EQ(system[3 * 255], 255);
+    EXPECT_EQ(tuple(system[3 * 20], system[3 * 255]), tuple(200, 255));
     EXPECT_EQ(BufferRealizePalette(nullptr), 0u);
     // Realising after something was shown asks for a repaint.
     Screen().Find(window)->invalid = false;
@@ -138,9 +114,7 @@ TEST_F(DisplayTest, RealisingAndReadingTheSystemPalette) {
 }
 
 TEST_F(DisplayTest, FullScreenPaletteGoesToTheWindow) {
-    headless::Config c;
-    c.fullScreen = true;
-    Start(c);
+    Start({.fullScreen = true});
     DisplayBuffer* b = Open(MethodFullScreen240, 320, 240);
     std::vector<uint8_t> rgb = GreyPalette();
     rgb[0] = 9;
@@ -148,16 +122,15 @@ TEST_F(DisplayTest, FullScreenPaletteGoesToTheWindow) {
     EXPECT_TRUE(Screen().palettesCreated.empty());
     const auto& requests = Screen().fullScreenRequests;
     ASSERT_EQ(requests.size(), 2u);
-    EXPECT_EQ(requests[0].id, 0x8AD50400u);  // the format, at open
-    EXPECT_EQ(requests[1].id, 0x8AC50400u);
-    EXPECT_EQ(requests[1].count, 1064u);
-    EXPECT_EQ(requests[1].data[40 + 2], 9);  // entry 0's red, all 256 from the movie
+    // The format at open, then the colours: entry 0's red, all 256 from the movie.
+    EXPECT_EQ(tuple(requests[0].id, requests[1].id, requests[1].count, requests[1].data[40 + 2]),
+              tuple(0x8AD50400u, 0x8AC50400u, 1064u, 9));
     // The header's colour area holds the indices again afterwards.
     Open(MethodFullScreenDirect, 320, 200);
     BufferSetPalette(buffer, rgb.data(), 0);
-    EXPECT_EQ(requests.back().id, 0x8AC10400u);
-    EXPECT_EQ(requests[requests.size() - 2].id, 0x8AD10400u);
-    EXPECT_EQ(requests[requests.size() - 2].data[40 + 2 * 7], 7);
+    const auto& format = requests[requests.size() - 2];
+    EXPECT_EQ(tuple(format.id, format.data[40 + 2 * 7], requests.back().id),
+              tuple(0x8AD10400u, 7, 0x8AC10400u));
 }
 
 }  // namespace

@@ -31,38 +31,35 @@ std::vector<Rect> Rects(uint32_t width, uint32_t height, const std::vector<uint8
     return out;
 }
 
-TEST(VideoChangeRect, GroupsAlignedWithRows) {
-    EXPECT_TRUE(Rects(320, 8, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0}).empty());
-    EXPECT_EQ(Rects(320, 8, std::vector<uint8_t>(10, 1)),
-              (std::vector<Rect>{{0, 0, 320, 4}, {0, 4, 320, 4}}));
-    // Runs of changed groups within a row, each ended by an unchanged one.
-    EXPECT_EQ(Rects(320, 8, {1, 1, 0, 1, 0, 0, 0, 0, 1, 1}),
-              (std::vector<Rect>{{0, 0, 128, 4}, {192, 0, 64, 4}, {192, 4, 128, 4}}));
-}
+TEST(VideoChangeRect, RectanglesFollowTheChangedGroups) {
+    struct Case {
+        uint32_t width, height;
+        std::vector<uint8_t> map;
+        std::vector<Rect> rects;
+    };
+    const Case cases[] = {
+        {320, 8, std::vector<uint8_t>(10, 0), {}},
+        {320, 8, std::vector<uint8_t>(10, 1), {{0, 0, 320, 4}, {0, 4, 320, 4}}},
+        // Runs of changed groups within a row, each ended by an unchanged one.
+        {320,
+         8,
+         {1, 1, 0, 1, 0, 0, 0, 0, 1, 1},
+         {{0, 0, 128, 4}, {192, 0, 64, 4}, {192, 4, 128, 4}}},
+        // Groups crossing row ends: 96 pixels are one and a half groups per block row.
+        {96, 8, {0, 1, 0}, {{64, 0, 32, 4}, {0, 4, 32, 4}}},
+        // Resuming a crossing group looks two groups ahead: one unchanged group is taken in...
+        {96, 12, {0, 1, 0, 1, 0}, {{64, 0, 32, 4}, {0, 4, 96, 4}, {0, 8, 64, 4}}},
+        {96, 12, {0, 1, 0, 0, 1}, {{64, 0, 32, 4}, {0, 4, 32, 4}, {64, 8, 32, 4}}},  // ...not two
+        {320, 8, {0, 0, 0, 0, 0, 1, 0, 0, 0, 0}, {{0, 4, 64, 4}}},  // 80 blocks a row
+        {160, 8, {0, 0, 1, 0, 0}, {{128, 0, 32, 4}, {0, 4, 32, 4}}},
+        // 32 pixels wide: one group covers two block rows.
+        {32, 8, {1}, {{0, 0, 32, 4}, {0, 4, 32, 4}}},
+        {32, 16, {0, 1}, {{0, 8, 32, 4}, {0, 12, 32, 4}}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Rects(c.width, c.height, c.map), c.rects) << testing::PrintToString(c.map);
 
-TEST(VideoChangeRect, GroupsCrossingRowEnds) {
-    // 96 pixels: one and a half groups per block row.
-    EXPECT_EQ(Rects(96, 8, {0, 1, 0}), (std::vector<Rect>{{64, 0, 32, 4}, {0, 4, 32, 4}}));
-    // Resuming a crossing group looks two groups ahead: a lone unchanged group in between is
-    // taken into the rectangle...
-    EXPECT_EQ(Rects(96, 12, {0, 1, 0, 1, 0}),
-              (std::vector<Rect>{{64, 0, 32, 4}, {0, 4, 96, 4}, {0, 8, 64, 4}}));
-    // ...but not two of them.
-    EXPECT_EQ(Rects(96, 12, {0, 1, 0, 0, 1}),
-              (std::vector<Rect>{{64, 0, 32, 4}, {0, 4, 32, 4}, {64, 8, 32, 4}}));
-    // 80 blocks per row: group 5 is the second row's first 16 blocks.
-    EXPECT_EQ(Rects(320, 8, {0, 0, 0, 0, 0, 1, 0, 0, 0, 0}), (std::vector<Rect>{{0, 4, 64, 4}}));
-    // 40 blocks per row (160 pixels): group 2 is the end of row 0 and the start of row 1.
-    EXPECT_EQ(Rects(160, 8, {0, 0, 1, 0, 0}), (std::vector<Rect>{{128, 0, 32, 4}, {0, 4, 32, 4}}));
-}
-
-TEST(VideoChangeRect, PicturesNarrowerThanAGroup) {
-    // 32 pixels wide: one group covers two block rows.
-    EXPECT_EQ(Rects(32, 8, {1}), (std::vector<Rect>{{0, 0, 32, 4}, {0, 4, 32, 4}}));
-    EXPECT_EQ(Rects(32, 16, {0, 1}), (std::vector<Rect>{{0, 8, 32, 4}, {0, 12, 32, 4}}));
-}
-
-TEST(VideoChangeRect, SearchRestartsWithEveryDecodedFrame) {
+    // Every decoded frame starts the search over.
     TestPicture picture({.width = 64, .codedHeight = 4});
     test::Trees trees = MakeTrees({}, {}, {}, {TypeWord(test::kSolid, 63, 1)});
     test::ChunkWriter chunk(trees.block);
@@ -80,29 +77,24 @@ TEST(VideoChangeRect, SearchRestartsWithEveryDecodedFrame) {
 
 // Trees whose leaves carry known colours: colour pairs, full-block pixel pairs, and type words
 // of solid and other blocks.
-test::Trees RemapTrees() {
-    return MakeTrees({0x1234, 0x0001}, {0x0201, 0x0403}, {0x0605, 0x0007},
-                     {TypeWord(test::kSolid, 0, 0x08), TypeWord(test::kSkip, 0),
-                      TypeWord(test::kTwoColour, 0), 0x7777},
-                     {0x7777, 0xDEAE, 0xDEAF});
-}
-
-std::array<uint8_t, 256> Map(uint8_t salt) {
-    std::array<uint8_t, 256> map;
-    for (uint32_t i = 0; i < 256; ++i) map[i] = static_cast<uint8_t>(i * 7 + salt);
-    return map;
-}
-
-TEST(VideoRemap, RewritesOutputValuesFromStoredOnes) {
-    test::Trees t = RemapTrees();
+TEST(VideoRemap, RewritesOutputValuesAndFindsTheUsedColours) {
+    test::Trees t = MakeTrees({0x1234, 0x0001}, {0x0201, 0x0403}, {0x0605, 0x0007},
+                              {TypeWord(test::kSolid, 0, 0x08), TypeWord(test::kSkip, 0),
+                               TypeWord(test::kTwoColour, 0), 0x7777},
+                              {0x7777, 0xDEAE, 0xDEAF});
     ASSERT_TRUE(t.built);
+    // Pairs 01 02 03 04, pixels 05 06 07 00, solid colour 08; not the masks nor other types.
+    std::array<uint8_t, 256> used{};
+    FindUsedColours(t.memory.data(), used.data());
+    for (uint32_t i = 0; i < 256; ++i) EXPECT_EQ(used[i] != 0, i <= 8) << i;
+
     const std::vector<uint8_t> original = t.memory;
-    std::array<uint8_t, 256> identity;
+    std::array<uint8_t, 256> identity, a, b;
     std::iota(identity.begin(), identity.end(), 0);
+    for (uint32_t i = 0; i < 256; ++i) a[i] = uint8_t(i * 7 + 3), b[i] = uint8_t(i * 7 + 11);
     RemapTreeColours(t.memory.data(), identity.data());
     EXPECT_EQ(t.memory, original);
-
-    const std::array<uint8_t, 256> a = Map(3), b = Map(11);
+    // Remapping reads the stored values: a then b is b alone.
     RemapTreeColours(t.memory.data(), a.data());
     RemapTreeColours(t.memory.data(), b.data());
     std::vector<uint8_t> composed = t.memory;
@@ -121,22 +113,9 @@ TEST(VideoRemap, RewritesOutputValuesFromStoredOnes) {
     EXPECT_EQ(entry(2, 2), uint32_t(b[0] << 8 | b[7]) << 16 | 0x0007);
     EXPECT_EQ(entry(3, 2), uint32_t(b[8] << 8 | 0x03) << 16 | 0x0803);  // solid, colour 8
     EXPECT_EQ(entry(3, 3), 0x00020002u);                                // skip
-    for (uint32_t tree : {1u, 2u}) {
+    for (uint32_t tree : {1u, 2u})
         EXPECT_EQ(LoadTreeRecord(trees, tree).resetEntry, uint32_t(b[0]) * 257 << 16);
-    }
     EXPECT_EQ(LoadTreeRecord(trees, 3).resetEntry, 0u);
-}
-
-TEST(VideoRemap, UsedColoursComeFromColourFullAndSolidLeaves) {
-    test::Trees t = RemapTrees();
-    std::array<uint8_t, 256> used{};
-    FindUsedColours(t.memory.data(), used.data());
-    std::vector<uint32_t> set;
-    for (uint32_t i = 0; i < 256; ++i) {
-        if (used[i]) set.push_back(i);
-    }
-    // Pairs 01 02 03 04, pixels 05 06 07 00, solid colour 08; not the masks nor other types.
-    EXPECT_EQ(set, (std::vector<uint32_t>{0, 1, 2, 3, 4, 5, 6, 7, 8}));
 }
 
 }  // namespace

@@ -18,72 +18,44 @@ Palette Numbered() {
     return p;
 }
 
-std::array<uint8_t, 3> EntryOf(const Palette& p, uint32_t i) {
-    return {p[3 * i], p[3 * i + 1], p[3 * i + 2]};
-}
+struct Case {
+    std::vector<uint8_t> codes;                        // after the length byte
+    std::vector<std::array<uint32_t, 3>> runs;         // entries to, from the old from, count
+    std::vector<std::array<uint8_t, 4>> colours = {};  // entry, red, green, blue
+};
 
-// Decodes `codes` (after a length byte) from a buffer exactly as long as the chunk.
-Palette Decode(const std::vector<uint8_t>& codes, Palette palette = Numbered()) {
-    std::vector<uint8_t> chunk = {static_cast<uint8_t>((codes.size() + 4) / 4)};
-    chunk.insert(chunk.end(), codes.begin(), codes.end());
-    DecodePaletteChunk(chunk.data(), static_cast<uint32_t>(chunk.size()), palette.data());
-    return palette;
-}
-
-TEST(VideoPalette, KeepRunsLeaveEntriesAsTheyWere) {
-    EXPECT_EQ(Decode({0xFF, 0xFF}), Numbered());
-}
-
-TEST(VideoPalette, CopyRunsReadTheWholePreviousPalette) {
-    // Keep 64, copy entries 0-63 to 64-127, keep the rest.
-    const Palette p = Decode({0xBF, 0x7F, 0x00, 0xFF});
+TEST(VideoPalette, ChunksRewriteOnlyTheirEntries) {
+    const Case cases[] = {
+        {{0xFF, 0xFF}, {}},                             // keep runs only
+        {{0xBF, 0x7F, 0x00, 0xFF}, {{64, 0, 64}}},      // keep 64, copy 0-63 to 64-127
+        {{0x80, 0x41, 0x00, 0xFF, 0xFF}, {{1, 0, 2}}},  // overlapping: copies the old entries
+        // Six bits widen to eight; green and blue of 64 or more use their low six bits.
+        {{0x3F, 0x3F, 0x3F, 0x00, 0x00, 0x00, 0x20, 0x10, 0x01, 0x01, 0x7F, 0xC0, 0xFF},
+         {},
+         {{0, 255, 255, 255}, {1, 0, 0, 0}, {2, 130, 65, 4}, {3, 4, 255, 0}}},
+        {{0xFF, 0xF9, 0x7F, 240}, {{250, 240, 6}}},  // a copy run clamped at entry 255
+        {{0x43, 250, 0xFF, 0xFF}, {{0, 250, 4}}},
+        {{0x4F, 250, 0xFF, 0xFF}, {{0, 250, 6}}},               // a source past 255 keeps the rest
+        {{0x01, 0x02, 0x03, 0x3F, 0x3F}, {}, {{0, 4, 8, 12}}},  // a code cut short
+        {{0x80, 0x7F}, {}},  // a copy code without its start index
+        {{}, {}},            // nothing but the length byte
+    };
     const Palette before = Numbered();
-    for (uint32_t i = 0; i < 64; ++i) EXPECT_EQ(EntryOf(p, 64 + i), EntryOf(before, i));
-    EXPECT_EQ(EntryOf(p, 200), EntryOf(before, 200));
-    // Overlapping: entries 1 and 2 take the old 0 and 1, not the new ones.
-    const Palette o = Decode({0x80, 0x41, 0x00, 0xFF, 0xFF});
-    EXPECT_EQ(EntryOf(o, 1), EntryOf(before, 0));
-    EXPECT_EQ(EntryOf(o, 2), EntryOf(before, 1));
-}
-
-TEST(VideoPalette, NewColoursExpandSixBitsToEight) {
-    const Palette p =
-        Decode({0x3F, 0x3F, 0x3F, 0x00, 0x00, 0x00, 0x20, 0x10, 0x01, 0x01, 0x7F, 0xC0, 0xFF});
-    EXPECT_EQ(EntryOf(p, 0), (std::array<uint8_t, 3>{255, 255, 255}));
-    EXPECT_EQ(EntryOf(p, 1), (std::array<uint8_t, 3>{0, 0, 0}));
-    EXPECT_EQ(EntryOf(p, 2), (std::array<uint8_t, 3>{130, 65, 4}));
-    // Green and blue of 64 or more use their low six bits.
-    EXPECT_EQ(EntryOf(p, 3), (std::array<uint8_t, 3>{4, 255, 0}));
-    EXPECT_EQ(EntryOf(p, 4), EntryOf(Numbered(), 4));
-}
-
-TEST(VideoPalette, RunsPastTheLastEntryAreClamped) {
-    const Palette before = Numbered();
-    // Keep 250, then a copy run of 64 from entry 240: entries 250-255 take old 240-245.
-    const Palette p = Decode({0xFF, 0xF9, 0x7F, 240});
-    for (uint32_t i = 0; i < 6; ++i) EXPECT_EQ(EntryOf(p, 250 + i), EntryOf(before, 240 + i));
-    // A copy source that passes entry 255 keeps the previous colours beyond it.
-    const Palette q = Decode({0x43, 250, 0xFF, 0xFF});
-    for (uint32_t i = 0; i < 4; ++i) EXPECT_EQ(EntryOf(q, i), EntryOf(before, 250 + i));
-    const Palette r = Decode({0x4F, 250, 0xFF, 0xFF});
-    for (uint32_t i = 0; i < 6; ++i) EXPECT_EQ(EntryOf(r, i), EntryOf(before, 250 + i));
-    for (uint32_t i = 6; i < 16; ++i) EXPECT_EQ(EntryOf(r, i), EntryOf(before, i));
-}
-
-TEST(VideoPalette, ChunksThatEndEarlyKeepTheRest) {
-    const Palette before = Numbered();
-    // A new colour, then a code cut short: only entry 0 changes.
-    Palette p = Decode({0x01, 0x02, 0x03, 0x3F, 0x3F});
-    EXPECT_EQ(EntryOf(p, 0), (std::array<uint8_t, 3>{4, 8, 12}));
-    for (uint32_t i = 1; i < 256; ++i) ASSERT_EQ(EntryOf(p, i), EntryOf(before, i));
-    // A copy code without its start index, and a chunk of nothing but its length byte.
-    EXPECT_EQ(Decode({0x80, 0x7F}), before);
-    Palette q = before;
-    const uint8_t length = 1;
-    DecodePaletteChunk(&length, 1, q.data());
-    EXPECT_EQ(q, before);
-    DecodePaletteChunk(&length, 0, q.data());
-    EXPECT_EQ(q, before);
+    for (const Case& c : cases) {
+        Palette expected = before;
+        for (const auto& [to, from, count] : c.runs)
+            std::copy_n(before.begin() + 3 * from, 3 * count, expected.begin() + 3 * to);
+        for (const auto& [entry, r, g, b] : c.colours)
+            expected[3 * entry] = r, expected[3 * entry + 1] = g, expected[3 * entry + 2] = b;
+        // From a buffer exactly as long as the chunk.
+        std::vector<uint8_t> chunk = {static_cast<uint8_t>((c.codes.size() + 4) / 4)};
+        chunk.insert(chunk.end(), c.codes.begin(), c.codes.end());
+        Palette palette = before;
+        DecodePaletteChunk(chunk.data(), static_cast<uint32_t>(chunk.size()), palette.data());
+        EXPECT_EQ(palette, expected) << testing::PrintToString(c.codes);
+        DecodePaletteChunk(chunk.data(), 0, palette.data());
+        EXPECT_EQ(palette, expected);
+    }
 }
 
 }  // namespace
