@@ -75,26 +75,19 @@ enc::MovieSpec Pictures(uint32_t width, uint32_t height, bool noisy) {
     plan.height = height;
     uint32_t seed = 99;
     for (uint32_t f = 0; f < 4; ++f) {
-        enc::Frame frame;
+        enc::Frame& frame = plan.frames.emplace_back();
         frame.pixels.resize(size_t{width} * height);
         for (uint32_t y = 0; y < height; ++y) {
             for (uint32_t x = 0; x < width; ++x) {
                 seed = seed * 1103515245u + 12345u;
-                uint8_t value;
-                if (noisy) {
-                    value = static_cast<uint8_t>((x + y) / 2 + f + (seed >> 29));
-                } else if (y < height / 3) {
-                    value = static_cast<uint8_t>(f * 9);
-                } else if (y < 2 * height / 3) {
-                    value = ((x + f) / 2) % 2 ? 40 : 41;
-                } else {
-                    value = static_cast<uint8_t>(x / 8 + (seed >> 31));
-                }
-                frame.pixels[size_t{y} * width + x] = value;
+                frame.pixels[size_t{y} * width + x] =
+                    static_cast<uint8_t>(noisy                ? (x + y) / 2 + f + (seed >> 29)
+                                         : y < height / 3     ? f * 9
+                                         : y < 2 * height / 3 ? (((x + f) / 2) % 2 ? 40 : 41)
+                                                              : x / 8 + (seed >> 31));
             }
         }
         if (f == 0) frame.palette = enc::Palette{};
-        plan.frames.push_back(std::move(frame));
     }
     return plan;
 }
@@ -136,106 +129,88 @@ TEST(FullBlockDecoders, BothDecodeEveryFrameExactly) {
     }
 }
 
+// Decodes `chunk` with both full-block decoders onto a picture `width` x 4 and checks every
+// pixel against `expected(x, y)`.
+template <class Expected>
+void ExpectFromBothDecoders(test::Trees& trees, const test::ChunkWriter& chunk, uint32_t width,
+                            Expected expected) {
+    ASSERT_TRUE(trees.built);
+    const std::vector<uint8_t> bytes = chunk.Bytes();
+    for (const uint32_t useRuns : {0u, 1u}) {
+        trees.runs->worthwhile = useRuns;
+        test::TestPicture picture({.width = width, .codedHeight = 4});
+        DecodeVideoFrame(bytes.data(), chunk.Size(), trees.memory.data(), trees.runs.get(),
+                         picture.Dest());
+        for (uint32_t y = 0; y < 4; ++y) {
+            for (uint32_t x = 0; x < width; ++x)
+                ASSERT_EQ(picture.At(x, y), expected(x, y))
+                    << "runs " << useRuns << " at " << x << "," << y;
+        }
+        EXPECT_TRUE(picture.GuardsIntact());
+    }
+}
+
 // Hand-built full-block trees whose recent-value codes are short: runs must stop where the
 // full blocks end (the type code after them may look like more recent-value codes), and a tree
 // that is one recent-value leaf yields codes of no bits at all.
 TEST(FullBlockDecoders, RunsStopAtTheBlocksEndAndCodesMayBeEmpty) {
+    using namespace test;
     constexpr int32_t kSlot0 = 0xDEAD;  // the trees' slot-0 marker
     // The second block is full or solid, so that every type code follows a full block once.
     for (const uint32_t second : {0x00u, 0x11u, 0x22u, 0x33u}) {
-        test::Trees trees = test::MakeTrees(
-            {0}, {0}, {kSlot0, 0x1234, 0x5678, 0x9ABC},
-            {test::TypeWord(test::kFull, 0), test::TypeWord(test::kSolid, 0, 0x11),
-             test::TypeWord(test::kSolid, 0, 0x22), test::TypeWord(test::kSolid, 0, 0x33)});
-        ASSERT_TRUE(trees.built);
-        test::ChunkWriter chunk(trees.block);
+        Trees trees = MakeTrees({0}, {0}, {kSlot0, 0x1234, 0x5678, 0x9ABC},
+                                {TypeWord(kFull, 0), TypeWord(kSolid, 0, 0x11),
+                                 TypeWord(kSolid, 0, 0x22), TypeWord(kSolid, 0, 0x33)});
+        ChunkWriter chunk(trees.block);
         const auto fullBlock = [&](int32_t value) {
-            chunk.Type(test::kFull, 0).Value(2, value);
+            chunk.Type(kFull, 0).Value(2, value);
             for (int i = 0; i < 7; ++i) chunk.Value(2, kSlot0);
         };
         fullBlock(0x1234);
-        if (second == 0) {
-            fullBlock(0x5678);
-        } else {
-            chunk.Type(test::kSolid, 0, second);
-        }
-        chunk.Type(test::kSolid, 0, 0x33);
-        const std::vector<uint8_t> bytes = chunk.Bytes();
+        if (second == 0) fullBlock(0x5678);
+        if (second != 0) chunk.Type(kSolid, 0, second);
+        chunk.Type(kSolid, 0, 0x33);
         const uint32_t blocks[3][2] = {
             {0x34, 0x12}, {second ? second : 0x78, second ? second : 0x56}, {0x33, 0x33}};
-        for (const uint32_t useRuns : {0u, 1u}) {
-            trees.runs->worthwhile = useRuns;
-            test::TestPicture picture({.width = 12, .codedHeight = 4});
-            DecodeVideoFrame(bytes.data(), chunk.Size(), trees.memory.data(), trees.runs.get(),
-                             picture.Dest());
-            for (uint32_t y = 0; y < 4; ++y) {
-                for (uint32_t x = 0; x < 12; ++x) {
-                    ASSERT_EQ(picture.At(x, y), blocks[x / 4][x % 2])
-                        << "runs " << useRuns << " second " << second << " at " << x << "," << y;
-                }
-            }
-        }
+        ExpectFromBothDecoders(trees, chunk, 12,
+                               [&](uint32_t x, uint32_t) { return blocks[x / 4][x % 2]; });
     }
-
-    test::Trees single = test::MakeTrees({0}, {0}, {kSlot0}, {test::TypeWord(test::kFull, 1)});
-    ASSERT_TRUE(single.built);
+    Trees single = MakeTrees({0}, {0}, {kSlot0}, {TypeWord(kFull, 1)});
     EXPECT_EQ(single.runs->worthwhile, 1u);
-    test::ChunkWriter chunk(single.block);
-    chunk.Type(test::kFull, 1);
-    const std::vector<uint8_t> bytes = chunk.Bytes();
-    for (const uint32_t useRuns : {0u, 1u}) {
-        single.runs->worthwhile = useRuns;
-        test::TestPicture picture({.width = 8, .codedHeight = 4});
-        DecodeVideoFrame(bytes.data(), chunk.Size(), single.memory.data(), single.runs.get(),
-                         picture.Dest());
-        for (uint32_t y = 0; y < 4; ++y) {
-            for (uint32_t x = 0; x < 8; ++x) ASSERT_EQ(picture.At(x, y), 0u) << "runs " << useRuns;
-        }
-        EXPECT_TRUE(picture.GuardsIntact());
-    }
+    ChunkWriter chunk(single.block);
+    chunk.Type(kFull, 1);
+    ExpectFromBothDecoders(single, chunk, 8, [](uint32_t, uint32_t) { return 0u; });
 }
 
 // A recent-value leaf deeper than the lookup is reached by walking, and must still yield the
 // slot's current content: a full-block tree with the slot-0 leaf one bit deep (so runs start at
 // half the indices) and the slot-1 leaf 14 bits deep.
 TEST(FullBlockDecoders, DeepRecentValueLeavesYieldTheSlots) {
+    using namespace test;
     constexpr int32_t kSlot0 = 0xDEAD, kSlot1 = 0xDEAE;
-    std::vector<int32_t> shape = {test::kInternal, kSlot0, test::kInternal, 0x1111};
-    for (int i = 0; i < 12; ++i) shape.push_back(test::kInternal);
+    std::vector<int32_t> shape = {kInternal, kSlot0, kInternal, 0x1111};
+    for (int i = 0; i < 12; ++i) shape.push_back(kInternal);
     shape.insert(shape.end(), {kSlot1, 0x2222});
     for (int32_t i = 0; i < 12; ++i) shape.push_back(0x3000 + i);
-    test::Trees trees =
-        test::MakeTreesFromShapes({test::BalancedShape({0}), test::BalancedShape({0}), shape,
-                                   test::BalancedShape({test::TypeWord(test::kFull, 1)})});
-    ASSERT_TRUE(trees.built);
-    const int32_t codes[16] = {0x1111, 0x3005, kSlot1, kSlot0, kSlot1, 0x2222, kSlot1, kSlot1,
-                               kSlot0, 0x3000, kSlot0, kSlot1, kSlot0, kSlot0, kSlot0, kSlot1};
-    test::ChunkWriter chunk(trees.block);
-    chunk.Type(test::kFull, 1);
+    Trees trees = MakeTreesFromShapes(
+        {BalancedShape({0}), BalancedShape({0}), shape, BalancedShape({TypeWord(kFull, 1)})});
+    ChunkWriter chunk(trees.block);
+    chunk.Type(kFull, 1);
     ReferenceSlots reference{{0, 0, 0}};
     uint32_t values[16];
-    for (int c = 0; c < 16; ++c) {
-        chunk.Value(2, codes[c]);
-        const int32_t code = codes[c];
-        values[c] = reference.Take(code == kSlot0   ? reference.slot[0]
-                                   : code == kSlot1 ? reference.slot[1]
-                                                    : static_cast<uint32_t>(code));
+    int c = 0;
+    for (const int32_t code : {0x1111, 0x3005, kSlot1, kSlot0, kSlot1, 0x2222, kSlot1, kSlot1,
+                               kSlot0, 0x3000, kSlot0, kSlot1, kSlot0, kSlot0, kSlot0, kSlot1}) {
+        chunk.Value(2, code);
+        values[c++] = reference.Take(code == kSlot0   ? reference.slot[0]
+                                     : code == kSlot1 ? reference.slot[1]
+                                                      : static_cast<uint32_t>(code));
     }
-    const std::vector<uint8_t> bytes = chunk.Bytes();
-    for (const uint32_t useRuns : {0u, 1u}) {
-        trees.runs->worthwhile = useRuns;
-        test::TestPicture picture({.width = 8, .codedHeight = 4});
-        DecodeVideoFrame(bytes.data(), chunk.Size(), trees.memory.data(), trees.runs.get(),
-                         picture.Dest());
-        for (uint32_t y = 0; y < 4; ++y) {
-            for (uint32_t x = 0; x < 8; ++x) {
-                // Each row is coded right half first; each value's low byte is on the left.
-                const uint32_t value = values[8 * (x / 4) + 2 * y + (x % 4 < 2 ? 1 : 0)];
-                ASSERT_EQ(picture.At(x, y), x % 2 ? value >> 8 : value & 0xFF)
-                    << "runs " << useRuns << " at " << x << "," << y;
-            }
-        }
-    }
+    // Each row is coded right half first; each value's low byte is on the left.
+    ExpectFromBothDecoders(trees, chunk, 8, [&](uint32_t x, uint32_t y) {
+        const uint32_t value = values[8 * (x / 4) + 2 * y + (x % 4 < 2 ? 1 : 0)];
+        return x % 2 ? value >> 8 : value & 0xFF;
+    });
 }
 
 }  // namespace

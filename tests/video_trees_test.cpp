@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <tuple>
 #include <vector>
 
 #include "support/tree_block_writer.h"
@@ -13,6 +14,7 @@
 namespace tavik {
 namespace {
 
+using std::tuple;
 using test::BalancedShape;
 using test::BitWriter;
 using test::kInternal;
@@ -46,6 +48,15 @@ Built Build(const TreeBlockWriter& block) {
     return Build(block, block.ExactSizes(), block.BlockSize());
 }
 
+// A block whose first tree is `preorder`, followed by `absent` absent trees.
+TreeBlockWriter OneTree(const std::vector<int32_t>& preorder, std::array<uint32_t, 3> markers,
+                        int absent = 3) {
+    TreeBlockWriter w;
+    w.Present(preorder, markers);
+    for (int i = 0; i < absent; ++i) w.Absent();
+    return w;
+}
+
 // Four small trees: mask {0x10, 0x20, 0x30}, colour a single leaf, full-block with a 14-bit code
 // path, type with a recent-value leaf.
 TreeBlockWriter SampleBlock() {
@@ -74,10 +85,8 @@ TEST(VideoTrees, BuildsTheDocumentedLayout) {
     const uint32_t free = FreeValue(b.memory.data());
     EXPECT_EQ(free, 1u);
     // Mask tree: root has one leaf on its 0-branch, the node at index 2 one as well.
-    EXPECT_EQ(b.Entry(0, 0), (1u << 16) | free);
-    EXPECT_EQ(b.Entry(0, 1), 0x00100010u);
-    EXPECT_EQ(b.Entry(0, 2), (1u << 16) | free);
-    EXPECT_EQ(b.Entry(0, 4), 0x00300030u);
+    EXPECT_EQ(tuple(b.Entry(0, 0), b.Entry(0, 1), b.Entry(0, 2), b.Entry(0, 4)),
+              tuple((1u << 16) | free, 0x00100010u, (1u << 16) | free, 0x00300030u));
     // Lookup: bit 0 = 0 reaches leaf 0x10 after 1 bit; bits 1,0 reach 0x20; bits 1,1 reach 0x30.
     for (uint32_t i = 0; i < 4096; i += 2) ASSERT_EQ(b.Lookup(0, i), b.Location(0, 1) << 8 | 1);
     EXPECT_EQ(b.Lookup(0, 0x001), b.Location(0, 3) << 8 | 2);
@@ -89,11 +98,10 @@ TEST(VideoTrees, BuildsTheDocumentedLayout) {
     // The type tree's 10-bit table; its leaf 7 is the recent-value leaf for slot 1.
     EXPECT_EQ(b.Lookup(3, 0x3FF), b.Location(3, 4) << 8 | 2);
     EXPECT_EQ(b.Entry(3, 4), 0u);
+    // Spare entries behind the nodes: slot 2 takes the second.
     const TreeRecord type = LoadTreeRecord(b.memory.data(), 3);
-    EXPECT_EQ(type.resetEntry, 0u);
-    EXPECT_EQ(type.slots[0], b.Location(3, 4));
-    EXPECT_EQ(type.slots[1], b.Location(3, 6));  // spares: slot 2 second behind the nodes
-    EXPECT_EQ(type.slots[2], b.Location(3, 7));
+    EXPECT_EQ(tuple(type.resetEntry, type.slots[0], type.slots[1], type.slots[2]),
+              tuple(0u, b.Location(3, 4), b.Location(3, 6), b.Location(3, 7)));
     EXPECT_EQ(NodeCount(b.memory.data(), 3), 5u);
 }
 
@@ -119,44 +127,32 @@ TEST(VideoTrees, FreeValueSkipsEveryStoredValueOfAllTrees) {
 }
 
 TEST(VideoTrees, MarkersPickTheLastMatchingLeafOrASpareEntry) {
-    TreeBlockWriter w;
     // Leaves 0x30 twice: the later one becomes slot 2. Marker 1 (0x77) matches nothing.
-    w.Present(BalancedShape({0x30, 0x40, 0x30, 0x50}), {0x77, 0x30, 0x50});
-    w.Absent();
-    w.Absent();
-    w.Absent();
-    const Built b = Build(w);
+    const Built b = Build(OneTree(BalancedShape({0x30, 0x40, 0x30, 0x50}), {0x77, 0x30, 0x50}));
     ASSERT_TRUE(b.ok);
+    // Pre-order: I I 30 40 I 30 50 -> the second 0x30 is node 5, 0x50 node 6; slot 1 takes the
+    // spare just behind the last node. Every matching leaf is stored as 0, even when superseded.
     const TreeRecord r = LoadTreeRecord(b.memory.data(), 0);
-    // Pre-order: I I 30 40 I 30 50 -> the second 0x30 is node 5, 0x50 node 6.
-    EXPECT_EQ(r.slots[0], b.Location(0, 7));  // spare: just behind the last node
-    EXPECT_EQ(r.slots[1], b.Location(0, 5));
-    EXPECT_EQ(r.slots[2], b.Location(0, 6));
-    EXPECT_EQ(b.Entry(0, 2), 0u);  // every matching leaf is stored as 0, even when superseded
-    EXPECT_EQ(b.Entry(0, 3), 0x00400040u);
-    EXPECT_EQ(b.Entry(0, 5), 0u);
+    EXPECT_EQ(tuple(r.slots[0], r.slots[1], r.slots[2]),
+              tuple(b.Location(0, 7), b.Location(0, 5), b.Location(0, 6)));
+    EXPECT_EQ(tuple(b.Entry(0, 2), b.Entry(0, 3), b.Entry(0, 5)), tuple(0u, 0x00400040u, 0u));
 
     // An absent tree: slots on its first entry, no nodes, no lookup table.
     const uint32_t first = NodeArrayOffset(b.memory.data(), 1);
     const TreeRecord absent = LoadTreeRecord(b.memory.data(), 1);
-    EXPECT_EQ(absent.resetEntry, 0u);
-    EXPECT_EQ(absent.slots[0], first);
-    EXPECT_EQ(absent.slots[1], first);
-    EXPECT_EQ(absent.slots[2], first);
-    EXPECT_EQ(NodeCount(b.memory.data(), 1), 0u);
-    EXPECT_EQ(b.Lookup(1, 5), 0u);
+    EXPECT_EQ(tuple(absent.resetEntry, absent.slots[0], absent.slots[1], absent.slots[2]),
+              tuple(0u, first, first, first));
+    EXPECT_EQ(tuple(NodeCount(b.memory.data(), 1), b.Lookup(1, 5)), tuple(0u, 0u));
 }
 
 TEST(VideoTrees, AbsentByteTreesKeepTheOnesReadBefore) {
-    TreeBlockWriter w;
-    w.Present(BalancedShape({0x0101, 0x0202}), {9, 9, 9});
+    TreeBlockWriter w = OneTree(BalancedShape({0x0101, 0x0202}), {9, 9, 9}, 0);
     w.Present(BalancedShape({0x0202, 0x0101}), {9, 9, 9}, false, false);
     w.Absent();
     w.Absent();
     const Built b = Build(w);
     ASSERT_TRUE(b.ok);
-    EXPECT_EQ(b.Entry(1, 1), 0x02020202u);
-    EXPECT_EQ(b.Entry(1, 2), 0x01010101u);
+    EXPECT_EQ(tuple(b.Entry(1, 1), b.Entry(1, 2)), tuple(0x02020202u, 0x01010101u));
 }
 
 // Decodes `count` values from tree `tree` out of a bit stream.
@@ -171,29 +167,10 @@ std::vector<uint32_t> DecodeAll(ValueTrees& trees, uint32_t tree, const BitWrite
     return out;
 }
 
-TEST(VideoTrees, DecodingReadsLookupAndLongCodes) {
-    TreeBlockWriter block = SampleBlock();
-    Built b = Build(block);
-    ASSERT_TRUE(b.ok);
-    ValueTrees trees;
-    ResetRecentValues(b.memory.data(), trees);
-    BitWriter bits;
-    for (int32_t v : {200, 113, 100, 105, 113}) bits.Code(block.ValueCode(2, v));
-    const std::vector<uint32_t> got = DecodeAll(trees, 2, bits, 5);
-    EXPECT_EQ(got, (std::vector<uint32_t>{200u * 0x10001, 113u * 0x10001, 100u * 0x10001,
-                                          105u * 0x10001, 113u * 0x10001}));
-    // A single-leaf tree decodes from no bits at all.
-    BitWriter none;
-    EXPECT_EQ(DecodeAll(trees, 1, none, 3), (std::vector<uint32_t>(3, 0x4242u * 0x10001)));
-}
-
 TEST(VideoTrees, RecentValueSlotsFollowTheUpdateRule) {
     // Leaves A=0x11, B=0x22, C=0x33 and one recent-value leaf per slot.
-    TreeBlockWriter block;
-    block.Present(BalancedShape({0x11, 0x22, 0x33, 0x71, 0x72, 0x73}), {0x71, 0x72, 0x73});
-    block.Absent();
-    block.Absent();
-    block.Absent();
+    const TreeBlockWriter block =
+        OneTree(BalancedShape({0x11, 0x22, 0x33, 0x71, 0x72, 0x73}), {0x71, 0x72, 0x73});
     Built b = Build(block);
     ASSERT_TRUE(b.ok);
     const uint32_t A = 0x00110011, B = 0x00220022, C = 0x00330033;
@@ -227,24 +204,21 @@ TEST(VideoTrees, RecentValueSlotsFollowTheUpdateRule) {
 TEST(VideoTrees, RefusesBlocksThatBreakTheLimits) {
     const TreeBlockWriter good = SampleBlock();
     const std::array<uint32_t, 4> exact = good.ExactSizes();
-    EXPECT_TRUE(Build(good, exact, good.BlockSize()).ok);
-
+    const uint32_t size = good.BlockSize();
+    EXPECT_TRUE(Build(good, exact, size).ok);
     // Node array plus spare entries must fit each tree size.
     for (uint32_t t = 0; t < 4; ++t) {
         std::array<uint32_t, 4> small = exact;
         small[t] -= 4;
-        EXPECT_FALSE(Build(good, small, good.BlockSize()).ok) << "tree " << t;
+        EXPECT_FALSE(Build(good, small, size).ok) << "tree " << t;
     }
-    // Sizes must be multiples of 4 and at least 12; the whole memory below 16 MiB.
-    EXPECT_FALSE(Build(good, {exact[0] + 2, exact[1], exact[2], exact[3]}, good.BlockSize()).ok);
-    EXPECT_FALSE(Build(good, {exact[0], exact[1], exact[2], 8}, good.BlockSize()).ok);
-    EXPECT_FALSE(
-        Build(good,
-              {exact[0], exact[1], exact[2], (1u << 24) - 53352 - exact[0] - exact[1] - exact[2]},
-              good.BlockSize())
-            .ok);
-    // The stream must end inside the block.
-    EXPECT_FALSE(Build(good, exact, good.BlockSize() - 1).ok);
+    // Sizes must be multiples of 4 and at least 12; the whole memory below 16 MiB; the stream
+    // must end inside the block.
+    const uint32_t rest = (1u << 24) - 53352 - exact[0] - exact[1] - exact[2];
+    EXPECT_FALSE(Build(good, {exact[0] + 2, exact[1], exact[2], exact[3]}, size).ok);
+    EXPECT_FALSE(Build(good, {exact[0], exact[1], exact[2], 8}, size).ok);
+    EXPECT_FALSE(Build(good, {exact[0], exact[1], exact[2], rest}, size).ok);
+    EXPECT_FALSE(Build(good, exact, size - 1).ok);
 
     // A value tree whose byte trees were never read.
     TreeBlockWriter noBytes;
@@ -254,33 +228,21 @@ TEST(VideoTrees, RefusesBlocksThatBreakTheLimits) {
     // A byte tree beyond 512 entries (300 leaves, 599 entries).
     TreeBlockWriter bigByteTree;
     BitWriter& s = bigByteTree.Stream();
-    s.Bit(1);  // present value tree
-    s.Bit(1);  // with a low-byte tree
-    std::vector<int32_t> leaves(300, 7);
-    for (int32_t v : BalancedShape(leaves)) {
+    s.Bits(3, 2);  // a present value tree with a low-byte tree
+    for (int32_t v : BalancedShape(std::vector<int32_t>(300, 7))) {
         s.Bit(v == kInternal ? 1 : 0);
         if (v != kInternal) s.Bits(static_cast<uint32_t>(v), 8);
     }
-    s.Bit(0);
-    s.Bits(0, 64);
+    s.Bits(0, 65);
     EXPECT_FALSE(Build(bigByteTree, {4096, 12, 12, 12}, bigByteTree.BlockSize()).ok);
-}
 
-TEST(VideoTrees, RefusesA0BranchTooLargeToCount) {
     // 65536 leaves on the root's 0-branch cannot be counted in 16 bits.
-    std::vector<int32_t> values(65537);
+    std::vector<int32_t> values(65536);
     for (size_t i = 0; i < values.size(); ++i) values[i] = static_cast<int32_t>(i % 60000);
-    std::vector<int32_t> shape = {kInternal};
-    const std::vector<int32_t> left =
-        BalancedShape(std::vector<int32_t>(values.begin(), values.end() - 1));
-    shape.insert(shape.end(), left.begin(), left.end());
-    shape.push_back(values.back());
-    TreeBlockWriter w;
-    w.Present(shape, {60001, 60001, 60001});
-    w.Absent();
-    w.Absent();
-    w.Absent();
-    EXPECT_FALSE(Build(w).ok);
+    std::vector<int32_t> shape = BalancedShape(values);
+    shape.insert(shape.begin(), kInternal);
+    shape.push_back(65536 % 60000);
+    EXPECT_FALSE(Build(OneTree(shape, {60001, 60001, 60001})).ok);
 }
 
 }  // namespace
