@@ -6,6 +6,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "blit/blitter_record.h"
@@ -16,12 +17,10 @@
 namespace tavik {
 namespace {
 
+using std::tuple;
+
 TEST(BlitterModes, FollowFromTheFlags) {
-    struct Case {
-        uint32_t flags, mode;
-        const char* name;
-    };
-    const Case cases[] = {
+    const tuple<uint32_t, uint32_t, const char*> cases[] = {
         {0, 0, "8-bit 1x"},
         {BlitterUnscaled, 0, "8-bit 1x"},
         {BlitterDouble, 1, "8-bit 2x"},
@@ -33,34 +32,32 @@ TEST(BlitterModes, FollowFromTheFlags) {
         {TAVIK_BLITTER_555 | BlitterSmoothing | BlitterDouble, 9, "16-bit 2x Smoothing"},
     };
     UseMMX(0);
-    for (const Case& c : cases) {
-        TavikBlitter* blitter = BlitterOpen(c.flags);
+    const std::vector<uint8_t> colours(768, 9);
+    for (const auto& [flags, mode, name] : cases) {
+        TavikBlitter* blitter = BlitterOpen(flags);
         ASSERT_NE(blitter, nullptr);
-        EXPECT_EQ(blitter->Mode, c.mode) << std::hex << c.flags;
-        EXPECT_EQ(blitter->Flags, c.flags);
-        EXPECT_EQ(blitter->FirstPalette, 1u);
-        EXPECT_EQ(blitter->PaletteVersion, 0u);
+        EXPECT_EQ(
+            tuple(blitter->Mode, blitter->Flags, blitter->FirstPalette, blitter->PaletteVersion),
+            tuple(mode, flags, 1u, 0u));
         // One allocation: every table lies inside the size its mode group is given.
-        const auto* start = reinterpret_cast<const uint8_t*>(blitter);
-        const size_t size = BlitterAllocationSize(c.mode);
-        EXPECT_EQ(blitter->Palette != nullptr, c.mode != 0 && c.mode != 1 && c.mode != 2);
-        EXPECT_EQ(blitter->ColourTable != nullptr, c.mode >= 6);
-        EXPECT_EQ(blitter->SmoothingTable != nullptr, c.mode == 3 || c.mode == 9);
-        if (blitter->Palette) {
-            EXPECT_LE(blitter->Palette + kPaletteBytes, start + size);
-        }
-        if (blitter->SmoothingTable) {
-            EXPECT_LE(static_cast<const uint8_t*>(blitter->SmoothingTable) + 2 * 65536,
-                      start + size);
-        }
+        const auto* end = reinterpret_cast<const uint8_t*>(blitter) + BlitterAllocationSize(mode);
+        const auto* smoothing = static_cast<const uint8_t*>(blitter->SmoothingTable);
+        EXPECT_EQ(tuple(blitter->Palette != nullptr, blitter->ColourTable != nullptr,
+                        smoothing != nullptr),
+                  tuple(mode > 2, mode >= 6, mode == 3 || mode == 9));
+        EXPECT_TRUE(!blitter->Palette || blitter->Palette + kPaletteBytes <= end);
+        EXPECT_TRUE(!smoothing || smoothing + 2 * 65536 <= end);
         char text[TAVIK_BLITTER_NAME_SIZE];
-        EXPECT_STREQ(BlitterName(blitter, text), c.name);
+        EXPECT_STREQ(BlitterName(blitter, text), name);
+        // 8-bit unscaled and doubled keep no palette.
+        BlitterSetPalette(blitter, colours.data(), 0);
+        EXPECT_EQ(tuple(blitter->PaletteVersion, blitter->FirstPalette),
+                  tuple(mode <= 2 ? 0u : 1u, mode <= 2 ? 1u : 0u));
         BlitterClose(blitter);
     }
-    EXPECT_EQ(BlitterAllocationSize(0), 256u);
-    EXPECT_EQ(BlitterAllocationSize(6), 1536u);
-    EXPECT_EQ(BlitterAllocationSize(3), 132096u);
-    EXPECT_EQ(BlitterAllocationSize(9), 132608u);
+    EXPECT_EQ(tuple(BlitterAllocationSize(0), BlitterAllocationSize(6), BlitterAllocationSize(3),
+                    BlitterAllocationSize(9)),
+              tuple(256u, 1536u, 132096u, 132608u));
     UseMMX(1);
 }
 
@@ -74,25 +71,22 @@ TEST(BlitterModes, BitThirtyAloneIsRefusedAndNullIsHarmless) {
     EXPECT_STREQ(BlitterModeName(5), "");
 }
 
+// Only the doubling and interlacing loops have wide forms.
 TEST(BlitterModes, NamesTellWhenTheWideLoopsRun) {
     const bool hasWide = UseMMX(1) == 1;
     char text[TAVIK_BLITTER_NAME_SIZE];
     for (const uint32_t flags :
          {uint32_t{BlitterDouble}, uint32_t{BlitterInterlaced}, TAVIK_BLITTER_565 | BlitterDouble,
-          TAVIK_BLITTER_555 | BlitterInterlaced}) {
+          TAVIK_BLITTER_555 | BlitterInterlaced, 0u, uint32_t{BlitterSmoothing}, TAVIK_BLITTER_555,
+          TAVIK_BLITTER_565 | BlitterSmoothing}) {
         TavikBlitter* blitter = BlitterOpen(flags);
         const std::string plain = BlitterModeName(blitter->Mode);
-        EXPECT_EQ(BlitterName(blitter, text), hasWide ? plain + " using MMX" : plain);
+        const bool wide = hasWide && blitter->Mode % 6 != 0 && blitter->Mode % 6 != 3;
+        EXPECT_EQ(BlitterName(blitter, text), wide ? plain + " using MMX" : plain);
         UseMMX(0);
         EXPECT_EQ(BlitterName(blitter, text), plain);
         EXPECT_EQ(UseMMX(2), 0u);  // naming did not switch anything back on
         UseMMX(1);
-        BlitterClose(blitter);
-    }
-    for (const uint32_t flags : {0u, uint32_t{BlitterSmoothing}, TAVIK_BLITTER_555,
-                                 TAVIK_BLITTER_565 | BlitterSmoothing}) {
-        TavikBlitter* blitter = BlitterOpen(flags);
-        EXPECT_STREQ(BlitterName(blitter, text), BlitterModeName(blitter->Mode));
         BlitterClose(blitter);
     }
 }
@@ -139,21 +133,20 @@ TEST(BlitterPalette, OnlyRealChangesRebuild) {
         const bool smoothing = blitter->Mode == 3 || blitter->Mode == 9;
         // The first palette builds even when it matches the cleared copy.
         BlitterSetPalette(blitter, black.data(), 0);
-        EXPECT_EQ(blitter->PaletteVersion, 1u);
-        EXPECT_EQ(blitter->FirstPalette, 0u);
-        EXPECT_EQ(blitter->ColourTableVersion, sixteen ? 1u : 0u);
-        EXPECT_EQ(blitter->SmoothingVersion, smoothing ? 1u : 0u);
-        EXPECT_EQ(blitter->SmoothingKind, smoothing ? (sixteen ? 16u : 8u) : 0u);
+        EXPECT_EQ(tuple(blitter->PaletteVersion, blitter->FirstPalette, blitter->ColourTableVersion,
+                        blitter->SmoothingVersion, blitter->SmoothingKind),
+                  tuple(1u, 0u, sixteen ? 1u : 0u, smoothing ? 1u : 0u,
+                        smoothing ? (sixteen ? 16u : 8u) : 0u));
 
         auto colours = testing::RandomBytes(random, 768);
-        for (int change = 2; change <= 4; ++change) {
+        for (uint32_t change = 2; change <= 4; ++change) {
             colours[3 * 17] ^= 0x80;
             BlitterSetPalette(blitter, colours.data(), 0);
             BlitterSetPalette(blitter, InLayout(colours, 6).data(), 6);  // same colours
             BlitterSetPalette(blitter, colours.data(), 0);
-            EXPECT_EQ(blitter->PaletteVersion, uint32_t(change));
-            EXPECT_EQ(blitter->ColourTableVersion, sixteen ? uint32_t(change) : 0u);
-            EXPECT_EQ(blitter->SmoothingVersion, smoothing ? uint32_t(change) : 0u);
+            EXPECT_EQ(tuple(blitter->PaletteVersion, blitter->ColourTableVersion,
+                            blitter->SmoothingVersion),
+                      tuple(change, sixteen ? change : 0u, smoothing ? change : 0u));
         }
         if (sixteen) {
             const bool sixFiveFive = (flags & TAVIK_BLITTER_FORMAT_MASK) == TAVIK_BLITTER_565;
@@ -162,16 +155,6 @@ TEST(BlitterPalette, OnlyRealChangesRebuild) {
         }
         BlitterClose(blitter);
     }
-}
-
-TEST(BlitterPalette, EightBitUnscaledKeepsNoPalette) {
-    TavikBlitter* blitter = BlitterOpen(BlitterDouble);
-    const std::vector<uint8_t> colours(768, 9);
-    BlitterSetPalette(blitter, colours.data(), 0);
-    EXPECT_EQ(blitter->Palette, nullptr);
-    EXPECT_EQ(blitter->PaletteVersion, 0u);
-    EXPECT_EQ(blitter->FirstPalette, 1u);
-    BlitterClose(blitter);
 }
 
 }  // namespace
