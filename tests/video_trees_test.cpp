@@ -126,7 +126,8 @@ TEST(VideoTrees, FreeValueSkipsEveryStoredValueOfAllTrees) {
     EXPECT_EQ(z.Entry(0, 0), 1u << 16);
 }
 
-TEST(VideoTrees, MarkersPickTheLastMatchingLeafOrASpareEntry) {
+// Markers pick the last matching leaf or a spare entry; byte trees may be reused.
+TEST(VideoTrees, MarkersAndAbsentTrees) {
     // Leaves 0x30 twice: the later one becomes slot 2. Marker 1 (0x77) matches nothing.
     const Built b = Build(OneTree(BalancedShape({0x30, 0x40, 0x30, 0x50}), {0x77, 0x30, 0x50}));
     ASSERT_TRUE(b.ok);
@@ -143,28 +144,15 @@ TEST(VideoTrees, MarkersPickTheLastMatchingLeafOrASpareEntry) {
     EXPECT_EQ(tuple(absent.resetEntry, absent.slots[0], absent.slots[1], absent.slots[2]),
               tuple(0u, first, first, first));
     EXPECT_EQ(tuple(NodeCount(b.memory.data(), 1), b.Lookup(1, 5)), tuple(0u, 0u));
-}
 
-TEST(VideoTrees, AbsentByteTreesKeepTheOnesReadBefore) {
+    // Absent byte trees keep the ones read before.
     TreeBlockWriter w = OneTree(BalancedShape({0x0101, 0x0202}), {9, 9, 9}, 0);
     w.Present(BalancedShape({0x0202, 0x0101}), {9, 9, 9}, false, false);
     w.Absent();
     w.Absent();
-    const Built b = Build(w);
-    ASSERT_TRUE(b.ok);
-    EXPECT_EQ(tuple(b.Entry(1, 1), b.Entry(1, 2)), tuple(0x02020202u, 0x01010101u));
-}
-
-// Decodes `count` values from tree `tree` out of a bit stream.
-std::vector<uint32_t> DecodeAll(ValueTrees& trees, uint32_t tree, const BitWriter& bits,
-                                size_t count) {
-    std::vector<uint8_t> bytes = bits.Bytes();
-    bytes.resize(bytes.size() + 8, 0);
-    VideoBitStream stream(bytes.data(), static_cast<uint32_t>(bits.Bytes().size()));
-    std::vector<uint32_t> out;
-    for (size_t i = 0; i < count; ++i) out.push_back(DecodeValue(stream, trees.tree[tree], trees));
-    EXPECT_EQ(stream.Consumed(), bits.BitCount());
-    return out;
+    const Built reused = Build(w);
+    ASSERT_TRUE(reused.ok);
+    EXPECT_EQ(tuple(reused.Entry(1, 1), reused.Entry(1, 2)), tuple(0x02020202u, 0x01010101u));
 }
 
 TEST(VideoTrees, RecentValueSlotsFollowTheUpdateRule) {
@@ -174,31 +162,28 @@ TEST(VideoTrees, RecentValueSlotsFollowTheUpdateRule) {
     Built b = Build(block);
     ASSERT_TRUE(b.ok);
     const uint32_t A = 0x00110011, B = 0x00220022, C = 0x00330033;
-    auto slots = [&](const ValueTrees& t) {
-        std::array<uint32_t, 3> s;
-        for (int i = 0; i < 3; ++i) s[i] = Load32(t.tree[0].slots[i]);
-        return s;
-    };
     ValueTrees trees;
-    ResetRecentValues(b.memory.data(), trees);
-    EXPECT_EQ(slots(trees), (std::array<uint32_t, 3>{0, 0, 0}));
-
+    auto slots = [&] {
+        return std::array{Load32(trees.tree[0].slots[0]), Load32(trees.tree[0].slots[1]),
+                          Load32(trees.tree[0].slots[2])};
+    };
+    // Slot 1 first holds the reset entry: 0, equal to slot 1, nothing moves. After A B C the
+    // slots are C B A; C again changes nothing; slot 2 (B) moves to slot 1: B C B; slot 3 (B)
+    // equals slot 1: unchanged.
     BitWriter bits;
-    const auto code = [&](int32_t v) { bits.Code(block.ValueCode(0, v)); };
-    code(0x71);  // slot 1 holds the reset entry: yields 0, equal to slot 1, nothing moves
-    code(0x11);
-    code(0x22);
-    code(0x33);  // slots: C B A
-    code(0x33);  // equal to slot 1: unchanged
-    code(0x72);  // slot 2 (B) moves to slot 1: B C B
-    code(0x73);  // slot 3 (B) equals slot 1: unchanged
-    const std::vector<uint32_t> got = DecodeAll(trees, 0, bits, 7);
-    EXPECT_EQ(got, (std::vector<uint32_t>{0, A, B, C, C, B, B}));
-    EXPECT_EQ(slots(trees), (std::array<uint32_t, 3>{B, C, B}));
-
-    // The next frame starts from the reset entries again.
-    ResetRecentValues(b.memory.data(), trees);
-    EXPECT_EQ(slots(trees), (std::array<uint32_t, 3>{0, 0, 0}));
+    for (int32_t v : {0x71, 0x11, 0x22, 0x33, 0x33, 0x72, 0x73}) bits.Code(block.ValueCode(0, v));
+    std::vector<uint8_t> bytes = bits.Bytes();
+    bytes.resize(bytes.size() + 8, 0);
+    for (int frame = 0; frame < 2; ++frame) {  // every frame starts from the reset entries
+        ResetRecentValues(b.memory.data(), trees);
+        EXPECT_EQ(slots(), (std::array<uint32_t, 3>{0, 0, 0}));
+        VideoBitStream stream(bytes.data(), static_cast<uint32_t>(bits.Bytes().size()));
+        std::vector<uint32_t> got;
+        for (int i = 0; i < 7; ++i) got.push_back(DecodeValue(stream, trees.tree[0], trees));
+        EXPECT_EQ(stream.Consumed(), bits.BitCount());
+        EXPECT_EQ(got, (std::vector<uint32_t>{0, A, B, C, C, B, B}));
+        EXPECT_EQ(slots(), (std::array<uint32_t, 3>{B, C, B}));
+    }
 }
 
 TEST(VideoTrees, RefusesBlocksThatBreakTheLimits) {
