@@ -29,10 +29,9 @@ inline uint16_t ReferencePixel(int r, int g, int b, bool sixFiveFive) {
 
 inline std::vector<uint16_t> ReferenceColourTable(const uint8_t* palette, bool sixFiveFive) {
     std::vector<uint16_t> table(256);
-    for (int i = 0; i < 256; ++i) {
+    for (int i = 0; i < 256; ++i)
         table[i] =
             ReferencePixel(palette[3 * i], palette[3 * i + 1], palette[3 * i + 2], sixFiveFive);
-    }
     return table;
 }
 
@@ -46,13 +45,9 @@ inline void ReferenceBlit(uint32_t mode, const BlitTables& tables, uint8_t* dest
     const uint32_t kind = mode % 6;  // 0 1x, 1 2x, 2 interlaced, 3 smoothing
     const ptrdiff_t scale = kind == 0 ? 1 : 2;
     auto put = [&](ptrdiff_t row, ptrdiff_t column, uint32_t value) {
-        uint8_t* at = destination + row * pitch + column * (sixteen ? 2 : 1);
-        if (sixteen) {
-            const auto pixel = static_cast<uint16_t>(value);
-            std::memcpy(at, &pixel, 2);
-        } else {
-            *at = static_cast<uint8_t>(value);
-        }
+        const uint16_t pixel = static_cast<uint16_t>(value);  // little-endian: low byte first
+        std::memcpy(destination + row * pitch + column * (sixteen ? 2 : 1), &pixel,
+                    sixteen ? 2 : 1);
     };
     auto pixelAt = [&](uint32_t row, uint32_t column) {
         return source[ptrdiff_t(sourceY + row) * sourcePitch + sourceX + column];
@@ -75,9 +70,8 @@ inline void ReferenceBlit(uint32_t mode, const BlitTables& tables, uint8_t* dest
                 continue;
             }
             const uint32_t value = sixteen ? tables.colours[c] : c;
-            for (ptrdiff_t dy = 0; dy < (kind == 1 ? 2 : 1); ++dy) {
+            for (ptrdiff_t dy = 0; dy < (kind == 1 ? 2 : 1); ++dy)
                 for (ptrdiff_t dx = 0; dx < scale; ++dx) put(row + dy, column + dx, value);
-            }
         }
     }
 }

@@ -13,49 +13,36 @@
 namespace tavik {
 namespace {
 
-// The nearest colour to the halved sums, every candidate tried; ties go to the lowest red,
-// then the lowest index.
-uint8_t NearestByExhaustiveSearch(const std::vector<uint8_t>& palette, int a, int b) {
-    int target[3];
-    for (int k = 0; k < 3; ++k) target[k] = (palette[3 * a + k] + palette[3 * b + k]) / 2;
-    std::tuple<int, int, int> best{1 << 30, 0, 0};  // distance, red, index
-    for (int c = 0; c < 256; ++c) {
-        int distance = 0;
-        for (int k = 0; k < 3; ++k) {
-            const int d = target[k] - palette[3 * c + k];
-            distance += d * d;
-        }
-        best = std::min(best, std::make_tuple(distance, int(palette[3 * c]), c));
-    }
-    return static_cast<uint8_t>(std::get<2>(best));
-}
-
-// Random palettes, and palettes drawn from a few colours so that ties and repeats abound.
-std::vector<uint8_t> TestPalette(std::mt19937& random, int kind) {
-    std::vector<uint8_t> palette = testing::RandomBytes(random, 768);
-    if (kind == 1) {
-        const auto few = testing::RandomBytes(random, 3 * 12);
-        for (int i = 0; i < 256; ++i) {
-            const int pick = int(random() % 12);
-            for (int k = 0; k < 3; ++k) palette[3 * i + k] = few[3 * pick + k];
-        }
-    } else if (kind == 2) {
-        for (auto& channel : palette) channel &= 0xC0;  // four levels per channel
-    }
-    return palette;
-}
-
+// Random palettes, palettes drawn from a few colours so that ties and repeats abound, and
+// palettes of four levels per channel.
 TEST(BlitSmoothingTable, EightBitIsTheNearestAverage) {
     std::mt19937 random(99);
     for (int kind = 0; kind < 3; ++kind) {
-        const auto palette = TestPalette(random, kind);
+        std::vector<uint8_t> palette = testing::RandomBytes(random, 768);
+        const auto few = testing::RandomBytes(random, 3 * 12);
+        for (int i = 0; i < 256 && kind == 1; ++i)
+            std::copy_n(&few[3 * (random() % 12)], 3, &palette[3 * i]);
+        for (auto& channel : palette) channel &= kind == 2 ? 0xC0 : 0xFF;
         std::vector<uint8_t> table(65536);
         BuildSmoothingTable8(table.data(), palette.data());
         for (int a = 0; a < 256; ++a) {
             ASSERT_EQ(table[a * 256 + a], a);
             for (int b = a + 1; b < 256; ++b) {
+                // The nearest colour to the halved sums, every candidate tried; ties go to the
+                // lowest red, then the lowest index.
+                int target[3];
+                for (int k = 0; k < 3; ++k)
+                    target[k] = (palette[3 * a + k] + palette[3 * b + k]) / 2;
+                std::tuple<int, int, int> best{1 << 30, 0, 0};  // distance, red, index
+                for (int c = 0; c < 256; ++c) {
+                    int distance = 0;
+                    for (int k = 0; k < 3; ++k)
+                        distance +=
+                            (target[k] - palette[3 * c + k]) * (target[k] - palette[3 * c + k]);
+                    best = std::min(best, std::make_tuple(distance, int(palette[3 * c]), c));
+                }
                 ASSERT_EQ(table[a * 256 + b], table[b * 256 + a]);
-                ASSERT_EQ(table[a * 256 + b], NearestByExhaustiveSearch(palette, a, b))
+                ASSERT_EQ(table[a * 256 + b], std::get<2>(best))
                     << "kind " << kind << " pair " << a << "," << b;
             }
         }
@@ -72,12 +59,9 @@ TEST(BlitSmoothingTable, SixteenBitAveragesHalvedChannels) {
         for (int a = 0; a < 256; ++a) {
             ASSERT_EQ(table[a * 256 + a], colours[a]);
             for (int b = 0; b < 256; ++b) {
-                int average[3];
-                for (int k = 0; k < 3; ++k) {
-                    average[k] = palette[3 * a + k] / 2 + palette[3 * b + k] / 2;
-                }
+                auto half = [&](int k) { return palette[3 * a + k] / 2 + palette[3 * b + k] / 2; };
                 ASSERT_EQ(table[a * 256 + b],
-                          testing::ReferencePixel(average[0], average[1], average[2], sixFiveFive))
+                          testing::ReferencePixel(half(0), half(1), half(2), sixFiveFive))
                     << a << "," << b;
             }
         }
