@@ -1,13 +1,11 @@
-// The full-block run decoder: its slot transitions against code-by-code decoding, and whole
-// movies decoded by both full-block decoders against the encoded pictures.
+// The full-block decoders: the run decoder's slot transitions against code-by-code decoding, and
+// hand-built blocks decoded by both.
 #include <gtest/gtest.h>
 
 #include <array>
 #include <random>
 #include <vector>
 
-#include "encoder/encoder.h"
-#include "support/movie_chunks.h"
 #include "support/test_picture.h"
 #include "support/test_trees.h"
 #include "video/slot_runs.h"
@@ -67,70 +65,8 @@ TEST(SlotRuns, RunsAndPlainValuesMoveTheSlotsAsSingleCodesDo) {
     }
 }
 
-// Pictures whose full blocks code mostly as recent values (flat areas, two-colour stripes,
-// slow gradients), and noise whose codes are long.
-enc::MovieSpec Pictures(uint32_t width, uint32_t height, bool noisy) {
-    enc::MovieSpec plan;
-    plan.width = width;
-    plan.height = height;
-    uint32_t seed = 99;
-    for (uint32_t f = 0; f < 4; ++f) {
-        enc::Frame& frame = plan.frames.emplace_back();
-        frame.pixels.resize(size_t{width} * height);
-        for (uint32_t y = 0; y < height; ++y) {
-            for (uint32_t x = 0; x < width; ++x) {
-                seed = seed * 1103515245u + 12345u;
-                frame.pixels[size_t{y} * width + x] =
-                    static_cast<uint8_t>(noisy                ? (x + y) / 2 + f + (seed >> 29)
-                                         : y < height / 3     ? f * 9
-                                         : y < 2 * height / 3 ? (((x + f) / 2) % 2 ? 40 : 41)
-                                                              : x / 8 + (seed >> 31));
-            }
-        }
-        if (f == 0) frame.palette = enc::Palette{};
-    }
-    return plan;
-}
-
-TEST(FullBlockDecoders, BothDecodeEveryFrameExactly) {
-    for (const bool noisy : {false, true}) {
-        const enc::MovieSpec plan = Pictures(88, 40, noisy);
-        test::MovieChunks movie(enc::EncodeMovie(
-            plan, {.allowSkip = false, .allowSolid = false, .allowTwoColour = false}));
-        ASSERT_TRUE(movie.ok);
-        EXPECT_EQ(movie.runs->worthwhile, noisy ? 0u : 1u) << "noisy " << noisy;
-        for (const uint32_t useRuns : {0u, 1u}) {
-            movie.runs->worthwhile = useRuns;
-            std::vector<uint8_t> trees = movie.trees;
-            for (const uint32_t layout : {0, 1, 2}) {
-                const bool doubled = layout == 1, wide = layout == 2;
-                test::TestPicture picture({.width = movie.width,
-                                           .codedHeight = movie.height,
-                                           .wide = wide,
-                                           .doubled = doubled});
-                for (size_t f = 0; f < plan.frames.size(); ++f) {
-                    const auto& chunks = movie.frames[f];
-                    DecodeVideoFrame(chunks.video, chunks.videoSize, trees.data(), movie.runs.get(),
-                                     picture.Dest());
-                    uint32_t wrong = 0;
-                    for (uint32_t y = 0; y < picture.DisplayLines(); ++y) {
-                        for (uint32_t x = 0; x < movie.width; ++x) {
-                            const uint32_t row = doubled ? y / 2 : y;
-                            const uint8_t index = plan.frames[f].pixels[row * movie.width + x];
-                            wrong += picture.At(x, y) != (wide ? picture.Colours()[index] : index);
-                        }
-                    }
-                    EXPECT_EQ(wrong, 0u) << "noisy " << noisy << " runs " << useRuns << " layout "
-                                         << layout << " frame " << f;
-                }
-                EXPECT_TRUE(picture.GuardsIntact());
-            }
-        }
-    }
-}
-
-// Decodes `chunk` with both full-block decoders onto a picture `width` x 4 and checks every
-// pixel against `expected(x, y)`.
+// Decodes `chunk` with both full-block decoders onto pictures `width` x 4 in 8-bit, doubled
+// and 16-bit layouts, and checks every pixel against the index `expected(x, y)`.
 template <class Expected>
 void ExpectFromBothDecoders(test::Trees& trees, const test::ChunkWriter& chunk, uint32_t width,
                             Expected expected) {
@@ -138,15 +74,21 @@ void ExpectFromBothDecoders(test::Trees& trees, const test::ChunkWriter& chunk, 
     const std::vector<uint8_t> bytes = chunk.Bytes();
     for (const uint32_t useRuns : {0u, 1u}) {
         trees.runs->worthwhile = useRuns;
-        test::TestPicture picture({.width = width, .codedHeight = 4});
-        DecodeVideoFrame(bytes.data(), chunk.Size(), trees.memory.data(), trees.runs.get(),
-                         picture.Dest());
-        for (uint32_t y = 0; y < 4; ++y) {
-            for (uint32_t x = 0; x < width; ++x)
-                ASSERT_EQ(picture.At(x, y), expected(x, y))
-                    << "runs " << useRuns << " at " << x << "," << y;
+        for (const bool wide : {false, true}) {
+            const bool doubled = !wide;
+            test::TestPicture picture(
+                {.width = width, .codedHeight = 4, .wide = wide, .doubled = doubled});
+            DecodeVideoFrame(bytes.data(), chunk.Size(), trees.memory.data(), trees.runs.get(),
+                             picture.Dest());
+            for (uint32_t y = 0; y < picture.DisplayLines(); ++y) {
+                for (uint32_t x = 0; x < width; ++x) {
+                    const uint32_t index = expected(x, doubled ? y / 2 : y);
+                    ASSERT_EQ(picture.At(x, y), wide ? picture.Colours()[index] : index)
+                        << "runs " << useRuns << " wide " << wide << " at " << x << "," << y;
+                }
+            }
+            EXPECT_TRUE(picture.GuardsIntact());
         }
-        EXPECT_TRUE(picture.GuardsIntact());
     }
 }
 
