@@ -8,6 +8,7 @@
 #include <array>
 #include <numeric>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "support/test_picture.h"
@@ -90,8 +91,7 @@ TEST_P(VideoDecoderLayout, WritesEveryBlockTypeWhereTheLayoutPutsIt) {
             ASSERT_EQ(picture.At(x, line), expected) << "x " << x << " line " << line;
         }
     }
-    EXPECT_EQ(picture.Map()[0], 1);
-    EXPECT_EQ(picture.Map()[1], 0);
+    EXPECT_EQ(std::tuple(picture.Map()[0], picture.Map()[1]), std::tuple(1, 0));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -122,9 +122,9 @@ TEST(VideoDecoder, RunLengthTableAndRunsAcrossBlockRows) {
         ASSERT_EQ(picture.At(x + 3, y + 3), expected) << "block " << block;
     }
     // Groups: 0 skipped; 1 mixed (blocks 16-28 skipped, then colour 1); all later ones changed.
-    EXPECT_EQ(picture.Map()[0], 0);
-    for (uint32_t g = 1; g < 16; ++g) EXPECT_EQ(picture.Map()[g], 1) << g;
-    EXPECT_EQ(picture.Map()[16], 0);
+    std::vector<uint8_t> groups(17, 1);
+    groups[0] = groups[16] = 0;
+    EXPECT_EQ(std::vector<uint8_t>(picture.Map(), picture.Map() + 17), groups);
 }
 
 TEST(VideoDecoder, ChangeMapIsDecidedByTheFirstRunThatClosesAGroup) {
@@ -162,8 +162,7 @@ TEST(VideoDecoder, RecentValuesStartFromTheResetEntryEveryFrame) {
     EXPECT_EQ(picture.At(0, 0), 0x09u);
     for (uint32_t b = 1; b < 4; ++b) EXPECT_EQ(picture.At(4 * b, 0), 0x33u) << b;
     Decode(c, trees, picture);  // the next frame starts over from the reset entry
-    EXPECT_EQ(picture.At(0, 0), 0x09u);
-    EXPECT_EQ(picture.At(12, 3), 0x33u);
+    EXPECT_EQ(std::tuple(picture.At(0, 0), picture.At(12, 3)), std::tuple(0x09u, 0x33u));
 }
 
 TEST(VideoDecoder, AChunkThatRunsOutStopsWhereItsDataEnds) {
@@ -174,20 +173,16 @@ TEST(VideoDecoder, AChunkThatRunsOutStopsWhereItsDataEnds) {
     Trees trees = MakeTrees({}, {}, fulls, {TypeWord(kFull, 63), TypeWord(kSolid, 0, 1)});
     ChunkWriter c(trees.block);
     c.Type(kSolid, 0, 1).Type(kFull, 63);
-    for (int block = 0; block < 3; ++block) {
-        for (int row = 0; row < 4; ++row) c.FullRow(0x0505, 0x0606);
-    }
+    for (int row = 0; row < 3 * 4; ++row) c.FullRow(0x0505, 0x0606);  // three blocks
     // The margin behind the chunk is not data: it must not be decoded as blocks.
     Decode(c, trees, picture, 0xFF);
     EXPECT_EQ(picture.At(0, 0), 1u);
     // Every block of the first piece is decoded (its data began inside the chunk); the stream is
     // checked again before the next block row, which stays as it was.
-    EXPECT_EQ(picture.At(4, 0), 0x06u);
-    EXPECT_EQ(picture.At(14, 3), 0x05u);
+    EXPECT_EQ(std::tuple(picture.At(4, 0), picture.At(14, 3)), std::tuple(0x06u, 0x05u));
     for (uint32_t x = 0; x < 64; ++x) ASSERT_EQ(picture.At(x, 4), 0xEEu) << x;
-    EXPECT_EQ(picture.Map()[0], 1);
-    EXPECT_EQ(picture.Map()[1], 1);
-    EXPECT_EQ(picture.Map()[2], 0);
+    EXPECT_EQ(std::vector<uint8_t>(picture.Map(), picture.Map() + 3),
+              (std::vector<uint8_t>{1, 1, 0}));
 }
 
 // Chunks that ask for a missing tree stop there; pictures of no blocks get only the map's end.
@@ -206,9 +201,8 @@ TEST(VideoDecoder, MissingTreesAndEmptyPicturesDecodeNothing) {
     ChunkWriter twoColour(noColours.block);
     twoColour.Type(kSolid, 0, 7).Type(kTwoColour, 0).Type(kSolid, 0, 7);
     Decode(twoColour, noColours, picture);
-    EXPECT_EQ(picture.At(0, 0), 7u);
-    EXPECT_EQ(picture.At(4, 0), 0xEEu);
-    EXPECT_EQ(picture.At(8, 0), 0xEEu);
+    EXPECT_EQ(std::tuple(picture.At(0, 0), picture.At(4, 0), picture.At(8, 0)),
+              std::tuple(7u, 0xEEu, 0xEEu));
 
     Trees solid = MakeTrees({}, {}, {}, {TypeWord(kSolid, 63, 9)});
     ChunkWriter fill(solid.block);
@@ -218,8 +212,7 @@ TEST(VideoDecoder, MissingTreesAndEmptyPicturesDecodeNothing) {
         picture.Dest()->blocksPerRow = perRow;
         picture.Map()[0] = 0x77;
         Decode(fill, solid, picture);
-        EXPECT_EQ(picture.At(0, 0), 7u);
-        EXPECT_EQ(picture.Map()[0], 0);
+        EXPECT_EQ(std::tuple(picture.At(0, 0), picture.Map()[0]), std::tuple(7u, 0));
     }
     // 16-bit pixels need a colour table.
     TestPicture wide({.width = 8, .codedHeight = 4, .wide = true});
