@@ -174,29 +174,15 @@ std::vector<uint8_t> InLayout(const std::vector<uint8_t>& rgb, uint32_t layout) 
     for (size_t i = 0; i < 256; ++i) {
         for (size_t k = 0; k < 3; ++k) {
             const uint8_t value = rgb[3 * i + ((layout & 2) ? 2 - k : k)];
-            uint8_t* at = out.data() + (i * channels + first + k) * channelBytes;
-            if (channelBytes == 2) {
-                const auto wide = static_cast<uint16_t>(0x5A00 | value);  // high byte ignored
-                std::memcpy(at, &wide, 2);
-            } else {
-                *at = value;
-            }
+            const auto wide = static_cast<uint16_t>(0x5A00 | value);  // a high byte to ignore
+            std::memcpy(out.data() + (i * channels + first + k) * channelBytes, &wide,
+                        channelBytes);
         }
     }
     return out;
 }
 
-TEST(BlitterPalette, EveryLayoutGivesTheSameColours) {
-    std::mt19937 random(77);
-    const auto rgb = RandomBytes(random, 768);
-    for (uint32_t layout = 0; layout < 16; ++layout) {
-        TavikBlitter* blitter = BlitterOpen(TAVIK_BLITTER_565);
-        BlitterSetPalette(blitter, InLayout(rgb, layout).data(), layout);
-        EXPECT_EQ(std::memcmp(blitter->Palette, rgb.data(), 768), 0) << "layout " << layout;
-        BlitterClose(blitter);
-    }
-}
-
+// Every layout word gives the same colours; only real changes rebuild the tables.
 TEST(BlitterPalette, OnlyRealChangesRebuild) {
     std::mt19937 random(78);
     const std::vector<uint8_t> black(768, 0);
@@ -216,8 +202,10 @@ TEST(BlitterPalette, OnlyRealChangesRebuild) {
         for (uint32_t change = 2; change <= 4; ++change) {
             colours[3 * 17] ^= 0x80;
             BlitterSetPalette(blitter, colours.data(), 0);
-            BlitterSetPalette(blitter, InLayout(colours, 6).data(), 6);  // same colours
-            BlitterSetPalette(blitter, colours.data(), 0);
+            for (uint32_t layout = 0; layout < 16; ++layout) {  // the same colours every way
+                BlitterSetPalette(blitter, InLayout(colours, layout).data(), layout);
+                EXPECT_EQ(std::memcmp(blitter->Palette, colours.data(), 768), 0) << layout;
+            }
             EXPECT_EQ(tuple(blitter->PaletteVersion, blitter->ColourTableVersion,
                             blitter->SmoothingVersion),
                       tuple(change, sixteen ? change : 0u, smoothing ? change : 0u));
