@@ -225,7 +225,7 @@ TEST_F(DisplayTest, LayoutWord) {
 }
 
 // Screens without statics keep black and white; a 16-colour screen only marks the palette
-// shown; a deep one takes all 256 from the movie and redraws.
+// shown; a deep one takes all 256 from the movie and redraws; full screen sends it to the window.
 TEST_F(DisplayTest, EachScreenKindTakesThePaletteItsWay) {
     Start({.staticColours = false});
     DisplayBuffer* b = Open(MethodStandardDib, 64, 64);
@@ -244,6 +244,23 @@ TEST_F(DisplayTest, EachScreenKindTakesThePaletteItsWay) {
     ASSERT_NE(b->Blitter, nullptr);
     BufferSetPalette(b, rgb.data(), 0);
     EXPECT_EQ(tuple(b->RedrawAll, Red(b, 0), Red(b, 255)), tuple(1u, 0, 255));
+
+    // Full screen: the palette goes to the window.
+    Start({.fullScreen = true});
+    rgb[0] = 9;
+    BufferSetPalette(Open(MethodFullScreen240, 320, 240), rgb.data(), 0);
+    EXPECT_TRUE(Screen().palettesCreated.empty());
+    const auto& requests = Screen().fullScreenRequests;
+    ASSERT_EQ(requests.size(), 2u);
+    // The format at open, then the colours: entry 0's red, all 256 from the movie.
+    EXPECT_EQ(tuple(requests[0].id, requests[1].id, requests[1].count, requests[1].data[40 + 2]),
+              tuple(0x8AD50400u, 0x8AC50400u, 1064u, 9));
+    // The header's colour area holds the indices again afterwards.
+    Open(MethodFullScreenDirect, 320, 200);
+    BufferSetPalette(buffer, rgb.data(), 0);
+    const auto& format = requests[requests.size() - 2];
+    EXPECT_EQ(tuple(format.id, format.data[40 + 2 * 7], requests.back().id),
+              tuple(0x8AD10400u, 7, 0x8AC10400u));
 }
 
 TEST_F(DisplayTest, RealisingAndReadingTheSystemPalette) {
@@ -265,26 +282,6 @@ TEST_F(DisplayTest, RealisingAndReadingTheSystemPalette) {
     Screen().Find(window)->invalid = false;
     EXPECT_EQ(BufferRealizePalette(b), 0u);
     EXPECT_TRUE(Screen().Find(window)->invalid);
-}
-
-TEST_F(DisplayTest, FullScreenPaletteGoesToTheWindow) {
-    Start({.fullScreen = true});
-    DisplayBuffer* b = Open(MethodFullScreen240, 320, 240);
-    std::vector<uint8_t> rgb = GreyPalette();
-    rgb[0] = 9;
-    BufferSetPalette(b, rgb.data(), 0);
-    EXPECT_TRUE(Screen().palettesCreated.empty());
-    const auto& requests = Screen().fullScreenRequests;
-    ASSERT_EQ(requests.size(), 2u);
-    // The format at open, then the colours: entry 0's red, all 256 from the movie.
-    EXPECT_EQ(tuple(requests[0].id, requests[1].id, requests[1].count, requests[1].data[40 + 2]),
-              tuple(0x8AD50400u, 0x8AC50400u, 1064u, 9));
-    // The header's colour area holds the indices again afterwards.
-    Open(MethodFullScreenDirect, 320, 200);
-    BufferSetPalette(buffer, rgb.data(), 0);
-    const auto& format = requests[requests.size() - 2];
-    EXPECT_EQ(tuple(format.id, format.data[40 + 2 * 7], requests.back().id),
-              tuple(0x8AD10400u, 7, 0x8AC10400u));
 }
 
 }  // namespace
