@@ -278,10 +278,9 @@ TEST(SlotRuns, RunsAndPlainValuesMoveTheSlotsAsSingleCodesDo) {
                         << "trial " << trial << " op " << op << " code " << c;
                 }
             }
-            ASSERT_EQ(slots.first, reference.slot[0]);
-            ASSERT_EQ(slots.second, reference.slot[1]);
-            ASSERT_EQ(slots.third, reference.slot[2]);
-            ASSERT_EQ(slots.pattern, SlotsHolding(reference).pattern);
+            ASSERT_EQ(tuple(slots.first, slots.second, slots.third, slots.pattern),
+                      tuple(reference.slot[0], reference.slot[1], reference.slot[2],
+                            SlotsHolding(reference).pattern));
         }
     }
 }
