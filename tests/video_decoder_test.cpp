@@ -1,34 +1,27 @@
-// Decoding video chunks built bit by bit: block types, runs and the run-length table, the
-// picture layouts, the change map, and chunks that break off or ask for missing trees.
+// Decoding chunks built by hand: video chunks (block types, runs and the run-length table, the
+// picture layouts, the change map, chunks that break off or ask for missing trees), the helpers
+// that read the result (change rectangles, colour remapping), and palette chunks.
 #include "video/video_decoder.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
+#include <numeric>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "support/test_picture.h"
 #include "support/test_trees.h"
-#include "support/tree_block_writer.h"
+#include "video/frame_helpers.h"
+#include "video/palette_decoder.h"
+#include "video/tree_memory.h"
 #include "video/trees.h"
 
 namespace tavik {
 namespace {
 
-using test::BalancedShape;
-using test::ChunkWriter;
-using test::PictureOptions;
-using test::TestPicture;
-using test::TreeBlockWriter;
-
-using test::kFull;
-using test::kSkip;
-using test::kSolid;
-using test::kTwoColour;
-using test::MakeTrees;
-using test::Trees;
-using test::TypeWord;
+using namespace test;  // the picture, tree and chunk writers
 
 void Decode(const ChunkWriter& chunk, Trees& trees, TestPicture& picture, uint8_t margin = 0) {
     ASSERT_TRUE(trees.built);
@@ -38,32 +31,13 @@ void Decode(const ChunkWriter& chunk, Trees& trees, TestPicture& picture, uint8_
     EXPECT_TRUE(picture.GuardsIntact());
 }
 
-// The frame used for the layout tests, on a 32 x 8 picture (8 blocks per row, 2 block rows):
-// three two-colour blocks, a full block, two skipped blocks, then a solid run of 12 that crosses
-// into the second block row and outlasts the frame.
-constexpr uint32_t kPairs[3] = {0x5713, 0x0201, 0xC0B0};
-constexpr uint32_t kMasks[3] = {0x0000, 0xFFFF, 0x8421};
+// The layout frame, on a 32 x 8 picture (8 blocks per row, 2 block rows): three two-colour
+// blocks, a full block, two skipped blocks, then a solid run of 12 that crosses into the second
+// block row and outlasts the frame.
+constexpr uint32_t kPairs[3] = {0x5713, 0x0201, 0xC0B0}, kMasks[3] = {0x0000, 0xFFFF, 0x8421};
 constexpr uint32_t kFullRows[4][2] = {
     {0x1211, 0x1413}, {0x2221, 0x2423}, {0x3231, 0x3433}, {0x4241, 0x4443}};
 constexpr uint32_t kSolidColour = 0x9C;
-
-Trees LayoutTrees() {
-    std::vector<int32_t> fulls;
-    for (const auto& row : kFullRows) fulls.insert(fulls.end(), {int32_t(row[0]), int32_t(row[1])});
-    return MakeTrees({0x0000, 0xFFFF, 0x8421}, {0x5713, 0x0201, 0xC0B0}, fulls,
-                     {TypeWord(kTwoColour, 2), TypeWord(kFull, 0), TypeWord(kSkip, 1),
-                      TypeWord(kSolid, 11, kSolidColour)});
-}
-
-ChunkWriter LayoutChunk(const Trees& trees) {
-    ChunkWriter c(trees.block);
-    c.Type(kTwoColour, 2);
-    for (int i = 0; i < 3; ++i) c.TwoColour(kPairs[i], kMasks[i]);
-    c.Type(kFull, 0);
-    for (const auto& row : kFullRows) c.FullRow(row[0], row[1]);
-    c.Type(kSkip, 1).Type(kSolid, 11, kSolidColour);
-    return c;
-}
 
 // The palette index expected at coded pixel (x, y) of the layout frame; -1 where skipped.
 int32_t LayoutPixel(uint32_t x, uint32_t y) {
@@ -77,8 +51,7 @@ int32_t LayoutPixel(uint32_t x, uint32_t y) {
         const uint32_t value = c < 2 ? kFullRows[r][1] : kFullRows[r][0];
         return static_cast<int32_t>(c % 2 ? value >> 8 : value & 0xFF);
     }
-    if (block < 6) return -1;
-    return kSolidColour;
+    return block < 6 ? -1 : int32_t{kSolidColour};
 }
 
 struct Layout {
@@ -93,30 +66,32 @@ TEST_P(VideoDecoderLayout, WritesEveryBlockTypeWhereTheLayoutPutsIt) {
     options.width = 32;
     options.codedHeight = 8;
     TestPicture picture(options);
-    Trees trees = LayoutTrees();
-    Decode(LayoutChunk(trees), trees, picture);
+    std::vector<int32_t> fulls;
+    for (const auto& row : kFullRows) fulls.insert(fulls.end(), {int32_t(row[0]), int32_t(row[1])});
+    Trees trees = MakeTrees({0x0000, 0xFFFF, 0x8421}, {0x5713, 0x0201, 0xC0B0}, fulls,
+                            {TypeWord(kTwoColour, 2), TypeWord(kFull, 0), TypeWord(kSkip, 1),
+                             TypeWord(kSolid, 11, kSolidColour)});
+    EXPECT_EQ(trees.runs->worthwhile, 0u);  // no recent-value leaves: runs would not pay
+    ChunkWriter c(trees.block);
+    c.Type(kTwoColour, 2);
+    for (int i = 0; i < 3; ++i) c.TwoColour(kPairs[i], kMasks[i]);
+    c.Type(kFull, 0);
+    for (const auto& row : kFullRows) c.FullRow(row[0], row[1]);
+    c.Type(kSkip, 1).Type(kSolid, 11, kSolidColour);
+    Decode(c, trees, picture);
 
-    const uint32_t untouched = options.wide ? 0xEEEE : 0xEE;
+    const bool twoLines = options.doubled || options.interlaced;
     for (uint32_t line = 0; line < picture.DisplayLines(); ++line) {
-        uint32_t coded = line;
-        bool written = true;
-        if (options.doubled) coded = line / 2;
-        if (options.interlaced) {
-            coded = line / 2;
-            written = line % 2 == 0;
-        }
+        const bool written = !options.interlaced || line % 2 == 0;
         for (uint32_t x = 0; x < 32; ++x) {
-            const int32_t index = LayoutPixel(x, coded);
-            uint32_t expected = untouched;
-            if (written && index >= 0) {
-                expected = options.wide ? picture.Colours()[static_cast<uint32_t>(index)]
-                                        : static_cast<uint32_t>(index);
-            }
+            const int32_t index = written ? LayoutPixel(x, twoLines ? line / 2 : line) : -1;
+            const uint32_t expected = index < 0      ? (options.wide ? 0xEEEE : 0xEE)
+                                      : options.wide ? picture.Colours()[uint32_t(index)]
+                                                     : uint32_t(index);
             ASSERT_EQ(picture.At(x, line), expected) << "x " << x << " line " << line;
         }
     }
-    EXPECT_EQ(picture.Map()[0], 1);
-    EXPECT_EQ(picture.Map()[1], 0);
+    EXPECT_EQ(std::tuple(picture.Map()[0], picture.Map()[1]), std::tuple(1, 0));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -128,21 +103,6 @@ INSTANTIATE_TEST_SUITE_P(
                     Layout{"Interlaced16", {.wide = true, .interlaced = true}},
                     Layout{"BottomUpDoubled16", {.wide = true, .doubled = true, .bottomUp = true}}),
     [](const testing::TestParamInfo<Layout>& info) { return std::string(info.param.name); });
-
-TEST(VideoDecoder, TwoColourMasksPickColourBByBit) {
-    TestPicture picture({.width = 16, .codedHeight = 4});
-    Trees trees = MakeTrees({0x0020, 0x7223}, {0x5713}, {0x0101}, {TypeWord(kTwoColour, 1)});
-    ChunkWriter c(trees.block);
-    c.Type(kTwoColour, 1).TwoColour(0x5713, 0x0020).TwoColour(0x5713, 0x7223);
-    c.Type(kTwoColour, 1).TwoColour(0x5713, 0x0020).TwoColour(0x5713, 0x0020);
-    Decode(c, trees, picture);
-    for (uint32_t y = 0; y < 4; ++y) {
-        for (uint32_t x = 0; x < 4; ++x) {
-            EXPECT_EQ(picture.At(x, y), (y == 1 && x == 1) ? 0x57u : 0x13u);  // mask bit 5
-            EXPECT_EQ(picture.At(4 + x, y), (0x7223u >> (4 * y + x) & 1) ? 0x57u : 0x13u);
-        }
-    }
-}
 
 TEST(VideoDecoder, RunLengthTableAndRunsAcrossBlockRows) {
     // 32 blocks per row, 8 block rows: 256 blocks.
@@ -162,9 +122,9 @@ TEST(VideoDecoder, RunLengthTableAndRunsAcrossBlockRows) {
         ASSERT_EQ(picture.At(x + 3, y + 3), expected) << "block " << block;
     }
     // Groups: 0 skipped; 1 mixed (blocks 16-28 skipped, then colour 1); all later ones changed.
-    EXPECT_EQ(picture.Map()[0], 0);
-    for (uint32_t g = 1; g < 16; ++g) EXPECT_EQ(picture.Map()[g], 1) << g;
-    EXPECT_EQ(picture.Map()[16], 0);
+    std::vector<uint8_t> groups(17, 1);
+    groups[0] = groups[16] = 0;
+    EXPECT_EQ(std::vector<uint8_t>(picture.Map(), picture.Map() + 17), groups);
 }
 
 TEST(VideoDecoder, ChangeMapIsDecidedByTheFirstRunThatClosesAGroup) {
@@ -202,8 +162,7 @@ TEST(VideoDecoder, RecentValuesStartFromTheResetEntryEveryFrame) {
     EXPECT_EQ(picture.At(0, 0), 0x09u);
     for (uint32_t b = 1; b < 4; ++b) EXPECT_EQ(picture.At(4 * b, 0), 0x33u) << b;
     Decode(c, trees, picture);  // the next frame starts over from the reset entry
-    EXPECT_EQ(picture.At(0, 0), 0x09u);
-    EXPECT_EQ(picture.At(12, 3), 0x33u);
+    EXPECT_EQ(std::tuple(picture.At(0, 0), picture.At(12, 3)), std::tuple(0x09u, 0x33u));
 }
 
 TEST(VideoDecoder, AChunkThatRunsOutStopsWhereItsDataEnds) {
@@ -214,44 +173,37 @@ TEST(VideoDecoder, AChunkThatRunsOutStopsWhereItsDataEnds) {
     Trees trees = MakeTrees({}, {}, fulls, {TypeWord(kFull, 63), TypeWord(kSolid, 0, 1)});
     ChunkWriter c(trees.block);
     c.Type(kSolid, 0, 1).Type(kFull, 63);
-    for (int block = 0; block < 3; ++block) {
-        for (int row = 0; row < 4; ++row) c.FullRow(0x0505, 0x0606);
-    }
+    for (int row = 0; row < 3 * 4; ++row) c.FullRow(0x0505, 0x0606);  // three blocks
     // The margin behind the chunk is not data: it must not be decoded as blocks.
     Decode(c, trees, picture, 0xFF);
     EXPECT_EQ(picture.At(0, 0), 1u);
     // Every block of the first piece is decoded (its data began inside the chunk); the stream is
     // checked again before the next block row, which stays as it was.
-    EXPECT_EQ(picture.At(4, 0), 0x06u);
-    EXPECT_EQ(picture.At(14, 3), 0x05u);
+    EXPECT_EQ(std::tuple(picture.At(4, 0), picture.At(14, 3)), std::tuple(0x06u, 0x05u));
     for (uint32_t x = 0; x < 64; ++x) ASSERT_EQ(picture.At(x, 4), 0xEEu) << x;
-    EXPECT_EQ(picture.Map()[0], 1);
-    EXPECT_EQ(picture.Map()[1], 1);
-    EXPECT_EQ(picture.Map()[2], 0);
+    EXPECT_EQ(std::vector<uint8_t>(picture.Map(), picture.Map() + 3),
+              (std::vector<uint8_t>{1, 1, 0}));
 }
 
+// Chunks that ask for a missing tree stop there; pictures of no blocks get only the map's end.
 TEST(VideoDecoder, MissingTreesAndEmptyPicturesDecodeNothing) {
     TestPicture picture({.width = 16, .codedHeight = 4});
-    // No type tree at all.
     Trees noTypes = MakeTrees({0x1}, {0x1}, {0x1}, {});
     ChunkWriter c(noTypes.block);
     c.Stream().Bits(0, 64);
     std::memset(picture.Map(), 0x77, picture.MapBytes());
     Decode(c, noTypes, picture);
     EXPECT_EQ(picture.At(0, 0), 0xEEu);
-    EXPECT_EQ(picture.Map()[0], 0);
-    EXPECT_EQ(picture.Map()[1], 0);
+    EXPECT_EQ(picture.Map()[0] | picture.Map()[1], 0);
 
-    // A two-colour run without a colour tree stops the frame; a full run without a full tree too.
+    // A two-colour run without a colour tree stops the frame.
     Trees noColours = MakeTrees({0x1}, {}, {}, {TypeWord(kSolid, 0, 7), TypeWord(kTwoColour, 0)});
     ChunkWriter twoColour(noColours.block);
     twoColour.Type(kSolid, 0, 7).Type(kTwoColour, 0).Type(kSolid, 0, 7);
     Decode(twoColour, noColours, picture);
-    EXPECT_EQ(picture.At(0, 0), 7u);
-    EXPECT_EQ(picture.At(4, 0), 0xEEu);
-    EXPECT_EQ(picture.At(8, 0), 0xEEu);
+    EXPECT_EQ(std::tuple(picture.At(0, 0), picture.At(4, 0), picture.At(8, 0)),
+              std::tuple(7u, 0xEEu, 0xEEu));
 
-    // Zero block rows or zero blocks per row: nothing is written but the closing map byte.
     Trees solid = MakeTrees({}, {}, {}, {TypeWord(kSolid, 63, 9)});
     ChunkWriter fill(solid.block);
     fill.Type(kSolid, 63, 9);
@@ -260,19 +212,162 @@ TEST(VideoDecoder, MissingTreesAndEmptyPicturesDecodeNothing) {
         picture.Dest()->blocksPerRow = perRow;
         picture.Map()[0] = 0x77;
         Decode(fill, solid, picture);
-        EXPECT_EQ(picture.At(0, 0), 7u);
-        EXPECT_EQ(picture.Map()[0], 0);
+        EXPECT_EQ(std::tuple(picture.At(0, 0), picture.Map()[0]), std::tuple(7u, 0));
+    }
+    // 16-bit pixels need a colour table.
+    TestPicture wide({.width = 8, .codedHeight = 4, .wide = true});
+    wide.Dest()->colourTable = nullptr;
+    Decode(fill, solid, wide);
+    EXPECT_EQ(wide.At(0, 0), 0xEEEEu);
+}
+
+using Palette = std::array<uint8_t, 768>;
+
+Palette Numbered() {
+    Palette p;
+    for (uint32_t i = 0; i < 768; ++i) p[i] = static_cast<uint8_t>(i / 3 + i % 3 * 85);
+    return p;
+}
+
+struct Case {
+    std::vector<uint8_t> codes;                        // after the length byte
+    std::vector<std::array<uint32_t, 3>> runs;         // entries to, from the old from, count
+    std::vector<std::array<uint8_t, 4>> colours = {};  // entry, red, green, blue
+};
+
+TEST(VideoPalette, ChunksRewriteOnlyTheirEntries) {
+    const Case cases[] = {
+        {{0xFF, 0xFF}, {}},                             // keep runs only
+        {{0xBF, 0x7F, 0x00, 0xFF}, {{64, 0, 64}}},      // keep 64, copy 0-63 to 64-127
+        {{0x80, 0x41, 0x00, 0xFF, 0xFF}, {{1, 0, 2}}},  // overlapping: copies the old entries
+        // Six bits widen to eight; green and blue of 64 or more use their low six bits.
+        {{0x3F, 0x3F, 0x3F, 0x00, 0x00, 0x00, 0x20, 0x10, 0x01, 0x01, 0x7F, 0xC0, 0xFF},
+         {},
+         {{0, 255, 255, 255}, {1, 0, 0, 0}, {2, 130, 65, 4}, {3, 4, 255, 0}}},
+        {{0xFF, 0xF9, 0x7F, 240}, {{250, 240, 6}}},  // a copy run clamped at entry 255
+        {{0x43, 250, 0xFF, 0xFF}, {{0, 250, 4}}},
+        {{0x4F, 250, 0xFF, 0xFF}, {{0, 250, 6}}},               // a source past 255 keeps the rest
+        {{0x01, 0x02, 0x03, 0x3F, 0x3F}, {}, {{0, 4, 8, 12}}},  // a code cut short
+        {{0x80, 0x7F}, {}},  // a copy code without its start index
+        {{}, {}},            // nothing but the length byte
+    };
+    const Palette before = Numbered();
+    for (const Case& c : cases) {
+        Palette expected = before;
+        for (const auto& [to, from, count] : c.runs)
+            std::copy_n(before.begin() + 3 * from, 3 * count, expected.begin() + 3 * to);
+        for (const auto& [entry, r, g, b] : c.colours)
+            expected[3 * entry] = r, expected[3 * entry + 1] = g, expected[3 * entry + 2] = b;
+        // From a buffer exactly as long as the chunk.
+        std::vector<uint8_t> chunk = {static_cast<uint8_t>((c.codes.size() + 4) / 4)};
+        chunk.insert(chunk.end(), c.codes.begin(), c.codes.end());
+        Palette palette = before;
+        DecodePaletteChunk(chunk.data(), static_cast<uint32_t>(chunk.size()), palette.data());
+        EXPECT_EQ(palette, expected) << testing::PrintToString(c.codes);
+        DecodePaletteChunk(chunk.data(), 0, palette.data());
+        EXPECT_EQ(palette, expected);
     }
 }
 
-TEST(VideoDecoder, SixteenBitPicturesWithoutAColourTableDecodeNothing) {
-    TestPicture picture({.width = 8, .codedHeight = 4, .wide = true});
-    picture.Dest()->colourTable = nullptr;
-    Trees trees = MakeTrees({}, {}, {}, {TypeWord(kSolid, 1, 0x42)});
-    ChunkWriter c(trees.block);
-    c.Type(kSolid, 1, 0x42);
-    Decode(c, trees, picture);
-    EXPECT_EQ(picture.At(0, 0), 0xEEEEu);
+using Rect = std::array<uint32_t, 4>;
+
+// All rectangles the search gives for `map` on a picture of the given size.
+std::vector<Rect> Rects(uint32_t width, uint32_t height, const std::vector<uint8_t>& map) {
+    TestPicture picture({.width = width, .codedHeight = height});
+    std::fill(picture.Map(), picture.Map() + picture.MapBytes(), 0);
+    std::copy(map.begin(), map.end(), picture.Map());
+    std::vector<Rect> out;
+    Rect r;
+    while (NextChangeRect(picture.Dest(), r.data()) == 1 && out.size() < 100) out.push_back(r);
+    EXPECT_EQ(NextChangeRect(picture.Dest(), r.data()), 0u);  // stays done
+    return out;
+}
+
+TEST(VideoChangeRect, RectanglesFollowTheChangedGroups) {
+    struct Case {
+        uint32_t width, height;
+        std::vector<uint8_t> map;
+        std::vector<Rect> rects;
+    };
+    const Case cases[] = {
+        {320, 8, std::vector<uint8_t>(10, 0), {}},
+        {320, 8, std::vector<uint8_t>(10, 1), {{0, 0, 320, 4}, {0, 4, 320, 4}}},
+        // Runs of changed groups within a row, each ended by an unchanged one.
+        {320,
+         8,
+         {1, 1, 0, 1, 0, 0, 0, 0, 1, 1},
+         {{0, 0, 128, 4}, {192, 0, 64, 4}, {192, 4, 128, 4}}},
+        // Groups crossing row ends: 96 pixels are one and a half groups per block row.
+        {96, 8, {0, 1, 0}, {{64, 0, 32, 4}, {0, 4, 32, 4}}},
+        // Resuming a crossing group looks two groups ahead: one unchanged group is taken in...
+        {96, 12, {0, 1, 0, 1, 0}, {{64, 0, 32, 4}, {0, 4, 96, 4}, {0, 8, 64, 4}}},
+        {96, 12, {0, 1, 0, 0, 1}, {{64, 0, 32, 4}, {0, 4, 32, 4}, {64, 8, 32, 4}}},  // ...not two
+        {320, 8, {0, 0, 0, 0, 0, 1, 0, 0, 0, 0}, {{0, 4, 64, 4}}},  // 80 blocks a row
+        {160, 8, {0, 0, 1, 0, 0}, {{128, 0, 32, 4}, {0, 4, 32, 4}}},
+        // 32 pixels wide: one group covers two block rows.
+        {32, 8, {1}, {{0, 0, 32, 4}, {0, 4, 32, 4}}},
+        {32, 16, {0, 1}, {{0, 8, 32, 4}, {0, 12, 32, 4}}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Rects(c.width, c.height, c.map), c.rects) << testing::PrintToString(c.map);
+
+    // Every decoded frame starts the search over.
+    TestPicture picture({.width = 64, .codedHeight = 4});
+    test::Trees trees = MakeTrees({}, {}, {}, {TypeWord(test::kSolid, 63, 1)});
+    test::ChunkWriter chunk(trees.block);
+    chunk.Type(test::kSolid, 63, 1);
+    const std::vector<uint8_t> bytes = chunk.Bytes();
+    Rect r;
+    for (int frame = 0; frame < 2; ++frame) {
+        DecodeVideoFrame(bytes.data(), chunk.Size(), trees.memory.data(), trees.runs.get(),
+                         picture.Dest());
+        ASSERT_EQ(NextChangeRect(picture.Dest(), r.data()), 1u);
+        EXPECT_EQ(r, (Rect{0, 0, 64, 4}));
+        EXPECT_EQ(NextChangeRect(picture.Dest(), r.data()), 0u);
+    }
+}
+
+// Trees whose leaves carry known colours: colour pairs, full-block pixel pairs, and type words
+// of solid and other blocks.
+TEST(VideoRemap, RewritesOutputValuesAndFindsTheUsedColours) {
+    test::Trees t = MakeTrees({0x1234, 0x0001}, {0x0201, 0x0403}, {0x0605, 0x0007},
+                              {TypeWord(test::kSolid, 0, 0x08), TypeWord(test::kSkip, 0),
+                               TypeWord(test::kTwoColour, 0), 0x7777},
+                              {0x7777, 0xDEAE, 0xDEAF});
+    ASSERT_TRUE(t.built);
+    // Pairs 01 02 03 04, pixels 05 06 07 00, solid colour 08; not the masks nor other types.
+    std::array<uint8_t, 256> used{};
+    FindUsedColours(t.memory.data(), used.data());
+    for (uint32_t i = 0; i < 256; ++i) EXPECT_EQ(used[i] != 0, i <= 8) << i;
+
+    const std::vector<uint8_t> original = t.memory;
+    std::array<uint8_t, 256> identity, a, b;
+    std::iota(identity.begin(), identity.end(), 0);
+    for (uint32_t i = 0; i < 256; ++i) a[i] = uint8_t(i * 7 + 3), b[i] = uint8_t(i * 7 + 11);
+    RemapTreeColours(t.memory.data(), identity.data());
+    EXPECT_EQ(t.memory, original);
+    // Remapping reads the stored values: a then b is b alone.
+    RemapTreeColours(t.memory.data(), a.data());
+    RemapTreeColours(t.memory.data(), b.data());
+    std::vector<uint8_t> composed = t.memory;
+    t.memory = original;
+    RemapTreeColours(t.memory.data(), b.data());
+    EXPECT_EQ(composed, t.memory);
+
+    // Colour and full-block leaves map both bytes; solid type words only their colour; the mask
+    // tree and other type words stay; the reset entries take colour 0's new index twice.
+    const uint8_t* trees = t.memory.data();
+    auto entry = [&](uint32_t tree, uint32_t index) {
+        return Load32(trees + NodeArrayOffset(trees, tree) + 4 * index);
+    };
+    EXPECT_EQ(entry(0, 1), 0x12341234u);
+    EXPECT_EQ(entry(1, 1), uint32_t(b[2] << 8 | b[1]) << 16 | 0x0201);
+    EXPECT_EQ(entry(2, 2), uint32_t(b[0] << 8 | b[7]) << 16 | 0x0007);
+    EXPECT_EQ(entry(3, 2), uint32_t(b[8] << 8 | 0x03) << 16 | 0x0803);  // solid, colour 8
+    EXPECT_EQ(entry(3, 3), 0x00020002u);                                // skip
+    for (uint32_t tree : {1u, 2u})
+        EXPECT_EQ(LoadTreeRecord(trees, tree).resetEntry, uint32_t(b[0]) * 257 << 16);
+    EXPECT_EQ(LoadTreeRecord(trees, 3).resetEntry, 0u);
 }
 
 }  // namespace

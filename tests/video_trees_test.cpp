@@ -1,18 +1,25 @@
 // Building the value trees and decoding values from them: memory layout, lookup tables, free
-// value, recent-value slots and the limits a tree block must respect.
+// value, recent-value slots, the limits a tree block must respect, and the full-block decoders
+// (the run decoder's slot transitions, hand-built blocks decoded by both).
 #include <gtest/gtest.h>
 
 #include <array>
+#include <random>
+#include <tuple>
 #include <vector>
 
-#include "support/tree_block_writer.h"
+#include "support/test_picture.h"
+#include "support/test_trees.h"
+#include "video/slot_runs.h"
 #include "video/tree_memory.h"
 #include "video/trees.h"
 #include "video/value_decoder.h"
+#include "video/video_decoder.h"
 
 namespace tavik {
 namespace {
 
+using std::tuple;
 using test::BalancedShape;
 using test::BitWriter;
 using test::kInternal;
@@ -46,6 +53,15 @@ Built Build(const TreeBlockWriter& block) {
     return Build(block, block.ExactSizes(), block.BlockSize());
 }
 
+// A block whose first tree is `preorder`, followed by `absent` absent trees.
+TreeBlockWriter OneTree(const std::vector<int32_t>& preorder, std::array<uint32_t, 3> markers,
+                        int absent = 3) {
+    TreeBlockWriter w;
+    w.Present(preorder, markers);
+    for (int i = 0; i < absent; ++i) w.Absent();
+    return w;
+}
+
 // Four small trees: mask {0x10, 0x20, 0x30}, colour a single leaf, full-block with a 14-bit code
 // path, type with a recent-value leaf.
 TreeBlockWriter SampleBlock() {
@@ -74,10 +90,8 @@ TEST(VideoTrees, BuildsTheDocumentedLayout) {
     const uint32_t free = FreeValue(b.memory.data());
     EXPECT_EQ(free, 1u);
     // Mask tree: root has one leaf on its 0-branch, the node at index 2 one as well.
-    EXPECT_EQ(b.Entry(0, 0), (1u << 16) | free);
-    EXPECT_EQ(b.Entry(0, 1), 0x00100010u);
-    EXPECT_EQ(b.Entry(0, 2), (1u << 16) | free);
-    EXPECT_EQ(b.Entry(0, 4), 0x00300030u);
+    EXPECT_EQ(tuple(b.Entry(0, 0), b.Entry(0, 1), b.Entry(0, 2), b.Entry(0, 4)),
+              tuple((1u << 16) | free, 0x00100010u, (1u << 16) | free, 0x00300030u));
     // Lookup: bit 0 = 0 reaches leaf 0x10 after 1 bit; bits 1,0 reach 0x20; bits 1,1 reach 0x30.
     for (uint32_t i = 0; i < 4096; i += 2) ASSERT_EQ(b.Lookup(0, i), b.Location(0, 1) << 8 | 1);
     EXPECT_EQ(b.Lookup(0, 0x001), b.Location(0, 3) << 8 | 2);
@@ -89,11 +103,10 @@ TEST(VideoTrees, BuildsTheDocumentedLayout) {
     // The type tree's 10-bit table; its leaf 7 is the recent-value leaf for slot 1.
     EXPECT_EQ(b.Lookup(3, 0x3FF), b.Location(3, 4) << 8 | 2);
     EXPECT_EQ(b.Entry(3, 4), 0u);
+    // Spare entries behind the nodes: slot 2 takes the second.
     const TreeRecord type = LoadTreeRecord(b.memory.data(), 3);
-    EXPECT_EQ(type.resetEntry, 0u);
-    EXPECT_EQ(type.slots[0], b.Location(3, 4));
-    EXPECT_EQ(type.slots[1], b.Location(3, 6));  // spares: slot 2 second behind the nodes
-    EXPECT_EQ(type.slots[2], b.Location(3, 7));
+    EXPECT_EQ(tuple(type.resetEntry, type.slots[0], type.slots[1], type.slots[2]),
+              tuple(0u, b.Location(3, 4), b.Location(3, 6), b.Location(3, 7)));
     EXPECT_EQ(NodeCount(b.memory.data(), 3), 5u);
 }
 
@@ -118,133 +131,84 @@ TEST(VideoTrees, FreeValueSkipsEveryStoredValueOfAllTrees) {
     EXPECT_EQ(z.Entry(0, 0), 1u << 16);
 }
 
-TEST(VideoTrees, MarkersPickTheLastMatchingLeafOrASpareEntry) {
-    TreeBlockWriter w;
+// Markers pick the last matching leaf or a spare entry; byte trees may be reused.
+TEST(VideoTrees, MarkersAndAbsentTrees) {
     // Leaves 0x30 twice: the later one becomes slot 2. Marker 1 (0x77) matches nothing.
-    w.Present(BalancedShape({0x30, 0x40, 0x30, 0x50}), {0x77, 0x30, 0x50});
-    w.Absent();
-    w.Absent();
-    w.Absent();
-    const Built b = Build(w);
+    const Built b = Build(OneTree(BalancedShape({0x30, 0x40, 0x30, 0x50}), {0x77, 0x30, 0x50}));
     ASSERT_TRUE(b.ok);
+    // Pre-order: I I 30 40 I 30 50 -> the second 0x30 is node 5, 0x50 node 6; slot 1 takes the
+    // spare just behind the last node. Every matching leaf is stored as 0, even when superseded.
     const TreeRecord r = LoadTreeRecord(b.memory.data(), 0);
-    // Pre-order: I I 30 40 I 30 50 -> the second 0x30 is node 5, 0x50 node 6.
-    EXPECT_EQ(r.slots[0], b.Location(0, 7));  // spare: just behind the last node
-    EXPECT_EQ(r.slots[1], b.Location(0, 5));
-    EXPECT_EQ(r.slots[2], b.Location(0, 6));
-    EXPECT_EQ(b.Entry(0, 2), 0u);  // every matching leaf is stored as 0, even when superseded
-    EXPECT_EQ(b.Entry(0, 3), 0x00400040u);
-    EXPECT_EQ(b.Entry(0, 5), 0u);
+    EXPECT_EQ(tuple(r.slots[0], r.slots[1], r.slots[2]),
+              tuple(b.Location(0, 7), b.Location(0, 5), b.Location(0, 6)));
+    EXPECT_EQ(tuple(b.Entry(0, 2), b.Entry(0, 3), b.Entry(0, 5)), tuple(0u, 0x00400040u, 0u));
 
     // An absent tree: slots on its first entry, no nodes, no lookup table.
     const uint32_t first = NodeArrayOffset(b.memory.data(), 1);
     const TreeRecord absent = LoadTreeRecord(b.memory.data(), 1);
-    EXPECT_EQ(absent.resetEntry, 0u);
-    EXPECT_EQ(absent.slots[0], first);
-    EXPECT_EQ(absent.slots[1], first);
-    EXPECT_EQ(absent.slots[2], first);
-    EXPECT_EQ(NodeCount(b.memory.data(), 1), 0u);
-    EXPECT_EQ(b.Lookup(1, 5), 0u);
-}
+    EXPECT_EQ(tuple(absent.resetEntry, absent.slots[0], absent.slots[1], absent.slots[2]),
+              tuple(0u, first, first, first));
+    EXPECT_EQ(tuple(NodeCount(b.memory.data(), 1), b.Lookup(1, 5)), tuple(0u, 0u));
 
-TEST(VideoTrees, AbsentByteTreesKeepTheOnesReadBefore) {
-    TreeBlockWriter w;
-    w.Present(BalancedShape({0x0101, 0x0202}), {9, 9, 9});
+    // Absent byte trees keep the ones read before.
+    TreeBlockWriter w = OneTree(BalancedShape({0x0101, 0x0202}), {9, 9, 9}, 0);
     w.Present(BalancedShape({0x0202, 0x0101}), {9, 9, 9}, false, false);
     w.Absent();
     w.Absent();
-    const Built b = Build(w);
-    ASSERT_TRUE(b.ok);
-    EXPECT_EQ(b.Entry(1, 1), 0x02020202u);
-    EXPECT_EQ(b.Entry(1, 2), 0x01010101u);
-}
-
-// Decodes `count` values from tree `tree` out of a bit stream.
-std::vector<uint32_t> DecodeAll(ValueTrees& trees, uint32_t tree, const BitWriter& bits,
-                                size_t count) {
-    std::vector<uint8_t> bytes = bits.Bytes();
-    bytes.resize(bytes.size() + 8, 0);
-    VideoBitStream stream(bytes.data(), static_cast<uint32_t>(bits.Bytes().size()));
-    std::vector<uint32_t> out;
-    for (size_t i = 0; i < count; ++i) out.push_back(DecodeValue(stream, trees.tree[tree], trees));
-    EXPECT_EQ(stream.Consumed(), bits.BitCount());
-    return out;
-}
-
-TEST(VideoTrees, DecodingReadsLookupAndLongCodes) {
-    TreeBlockWriter block = SampleBlock();
-    Built b = Build(block);
-    ASSERT_TRUE(b.ok);
-    ValueTrees trees;
-    ResetRecentValues(b.memory.data(), trees);
-    BitWriter bits;
-    for (int32_t v : {200, 113, 100, 105, 113}) bits.Code(block.ValueCode(2, v));
-    const std::vector<uint32_t> got = DecodeAll(trees, 2, bits, 5);
-    EXPECT_EQ(got, (std::vector<uint32_t>{200u * 0x10001, 113u * 0x10001, 100u * 0x10001,
-                                          105u * 0x10001, 113u * 0x10001}));
-    // A single-leaf tree decodes from no bits at all.
-    BitWriter none;
-    EXPECT_EQ(DecodeAll(trees, 1, none, 3), (std::vector<uint32_t>(3, 0x4242u * 0x10001)));
+    const Built reused = Build(w);
+    ASSERT_TRUE(reused.ok);
+    EXPECT_EQ(tuple(reused.Entry(1, 1), reused.Entry(1, 2)), tuple(0x02020202u, 0x01010101u));
 }
 
 TEST(VideoTrees, RecentValueSlotsFollowTheUpdateRule) {
     // Leaves A=0x11, B=0x22, C=0x33 and one recent-value leaf per slot.
-    TreeBlockWriter block;
-    block.Present(BalancedShape({0x11, 0x22, 0x33, 0x71, 0x72, 0x73}), {0x71, 0x72, 0x73});
-    block.Absent();
-    block.Absent();
-    block.Absent();
+    const TreeBlockWriter block =
+        OneTree(BalancedShape({0x11, 0x22, 0x33, 0x71, 0x72, 0x73}), {0x71, 0x72, 0x73});
     Built b = Build(block);
     ASSERT_TRUE(b.ok);
     const uint32_t A = 0x00110011, B = 0x00220022, C = 0x00330033;
-    auto slots = [&](const ValueTrees& t) {
-        std::array<uint32_t, 3> s;
-        for (int i = 0; i < 3; ++i) s[i] = Load32(t.tree[0].slots[i]);
-        return s;
-    };
     ValueTrees trees;
-    ResetRecentValues(b.memory.data(), trees);
-    EXPECT_EQ(slots(trees), (std::array<uint32_t, 3>{0, 0, 0}));
-
+    auto slots = [&] {
+        return std::array{Load32(trees.tree[0].slots[0]), Load32(trees.tree[0].slots[1]),
+                          Load32(trees.tree[0].slots[2])};
+    };
+    // Slot 1 first holds the reset entry: 0, equal to slot 1, nothing moves. After A B C the
+    // slots are C B A; C again changes nothing; slot 2 (B) moves to slot 1: B C B; slot 3 (B)
+    // equals slot 1: unchanged.
     BitWriter bits;
-    const auto code = [&](int32_t v) { bits.Code(block.ValueCode(0, v)); };
-    code(0x71);  // slot 1 holds the reset entry: yields 0, equal to slot 1, nothing moves
-    code(0x11);
-    code(0x22);
-    code(0x33);  // slots: C B A
-    code(0x33);  // equal to slot 1: unchanged
-    code(0x72);  // slot 2 (B) moves to slot 1: B C B
-    code(0x73);  // slot 3 (B) equals slot 1: unchanged
-    const std::vector<uint32_t> got = DecodeAll(trees, 0, bits, 7);
-    EXPECT_EQ(got, (std::vector<uint32_t>{0, A, B, C, C, B, B}));
-    EXPECT_EQ(slots(trees), (std::array<uint32_t, 3>{B, C, B}));
-
-    // The next frame starts from the reset entries again.
-    ResetRecentValues(b.memory.data(), trees);
-    EXPECT_EQ(slots(trees), (std::array<uint32_t, 3>{0, 0, 0}));
+    for (int32_t v : {0x71, 0x11, 0x22, 0x33, 0x33, 0x72, 0x73}) bits.Code(block.ValueCode(0, v));
+    std::vector<uint8_t> bytes = bits.Bytes();
+    bytes.resize(bytes.size() + 8, 0);
+    for (int frame = 0; frame < 2; ++frame) {  // every frame starts from the reset entries
+        ResetRecentValues(b.memory.data(), trees);
+        EXPECT_EQ(slots(), (std::array<uint32_t, 3>{0, 0, 0}));
+        VideoBitStream stream(bytes.data(), static_cast<uint32_t>(bits.Bytes().size()));
+        std::vector<uint32_t> got;
+        for (int i = 0; i < 7; ++i) got.push_back(DecodeValue(stream, trees.tree[0], trees));
+        EXPECT_EQ(stream.Consumed(), bits.BitCount());
+        EXPECT_EQ(got, (std::vector<uint32_t>{0, A, B, C, C, B, B}));
+        EXPECT_EQ(slots(), (std::array<uint32_t, 3>{B, C, B}));
+    }
 }
 
 TEST(VideoTrees, RefusesBlocksThatBreakTheLimits) {
     const TreeBlockWriter good = SampleBlock();
     const std::array<uint32_t, 4> exact = good.ExactSizes();
-    EXPECT_TRUE(Build(good, exact, good.BlockSize()).ok);
-
+    const uint32_t size = good.BlockSize();
+    EXPECT_TRUE(Build(good, exact, size).ok);
     // Node array plus spare entries must fit each tree size.
     for (uint32_t t = 0; t < 4; ++t) {
         std::array<uint32_t, 4> small = exact;
         small[t] -= 4;
-        EXPECT_FALSE(Build(good, small, good.BlockSize()).ok) << "tree " << t;
+        EXPECT_FALSE(Build(good, small, size).ok) << "tree " << t;
     }
-    // Sizes must be multiples of 4 and at least 12; the whole memory below 16 MiB.
-    EXPECT_FALSE(Build(good, {exact[0] + 2, exact[1], exact[2], exact[3]}, good.BlockSize()).ok);
-    EXPECT_FALSE(Build(good, {exact[0], exact[1], exact[2], 8}, good.BlockSize()).ok);
-    EXPECT_FALSE(
-        Build(good,
-              {exact[0], exact[1], exact[2], (1u << 24) - 53352 - exact[0] - exact[1] - exact[2]},
-              good.BlockSize())
-            .ok);
-    // The stream must end inside the block.
-    EXPECT_FALSE(Build(good, exact, good.BlockSize() - 1).ok);
+    // Sizes must be multiples of 4 and at least 12; the whole memory below 16 MiB; the stream
+    // must end inside the block.
+    const uint32_t rest = (1u << 24) - 53352 - exact[0] - exact[1] - exact[2];
+    EXPECT_FALSE(Build(good, {exact[0] + 2, exact[1], exact[2], exact[3]}, size).ok);
+    EXPECT_FALSE(Build(good, {exact[0], exact[1], exact[2], 8}, size).ok);
+    EXPECT_FALSE(Build(good, {exact[0], exact[1], exact[2], rest}, size).ok);
+    EXPECT_FALSE(Build(good, exact, size - 1).ok);
 
     // A value tree whose byte trees were never read.
     TreeBlockWriter noBytes;
@@ -254,33 +218,161 @@ TEST(VideoTrees, RefusesBlocksThatBreakTheLimits) {
     // A byte tree beyond 512 entries (300 leaves, 599 entries).
     TreeBlockWriter bigByteTree;
     BitWriter& s = bigByteTree.Stream();
-    s.Bit(1);  // present value tree
-    s.Bit(1);  // with a low-byte tree
-    std::vector<int32_t> leaves(300, 7);
-    for (int32_t v : BalancedShape(leaves)) {
+    s.Bits(3, 2);  // a present value tree with a low-byte tree
+    for (int32_t v : BalancedShape(std::vector<int32_t>(300, 7))) {
         s.Bit(v == kInternal ? 1 : 0);
         if (v != kInternal) s.Bits(static_cast<uint32_t>(v), 8);
     }
-    s.Bit(0);
-    s.Bits(0, 64);
+    s.Bits(0, 65);
     EXPECT_FALSE(Build(bigByteTree, {4096, 12, 12, 12}, bigByteTree.BlockSize()).ok);
+
+    // 65536 leaves on the root's 0-branch cannot be counted in 16 bits.
+    std::vector<int32_t> values(65536);
+    for (size_t i = 0; i < values.size(); ++i) values[i] = static_cast<int32_t>(i % 60000);
+    std::vector<int32_t> shape = BalancedShape(values);
+    shape.insert(shape.begin(), kInternal);
+    shape.push_back(65536 % 60000);
+    EXPECT_FALSE(Build(OneTree(shape, {60001, 60001, 60001})).ok);
 }
 
-TEST(VideoTrees, RefusesA0BranchTooLargeToCount) {
-    // 65536 leaves on the root's 0-branch cannot be counted in 16 bits.
-    std::vector<int32_t> values(65537);
-    for (size_t i = 0; i < values.size(); ++i) values[i] = static_cast<int32_t>(i % 60000);
-    std::vector<int32_t> shape = {kInternal};
-    const std::vector<int32_t> left =
-        BalancedShape(std::vector<int32_t>(values.begin(), values.end() - 1));
-    shape.insert(shape.end(), left.begin(), left.end());
-    shape.push_back(values.back());
-    TreeBlockWriter w;
-    w.Present(shape, {60001, 60001, 60001});
-    w.Absent();
-    w.Absent();
-    w.Absent();
-    EXPECT_FALSE(Build(w).ok);
+// The slots as the format defines them, one value at a time.
+struct ReferenceSlots {
+    uint32_t slot[3];
+    uint32_t Take(uint32_t value) {
+        if (value != slot[0]) {
+            slot[2] = slot[1];
+            slot[1] = slot[0];
+        }
+        slot[0] = value;
+        return value;
+    }
+};
+
+RegisterSlots SlotsHolding(const ReferenceSlots& r) {
+    ValueTree tree{};
+    for (int s = 0; s < 3; ++s) tree.recent[s] = r.slot[s];
+    return RegisterSlots(tree);
+}
+
+// Plain values and runs in random order, over so few distinct values that slot contents are
+// often equal: the registers, the outputs and the tracked equalities must follow the reference.
+TEST(SlotRuns, RunsAndPlainValuesMoveTheSlotsAsSingleCodesDo) {
+    std::mt19937 generator(7);
+    const auto random = [&generator] { return static_cast<uint32_t>(generator()); };
+    for (int trial = 0; trial < 200; ++trial) {
+        ReferenceSlots reference{{random() % 3u, random() % 3u, random() % 3u}};
+        RegisterSlots slots = SlotsHolding(reference);
+        for (int op = 0; op < 60; ++op) {
+            if (random() % 2) {
+                const uint32_t value = random() % 4;
+                slots.Take(value);
+                reference.Take(value);
+            } else {
+                const uint32_t sequence = random() % kRunSequences;
+                uint32_t out[kMaxRunCodes];
+                slots.Run(sequence * kEqualityPatterns, out);
+                uint32_t codes = sequence;
+                for (uint32_t c = 0; c < kMaxRunCodes; ++c, codes /= 3) {
+                    const uint32_t slot = c < kRunSlotCodes ? codes % 3 : 0;
+                    ASSERT_EQ(out[c], reference.Take(reference.slot[slot]))
+                        << "trial " << trial << " op " << op << " code " << c;
+                }
+            }
+            ASSERT_EQ(tuple(slots.first, slots.second, slots.third, slots.pattern),
+                      tuple(reference.slot[0], reference.slot[1], reference.slot[2],
+                            SlotsHolding(reference).pattern));
+        }
+    }
+}
+
+// Decodes `chunk` with both full-block decoders onto pictures `width` x 4 in 8-bit, doubled
+// and 16-bit layouts, and checks every pixel against the index `expected(x, y)`.
+template <class Expected>
+void ExpectFromBothDecoders(test::Trees& trees, const test::ChunkWriter& chunk, uint32_t width,
+                            Expected expected) {
+    ASSERT_TRUE(trees.built);
+    const std::vector<uint8_t> bytes = chunk.Bytes();
+    for (const uint32_t useRuns : {0u, 1u}) {
+        trees.runs->worthwhile = useRuns;
+        for (const bool wide : {false, true}) {
+            const bool doubled = !wide;
+            test::TestPicture picture(
+                {.width = width, .codedHeight = 4, .wide = wide, .doubled = doubled});
+            DecodeVideoFrame(bytes.data(), chunk.Size(), trees.memory.data(), trees.runs.get(),
+                             picture.Dest());
+            for (uint32_t y = 0; y < picture.DisplayLines(); ++y) {
+                for (uint32_t x = 0; x < width; ++x) {
+                    const uint32_t index = expected(x, doubled ? y / 2 : y);
+                    ASSERT_EQ(picture.At(x, y), wide ? picture.Colours()[index] : index)
+                        << "runs " << useRuns << " wide " << wide << " at " << x << "," << y;
+                }
+            }
+            EXPECT_TRUE(picture.GuardsIntact());
+        }
+    }
+}
+
+// Hand-built full-block trees whose recent-value codes are short: runs must stop where the
+// full blocks end (the type code after them may look like more recent-value codes), and a tree
+// that is one recent-value leaf yields codes of no bits at all.
+TEST(FullBlockDecoders, RunsStopAtTheBlocksEndAndCodesMayBeEmpty) {
+    using namespace test;
+    constexpr int32_t kSlot0 = 0xDEAD;  // the trees' slot-0 marker
+    // The second block is full or solid, so that every type code follows a full block once.
+    for (const uint32_t second : {0x00u, 0x11u, 0x22u, 0x33u}) {
+        Trees trees = MakeTrees({0}, {0}, {kSlot0, 0x1234, 0x5678, 0x9ABC},
+                                {TypeWord(kFull, 0), TypeWord(kSolid, 0, 0x11),
+                                 TypeWord(kSolid, 0, 0x22), TypeWord(kSolid, 0, 0x33)});
+        ChunkWriter chunk(trees.block);
+        const auto fullBlock = [&](int32_t value) {
+            chunk.Type(kFull, 0).Value(2, value);
+            for (int i = 0; i < 7; ++i) chunk.Value(2, kSlot0);
+        };
+        fullBlock(0x1234);
+        if (second == 0) fullBlock(0x5678);
+        if (second != 0) chunk.Type(kSolid, 0, second);
+        chunk.Type(kSolid, 0, 0x33);
+        const uint32_t blocks[3][2] = {
+            {0x34, 0x12}, {second ? second : 0x78, second ? second : 0x56}, {0x33, 0x33}};
+        ExpectFromBothDecoders(trees, chunk, 12,
+                               [&](uint32_t x, uint32_t) { return blocks[x / 4][x % 2]; });
+    }
+    Trees single = MakeTrees({0}, {0}, {kSlot0}, {TypeWord(kFull, 1)});
+    EXPECT_EQ(single.runs->worthwhile, 1u);
+    ChunkWriter chunk(single.block);
+    chunk.Type(kFull, 1);
+    ExpectFromBothDecoders(single, chunk, 8, [](uint32_t, uint32_t) { return 0u; });
+}
+
+// A recent-value leaf deeper than the lookup is reached by walking, and must still yield the
+// slot's current content: a full-block tree with the slot-0 leaf one bit deep (so runs start at
+// half the indices) and the slot-1 leaf 14 bits deep.
+TEST(FullBlockDecoders, DeepRecentValueLeavesYieldTheSlots) {
+    using namespace test;
+    constexpr int32_t kSlot0 = 0xDEAD, kSlot1 = 0xDEAE;
+    std::vector<int32_t> shape = {kInternal, kSlot0, kInternal, 0x1111};
+    for (int i = 0; i < 12; ++i) shape.push_back(kInternal);
+    shape.insert(shape.end(), {kSlot1, 0x2222});
+    for (int32_t i = 0; i < 12; ++i) shape.push_back(0x3000 + i);
+    Trees trees = MakeTreesFromShapes(
+        {BalancedShape({0}), BalancedShape({0}), shape, BalancedShape({TypeWord(kFull, 1)})});
+    ChunkWriter chunk(trees.block);
+    chunk.Type(kFull, 1);
+    ReferenceSlots reference{{0, 0, 0}};
+    uint32_t values[16];
+    int c = 0;
+    for (const int32_t code : {0x1111, 0x3005, kSlot1, kSlot0, kSlot1, 0x2222, kSlot1, kSlot1,
+                               kSlot0, 0x3000, kSlot0, kSlot1, kSlot0, kSlot0, kSlot0, kSlot1}) {
+        chunk.Value(2, code);
+        values[c++] = reference.Take(code == kSlot0   ? reference.slot[0]
+                                     : code == kSlot1 ? reference.slot[1]
+                                                      : static_cast<uint32_t>(code));
+    }
+    // Each row is coded right half first; each value's low byte is on the left.
+    ExpectFromBothDecoders(trees, chunk, 8, [&](uint32_t x, uint32_t y) {
+        const uint32_t value = values[8 * (x / 4) + 2 * y + (x % 4 < 2 ? 1 : 0)];
+        return x % 2 ? value >> 8 : value & 0xFF;
+    });
 }
 
 }  // namespace

@@ -24,9 +24,6 @@ class BitWriter {
     void Code(const std::string& bits) {
         for (char c : bits) Bit(c == '1');
     }
-    void Append(const BitWriter& other) {
-        for (size_t i = 0; i < other.count_; ++i) Bit(other.bytes_[i / 8] >> (i % 8) & 1);
-    }
 
     size_t BitCount() const { return count_; }
     const std::vector<uint8_t>& Bytes() const { return bytes_; }

@@ -1,6 +1,6 @@
 // Test clips made at run time: a generated photograph-like picture (smooth shapes with detail
-// at every scale), pans over it, a still scene with a small moving object, a fade, noise,
-// gradients, text, and a speech-like sound. Everything is deterministic for a given seed.
+// at every scale), pans over it, a still scene with a small moving object, a fade, gradients and
+// a speech-like sound. Everything is deterministic for a given seed.
 #pragma once
 
 #include <algorithm>
@@ -87,21 +87,18 @@ inline RgbPicture MakePhoto(uint32_t width, uint32_t height, uint32_t seed = 1) 
     return picture;
 }
 
-inline RgbPicture Crop(const RgbPicture& from, uint32_t left, uint32_t top, uint32_t width,
-                       uint32_t height) {
-    RgbPicture out{width, height, std::vector<uint8_t>(size_t{width} * height * 3)};
-    for (uint32_t y = 0; y < height; ++y)
-        std::copy_n(from.rgb.data() + 3 * (size_t{y + top} * from.width + left), 3 * width,
-                    out.rgb.data() + 3 * size_t{y} * width);
-    return out;
-}
-
 // `frames` views of a wider picture, moving `step` pixels right per frame.
 inline std::vector<RgbPicture> MakePan(uint32_t width, uint32_t height, uint32_t frames,
                                        uint32_t step, uint32_t seed = 1) {
     const RgbPicture wide = MakePhoto(width + step * frames, height, seed);
     std::vector<RgbPicture> clip;
-    for (uint32_t f = 0; f < frames; ++f) clip.push_back(Crop(wide, f * step, 0, width, height));
+    for (uint32_t f = 0; f < frames; ++f) {
+        RgbPicture& view = clip.emplace_back(
+            RgbPicture{width, height, std::vector<uint8_t>(size_t{width} * height * 3)});
+        for (uint32_t y = 0; y < height; ++y)
+            std::copy_n(wide.rgb.data() + 3 * (size_t{y} * wide.width + f * step), 3 * width,
+                        view.rgb.data() + 3 * size_t{y} * width);
+    }
     return clip;
 }
 
@@ -135,13 +132,6 @@ inline std::vector<RgbPicture> MakeFade(const RgbPicture& picture, uint32_t fram
         clip.push_back(std::move(p));
     }
     return clip;
-}
-
-inline RgbPicture MakeNoise(uint32_t width, uint32_t height, uint32_t seed) {
-    std::mt19937 random(seed);
-    RgbPicture p{width, height, std::vector<uint8_t>(size_t{width} * height * 3)};
-    for (uint8_t& v : p.rgb) v = static_cast<uint8_t>(random());
-    return p;
 }
 
 inline RgbPicture MakeGradient(uint32_t width, uint32_t height) {

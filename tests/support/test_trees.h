@@ -32,13 +32,10 @@ inline Trees MakeTreesFromShapes(const std::array<std::vector<int32_t>, 4>& shap
                                  std::array<uint32_t, 3> typeMarkers = {0xDEAD, 0xDEAE, 0xDEAF}) {
     Trees t;
     for (size_t tree = 0; tree < shapes.size(); ++tree) {
-        if (shapes[tree].empty()) {
-            t.block.Absent();
-        } else {
-            t.block.Present(shapes[tree], tree == 3
-                                              ? typeMarkers
-                                              : std::array<uint32_t, 3>{0xDEAD, 0xDEAE, 0xDEAF});
-        }
+        if (shapes[tree].empty()) t.block.Absent();
+        if (!shapes[tree].empty())
+            t.block.Present(shapes[tree],
+                            tree == 3 ? typeMarkers : std::array{0xDEADu, 0xDEAEu, 0xDEAFu});
     }
     const std::array<uint32_t, 4> sizes = t.block.ExactSizes();
     t.memory.assign(TreeMemorySize() + sizes[0] + sizes[1] + sizes[2] + sizes[3], 0);
@@ -49,8 +46,8 @@ inline Trees MakeTreesFromShapes(const std::array<std::vector<int32_t>, 4>& shap
     return t;
 }
 
-// Builds the four trees, balanced over the given values (an empty list leaves that tree
-// absent). Only the type tree's markers are chosen by the caller.
+// Builds the four trees balanced over the given values; only the type tree's markers are
+// chosen by the caller.
 inline Trees MakeTrees(const std::vector<int32_t>& masks, const std::vector<int32_t>& pairs,
                        const std::vector<int32_t>& fulls, const std::vector<int32_t>& types,
                        std::array<uint32_t, 3> typeMarkers = {0xDEAD, 0xDEAE, 0xDEAF}) {

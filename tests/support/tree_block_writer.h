@@ -19,87 +19,43 @@ namespace tavik::test {
 
 constexpr int32_t kInternal = -1;
 
+// Calls leaf(first) for a lone value, else internal() and the halves, in pre-order.
+template <class Leaf, class Internal>
+void WalkBalanced(size_t first, size_t count, const Leaf& leaf, const Internal& internal) {
+    if (count == 1) return leaf(first);
+    internal();
+    WalkBalanced(first, count / 2, leaf, internal);
+    WalkBalanced(first + count / 2, count - count / 2, leaf, internal);
+}
+
 // A balanced tree over `values` (each becomes one leaf, in order).
 inline std::vector<int32_t> BalancedShape(const std::vector<int32_t>& values) {
     std::vector<int32_t> out;
-    auto build = [&](auto& self, size_t first, size_t count) -> void {
-        if (count == 1) {
-            out.push_back(values[first]);
-            return;
-        }
-        out.push_back(kInternal);
-        self(self, first, count / 2);
-        self(self, first + count / 2, count - count / 2);
-    };
-    if (!values.empty()) build(build, 0, values.size());
+    if (!values.empty()) {
+        WalkBalanced(
+            0, values.size(), [&](size_t i) { out.push_back(values[i]); },
+            [&] { out.push_back(kInternal); });
+    }
     return out;
 }
 
-// A byte tree over a set of byte values, balanced, with the code of each value.
-class ByteTreeCodes {
-  public:
-    explicit ByteTreeCodes(const std::set<uint32_t>& values)
-        : values_(values.begin(), values.end()) {
-        BitWriter scratch;
-        Write(scratch);
-    }
-
-    void Write(BitWriter& out) {
-        codes_.clear();
-        Write(out, 0, values_.size(), "");
-        out.Bit(0);  // closing bit
-    }
-    const std::string& Code(uint32_t value) const { return codes_.at(value); }
-
-  private:
-    void Write(BitWriter& out, size_t first, size_t count, const std::string& path) {
-        if (count == 1) {
-            out.Bit(0);
-            out.Bits(values_[first], 8);
-            codes_[values_[first]] = path;
-            return;
-        }
-        out.Bit(1);
-        Write(out, first, count / 2, path + "0");
-        Write(out, first + count / 2, count - count / 2, path + "1");
-    }
-
-    std::vector<uint32_t> values_;
-    std::map<uint32_t, std::string> codes_;
-};
-
 class TreeBlockWriter {
   public:
-    struct Tree {
-        bool present = false;
-        std::vector<int32_t> preorder;
-        std::vector<std::string> leafCodes;  // by node index; empty for internal nodes
-    };
-
     // Writes a present value tree, with its own low-byte and high-byte trees unless told to
     // reuse the ones read last.
     void Present(const std::vector<int32_t>& preorder, std::array<uint32_t, 3> markers,
                  bool lowByteTree = true, bool highByteTree = true) {
         std::set<uint32_t> lows, highs;
         for (int32_t v : preorder) {
-            if (v != kInternal) {
-                lows.insert(static_cast<uint32_t>(v) & 0xFF);
-                highs.insert(static_cast<uint32_t>(v) >> 8);
-            }
+            if (v != kInternal) lows.insert(v & 0xFF), highs.insert(static_cast<uint32_t>(v) >> 8);
         }
         out_.Bit(1);
         out_.Bit(lowByteTree);
-        if (lowByteTree) {
-            low_ = ByteTreeCodes(lows);
-            low_.Write(out_);
-        }
+        if (lowByteTree) WriteByteTree(lows, low_);
         out_.Bit(highByteTree);
-        if (highByteTree) {
-            high_ = ByteTreeCodes(highs);
-            high_.Write(out_);
-        }
+        if (highByteTree) WriteByteTree(highs, high_);
         for (uint32_t m : markers) out_.Bits(m, 16);
-        Tree tree{true, preorder, std::vector<std::string>(preorder.size())};
+        Tree tree{preorder, std::vector<std::string>(preorder.size())};
         size_t at = 0;
         WriteNode(tree, at, "");
         out_.Bit(0);  // closing bit
@@ -111,7 +67,6 @@ class TreeBlockWriter {
     }
 
     BitWriter& Stream() { return out_; }
-    const Tree& TreeAt(size_t index) const { return trees_.at(index); }
     uint32_t BlockSize() const { return static_cast<uint32_t>(out_.Bytes().size()); }
 
     // The builder's input: 4096 bytes of scratch, the block, padding to at least 8192 bytes.
@@ -124,9 +79,8 @@ class TreeBlockWriter {
     // The tree sizes that fit each tree exactly (nodes plus the three spare entries).
     std::array<uint32_t, 4> ExactSizes() const {
         std::array<uint32_t, 4> sizes{12, 12, 12, 12};
-        for (size_t t = 0; t < trees_.size() && t < 4; ++t) {
+        for (size_t t = 0; t < trees_.size() && t < 4; ++t)
             sizes[t] = static_cast<uint32_t>(4 * trees_[t].preorder.size() + 12);
-        }
         return sizes;
     }
 
@@ -140,24 +94,49 @@ class TreeBlockWriter {
     }
 
   private:
+    struct Tree {
+        std::vector<int32_t> preorder;
+        std::vector<std::string> leafCodes;  // by node index; empty for internal nodes
+    };
+
+    // A balanced byte tree over `values`, remembering the code of each.
+    void WriteByteTree(const std::set<uint32_t>& values, std::map<uint32_t, std::string>& codes) {
+        const std::vector<uint32_t> sorted(values.begin(), values.end());
+        std::string path;
+        codes.clear();
+        auto walk = [&](auto& self, size_t first, size_t count) -> void {
+            out_.Bit(count > 1);
+            if (count == 1) {
+                out_.Bits(sorted[first], 8);
+                codes[sorted[first]] = path;
+                return;
+            }
+            path += '0';
+            self(self, first, count / 2);
+            path.back() = '1';
+            self(self, first + count / 2, count - count / 2);
+            path.pop_back();
+        };
+        walk(walk, 0, sorted.size());
+        out_.Bit(0);  // closing bit
+    }
+
     void WriteNode(Tree& tree, size_t& at, const std::string& path) {
         const size_t index = at++;
         const int32_t v = tree.preorder.at(index);
+        out_.Bit(v == kInternal);
         if (v == kInternal) {
-            out_.Bit(1);
             WriteNode(tree, at, path + "0");
             WriteNode(tree, at, path + "1");
             return;
         }
-        out_.Bit(0);
-        out_.Code(low_.Code(static_cast<uint32_t>(v) & 0xFF));
-        out_.Code(high_.Code(static_cast<uint32_t>(v) >> 8));
+        out_.Code(low_.at(v & 0xFF));
+        out_.Code(high_.at(static_cast<uint32_t>(v) >> 8));
         tree.leafCodes[index] = path;
     }
 
     BitWriter out_;
-    ByteTreeCodes low_{{0}};
-    ByteTreeCodes high_{{0}};
+    std::map<uint32_t, std::string> low_{{0, ""}}, high_{{0, ""}};
     std::vector<Tree> trees_;
 };
 
@@ -175,12 +154,10 @@ class ChunkWriter {
         return Value(3, static_cast<int32_t>(type | runIndex << 2 | colour << 8));
     }
     ChunkWriter& TwoColour(uint32_t colourPair, uint32_t mask) {
-        Value(1, static_cast<int32_t>(colourPair));
-        return Value(0, static_cast<int32_t>(mask));
+        return Value(1, static_cast<int32_t>(colourPair)).Value(0, static_cast<int32_t>(mask));
     }
     ChunkWriter& FullRow(uint32_t right, uint32_t left) {
-        Value(2, static_cast<int32_t>(right));
-        return Value(2, static_cast<int32_t>(left));
+        return Value(2, static_cast<int32_t>(right)).Value(2, static_cast<int32_t>(left));
     }
 
     BitWriter& Stream() { return out_; }

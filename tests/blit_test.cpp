@@ -1,0 +1,438 @@
+// The blitter: modes from flags, names, palette layouts and when tables are rebuilt, the
+// smoothing tables against an exhaustive nearest-colour search, every mode's output against a
+// pixel-by-pixel model written from the rules rather than the loops, and the wide loops against
+// the plain ones.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <random>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "blit/blitter_record.h"
+#include "blit/scalers.h"
+#include "blit/smoothing_table.h"
+#include "tavik/blitter.h"
+#include "tavik/tavik.h"
+#include "video/frame_helpers.h"
+#include "video/processor_check.h"
+
+namespace tavik {
+namespace {
+
+using std::tuple;
+
+// Everything a rectangle's output depends on besides the mode.
+struct BlitTables {
+    const uint16_t* colours = nullptr;   // palette index to 16-bit pixel
+    const uint8_t* smooth8 = nullptr;    // 256 x 256
+    const uint16_t* smooth16 = nullptr;  // 256 x 256
+};
+
+inline std::vector<uint8_t> RandomBytes(std::mt19937& random, size_t count) {
+    std::vector<uint8_t> bytes(count);
+    for (auto& byte : bytes) byte = static_cast<uint8_t>(random());
+    return bytes;
+}
+
+inline uint16_t ReferencePixel(int r, int g, int b, bool sixFiveFive) {
+    return static_cast<uint16_t>(sixFiveFive ? (r / 8) * 2048 + (g / 4) * 32 + b / 8
+                                             : (r / 8) * 1024 + (g / 8) * 32 + b / 8);
+}
+
+inline std::vector<uint16_t> ReferenceColourTable(const uint8_t* palette, bool sixFiveFive) {
+    std::vector<uint16_t> table(256);
+    for (int i = 0; i < 256; ++i)
+        table[i] =
+            ReferencePixel(palette[3 * i], palette[3 * i + 1], palette[3 * i + 2], sixFiveFive);
+    return table;
+}
+
+// Writes what Blit writes, one output pixel at a time. Rows of the destination are pitch bytes
+// apart starting at destination; rows of the source sourcePitch apart starting at source.
+inline void ReferenceBlit(uint32_t mode, const BlitTables& tables, uint8_t* destination,
+                          ptrdiff_t pitch, uint32_t destinationX, uint32_t destinationY,
+                          uint32_t sourceX, ptrdiff_t sourcePitch, const uint8_t* source,
+                          uint32_t sourceY, uint32_t width, uint32_t height) {
+    const bool sixteen = mode >= 6;
+    const uint32_t kind = mode % 6;  // 0 1x, 1 2x, 2 interlaced, 3 smoothing
+    const ptrdiff_t scale = kind == 0 ? 1 : 2;
+    auto put = [&](ptrdiff_t row, ptrdiff_t column, uint32_t value) {
+        const uint16_t pixel = static_cast<uint16_t>(value);  // little-endian: low byte first
+        std::memcpy(destination + row * pitch + column * (sixteen ? 2 : 1), &pixel,
+                    sixteen ? 2 : 1);
+    };
+    auto pixelAt = [&](uint32_t row, uint32_t column) {
+        return source[ptrdiff_t(sourceY + row) * sourcePitch + sourceX + column];
+    };
+    for (uint32_t j = 0; j < height; ++j) {
+        for (uint32_t i = 0; i < width; ++i) {
+            const uint32_t c = pixelAt(j, i);
+            const ptrdiff_t row = scale * (destinationY + j);
+            const ptrdiff_t column = scale * (destinationX + i);
+            if (kind == 3) {
+                const uint32_t l = i == 0 ? c : pixelAt(j, i - 1);
+                const uint32_t u = j == 0 ? c : pixelAt(j - 1, i);
+                auto t = [&](uint32_t a, uint32_t b) -> uint32_t {
+                    return sixteen ? tables.smooth16[a * 256 + b] : tables.smooth8[a * 256 + b];
+                };
+                put(row, column, t(l, u));
+                put(row, column + 1, t(c, u));
+                put(row + 1, column, t(c, l));
+                put(row + 1, column + 1, sixteen ? t(c, c) : c);
+                continue;
+            }
+            const uint32_t value = sixteen ? tables.colours[c] : c;
+            for (ptrdiff_t dy = 0; dy < (kind == 1 ? 2 : 1); ++dy)
+                for (ptrdiff_t dx = 0; dx < scale; ++dx) put(row + dy, column + dx, value);
+        }
+    }
+}
+
+TEST(BlitterModes, FollowFromTheFlags) {
+    const tuple<uint32_t, uint32_t, const char*> cases[] = {
+        {0, 0, "8-bit 1x"},
+        {BlitterUnscaled, 0, "8-bit 1x"},
+        {BlitterDouble, 1, "8-bit 2x"},
+        {BlitterDouble | BlitterInterlaced, 2, "8-bit 2x Interlaced"},
+        {BlitterDouble | BlitterSmoothing | BlitterInterlaced, 3, "8-bit 2x Smoothing"},
+        {TAVIK_BLITTER_555 | BlitterUnscaled, 6, "16-bit 1x"},
+        {TAVIK_BLITTER_565 | BlitterDouble, 7, "16-bit 2x"},
+        {TAVIK_BLITTER_565 | BlitterInterlaced, 8, "16-bit 2x Interlaced"},
+        {TAVIK_BLITTER_555 | BlitterSmoothing | BlitterDouble, 9, "16-bit 2x Smoothing"},
+    };
+    UseMMX(0);
+    const std::vector<uint8_t> colours(768, 9);
+    for (const auto& [flags, mode, name] : cases) {
+        TavikBlitter* blitter = BlitterOpen(flags);
+        ASSERT_NE(blitter, nullptr);
+        EXPECT_EQ(
+            tuple(blitter->Mode, blitter->Flags, blitter->FirstPalette, blitter->PaletteVersion),
+            tuple(mode, flags, 1u, 0u));
+        // One allocation: every table lies inside the size its mode group is given.
+        const auto* end = reinterpret_cast<const uint8_t*>(blitter) + BlitterAllocationSize(mode);
+        const auto* smoothing = static_cast<const uint8_t*>(blitter->SmoothingTable);
+        EXPECT_EQ(tuple(blitter->Palette != nullptr, blitter->ColourTable != nullptr,
+                        smoothing != nullptr),
+                  tuple(mode > 2, mode >= 6, mode == 3 || mode == 9));
+        EXPECT_TRUE(!blitter->Palette || blitter->Palette + kPaletteBytes <= end);
+        EXPECT_TRUE(!smoothing || smoothing + 2 * 65536 <= end);
+        char text[TAVIK_BLITTER_NAME_SIZE];
+        EXPECT_STREQ(BlitterName(blitter, text), name);
+        // 8-bit unscaled and doubled keep no palette.
+        BlitterSetPalette(blitter, colours.data(), 0);
+        EXPECT_EQ(tuple(blitter->PaletteVersion, blitter->FirstPalette),
+                  tuple(mode <= 2 ? 0u : 1u, mode <= 2 ? 1u : 0u));
+        BlitterClose(blitter);
+    }
+    EXPECT_EQ(tuple(BlitterAllocationSize(0), BlitterAllocationSize(6), BlitterAllocationSize(3),
+                    BlitterAllocationSize(9)),
+              tuple(256u, 1536u, 132096u, 132608u));
+    UseMMX(1);
+}
+
+TEST(BlitterModes, BitThirtyAloneIsRefusedAndNullIsHarmless) {
+    EXPECT_EQ(BlitterOpen(0x40000000u | BlitterDouble), nullptr);
+    BlitterClose(nullptr);
+    BlitterSetPalette(nullptr, "x", 0);
+    char text[TAVIK_BLITTER_NAME_SIZE] = "junk";
+    EXPECT_STREQ(BlitterName(nullptr, text), "");
+    EXPECT_STREQ(BlitterModeName(4), "");
+    EXPECT_STREQ(BlitterModeName(5), "");
+}
+
+// Only the doubling and interlacing loops have wide forms.
+TEST(BlitterModes, NamesTellWhenTheWideLoopsRun) {
+    const bool hasWide = UseMMX(1) == 1;
+    char text[TAVIK_BLITTER_NAME_SIZE];
+    for (const uint32_t flags :
+         {uint32_t{BlitterDouble}, uint32_t{BlitterInterlaced}, TAVIK_BLITTER_565 | BlitterDouble,
+          TAVIK_BLITTER_555 | BlitterInterlaced, 0u, uint32_t{BlitterSmoothing}, TAVIK_BLITTER_555,
+          TAVIK_BLITTER_565 | BlitterSmoothing}) {
+        TavikBlitter* blitter = BlitterOpen(flags);
+        const std::string plain = BlitterModeName(blitter->Mode);
+        const bool wide = hasWide && blitter->Mode % 6 != 0 && blitter->Mode % 6 != 3;
+        EXPECT_EQ(BlitterName(blitter, text), wide ? plain + " using MMX" : plain);
+        UseMMX(0);
+        EXPECT_EQ(BlitterName(blitter, text), plain);
+        EXPECT_EQ(UseMMX(2), 0u);  // naming did not switch anything back on
+        UseMMX(1);
+        BlitterClose(blitter);
+    }
+}
+
+// The same 256 colours written in every layout word the blitter understands.
+std::vector<uint8_t> InLayout(const std::vector<uint8_t>& rgb, uint32_t layout) {
+    const size_t channelBytes = (layout & 1) ? 2 : 1;
+    const size_t channels = (layout & 4) ? 4 : 3;
+    const size_t first = (layout & 4) && (layout & 8) ? 1 : 0;
+    std::vector<uint8_t> out(256 * channels * channelBytes, 0xEE);
+    for (size_t i = 0; i < 256; ++i) {
+        for (size_t k = 0; k < 3; ++k) {
+            const uint8_t value = rgb[3 * i + ((layout & 2) ? 2 - k : k)];
+            const auto wide = static_cast<uint16_t>(0x5A00 | value);  // a high byte to ignore
+            std::memcpy(out.data() + (i * channels + first + k) * channelBytes, &wide,
+                        channelBytes);
+        }
+    }
+    return out;
+}
+
+// Every layout word gives the same colours; only real changes rebuild the tables.
+TEST(BlitterPalette, OnlyRealChangesRebuild) {
+    std::mt19937 random(78);
+    const std::vector<uint8_t> black(768, 0);
+    for (const uint32_t flags : {uint32_t{BlitterSmoothing}, TAVIK_BLITTER_555 | BlitterDouble,
+                                 TAVIK_BLITTER_565 | BlitterSmoothing}) {
+        TavikBlitter* blitter = BlitterOpen(flags);
+        const bool sixteen = blitter->Mode >= 6;
+        const bool smoothing = blitter->Mode == 3 || blitter->Mode == 9;
+        // The first palette builds even when it matches the cleared copy.
+        BlitterSetPalette(blitter, black.data(), 0);
+        EXPECT_EQ(tuple(blitter->PaletteVersion, blitter->FirstPalette, blitter->ColourTableVersion,
+                        blitter->SmoothingVersion, blitter->SmoothingKind),
+                  tuple(1u, 0u, sixteen ? 1u : 0u, smoothing ? 1u : 0u,
+                        smoothing ? (sixteen ? 16u : 8u) : 0u));
+
+        auto colours = RandomBytes(random, 768);
+        for (uint32_t change = 2; change <= 4; ++change) {
+            colours[3 * 17] ^= 0x80;
+            BlitterSetPalette(blitter, colours.data(), 0);
+            for (uint32_t layout = 0; layout < 16; ++layout) {  // the same colours every way
+                BlitterSetPalette(blitter, InLayout(colours, layout).data(), layout);
+                EXPECT_EQ(std::memcmp(blitter->Palette, colours.data(), 768), 0) << layout;
+            }
+            EXPECT_EQ(tuple(blitter->PaletteVersion, blitter->ColourTableVersion,
+                            blitter->SmoothingVersion),
+                      tuple(change, sixteen ? change : 0u, smoothing ? change : 0u));
+        }
+        if (sixteen) {
+            const bool sixFiveFive = (flags & TAVIK_BLITTER_FORMAT_MASK) == TAVIK_BLITTER_565;
+            const auto expected = ReferenceColourTable(colours.data(), sixFiveFive);
+            EXPECT_EQ(std::memcmp(blitter->ColourTable, expected.data(), 512), 0);
+        }
+        BlitterClose(blitter);
+    }
+}
+
+// Random palettes, palettes drawn from a few colours so that ties and repeats abound, and
+// palettes of four levels per channel.
+TEST(BlitSmoothingTable, EightBitIsTheNearestAverage) {
+    std::mt19937 random(99);
+    for (int kind = 0; kind < 3; ++kind) {
+        std::vector<uint8_t> palette = RandomBytes(random, 768);
+        const auto few = RandomBytes(random, 3 * 12);
+        for (int i = 0; i < 256 && kind == 1; ++i)
+            std::copy_n(&few[3 * (random() % 12)], 3, &palette[3 * i]);
+        for (auto& channel : palette) channel &= kind == 2 ? 0xC0 : 0xFF;
+        std::vector<uint8_t> table(65536);
+        BuildSmoothingTable8(table.data(), palette.data());
+        for (int a = 0; a < 256; ++a) {
+            ASSERT_EQ(table[a * 256 + a], a);
+            for (int b = a + 1; b < 256; ++b) {
+                // The nearest colour to the halved sums, every candidate tried; ties go to the
+                // lowest red, then the lowest index.
+                int target[3];
+                for (int k = 0; k < 3; ++k)
+                    target[k] = (palette[3 * a + k] + palette[3 * b + k]) / 2;
+                std::tuple<int, int, int> best{1 << 30, 0, 0};  // distance, red, index
+                for (int c = 0; c < 256; ++c) {
+                    int distance = 0;
+                    for (int k = 0; k < 3; ++k)
+                        distance +=
+                            (target[k] - palette[3 * c + k]) * (target[k] - palette[3 * c + k]);
+                    best = std::min(best, std::make_tuple(distance, int(palette[3 * c]), c));
+                }
+                ASSERT_EQ(table[a * 256 + b], table[b * 256 + a]);
+                ASSERT_EQ(table[a * 256 + b], std::get<2>(best))
+                    << "kind " << kind << " pair " << a << "," << b;
+            }
+        }
+    }
+}
+
+TEST(BlitSmoothingTable, SixteenBitAveragesHalvedChannels) {
+    std::mt19937 random(5);
+    const auto palette = RandomBytes(random, 768);
+    for (const bool sixFiveFive : {false, true}) {
+        std::vector<uint16_t> table(65536);
+        BuildSmoothingTable16(table.data(), palette.data(), sixFiveFive);
+        const auto colours = ReferenceColourTable(palette.data(), sixFiveFive);
+        for (int a = 0; a < 256; ++a) {
+            ASSERT_EQ(table[a * 256 + a], colours[a]);
+            for (int b = 0; b < 256; ++b) {
+                auto half = [&](int k) { return palette[3 * a + k] / 2 + palette[3 * b + k] / 2; };
+                ASSERT_EQ(table[a * 256 + b],
+                          ReferencePixel(half(0), half(1), half(2), sixFiveFive))
+                    << a << "," << b;
+            }
+        }
+    }
+}
+
+// A picture of rows x rowBytes with rows pitch apart, in a buffer that holds exactly those bytes
+// (so the address sanitizer sees any access past its ends). A negative pitch stores the rows
+// bottom-up.
+struct Picture {
+    std::vector<uint8_t> bytes;
+    ptrdiff_t zero;  // where row zero starts
+
+    Picture(std::mt19937& random, ptrdiff_t rows, ptrdiff_t rowBytes, ptrdiff_t pitch)
+        : bytes(RandomBytes(random, size_t((rows - 1) * std::abs(pitch) + rowBytes))),
+          zero(pitch < 0 ? (rows - 1) * -pitch : 0) {}
+    uint8_t* RowZero() { return bytes.data() + zero; }
+};
+
+struct Geometry {
+    uint32_t width, height, destinationX, destinationY, sourceX, sourceY;
+    ptrdiff_t destinationRows, destinationRowBytes, destinationPitch;
+    ptrdiff_t sourceRows, sourceRowBytes, sourcePitch;
+};
+
+// A random rectangle in random pictures: odd widths up to 40, offsets, spare bytes at the end
+// of rows or none, pitches of either sign, rectangles flush with the pictures' ends.
+Geometry RandomGeometry(std::mt19937& random, uint32_t mode) {
+    auto pick = [&](uint32_t low, uint32_t high) {
+        return std::uniform_int_distribution<uint32_t>(low, high)(random);
+    };
+    const ptrdiff_t scale = mode % 6 == 0 ? 1 : 2;
+    const ptrdiff_t pixelBytes = mode >= 6 ? 2 : 1;
+    auto offset = [&](uint32_t high) { return pick(0, 1) ? 0 : pick(1, high); };
+    Geometry g{};
+    g.width = pick(1, 40);
+    g.height = pick(1, 5);
+    g.destinationX = offset(7);
+    g.destinationY = offset(3);
+    g.sourceX = offset(9);
+    g.sourceY = offset(3);
+    const bool flush = pick(0, 2) == 0;
+    g.destinationRowBytes =
+        pixelBytes * (scale * (g.destinationX + g.width) + (flush ? 0 : pick(0, 5)));
+    g.destinationRows = scale * (g.destinationY + g.height) + (flush ? 0 : pick(0, 2));
+    g.destinationPitch = g.destinationRowBytes + (flush ? 0 : pick(0, 9));
+    if (pick(0, 3) == 0) g.destinationPitch = -g.destinationPitch;
+    g.sourceRowBytes = g.sourceX + g.width + (flush ? 0 : pick(0, 6));
+    g.sourceRows = g.sourceY + g.height + (flush ? 0 : pick(0, 2));
+    g.sourcePitch = g.sourceRowBytes + (flush ? 0 : pick(0, 3));
+    if (pick(0, 3) == 0) g.sourcePitch = -g.sourcePitch;
+    return g;
+}
+
+// Every pixel format with every scaling.
+std::vector<uint32_t> EveryModeFlags() {
+    std::vector<uint32_t> flags;
+    for (const uint32_t format : {0u, TAVIK_BLITTER_555, TAVIK_BLITTER_565}) {
+        for (const uint32_t scaling :
+             {0u, uint32_t{BlitterUnscaled}, uint32_t{BlitterDouble}, uint32_t{BlitterInterlaced},
+              uint32_t{BlitterSmoothing}, uint32_t{BlitterInterlaced | BlitterDouble}})
+            flags.push_back(format | scaling);
+    }
+    return flags;
+}
+
+class BlitEveryMode : public ::testing::TestWithParam<uint32_t> {
+  protected:
+    void TearDown() override { UseMMX(1); }
+};
+
+TEST_P(BlitEveryMode, MatchesTheModelAndWritesNothingElse) {
+    const uint32_t flags = GetParam();
+    std::mt19937 random(flags ^ 0x5eed);
+    TavikBlitter* blitter = BlitterOpen(flags);
+    ASSERT_NE(blitter, nullptr);
+    const uint32_t mode = blitter->Mode;
+
+    for (int round = 0; round < 3; ++round) {
+        const std::vector<uint8_t> palette = RandomBytes(random, 768);
+        BlitterSetPalette(blitter, palette.data(), 0);
+        const auto colours = ReferenceColourTable(
+            palette.data(), (flags & TAVIK_BLITTER_FORMAT_MASK) == TAVIK_BLITTER_565);
+        const BlitTables tables{colours.data(),
+                                static_cast<const uint8_t*>(blitter->SmoothingTable),
+                                static_cast<const uint16_t*>(blitter->SmoothingTable)};
+
+        for (uint32_t wide = 0; wide <= 1; ++wide) {
+            UseMMX(wide);
+            for (int trial = 0; trial < 150; ++trial) {
+                const Geometry g = RandomGeometry(random, mode);
+                Picture source(random, g.sourceRows, g.sourceRowBytes, g.sourcePitch);
+                Picture actual(random, g.destinationRows, g.destinationRowBytes,
+                               g.destinationPitch);
+                Picture expected = actual;
+
+                ReferenceBlit(mode, tables, expected.RowZero(), g.destinationPitch, g.destinationX,
+                              g.destinationY, g.sourceX, g.sourcePitch, source.RowZero(), g.sourceY,
+                              g.width, g.height);
+                Blit(blitter, actual.RowZero(), int32_t(g.destinationPitch), g.destinationX,
+                     g.destinationY, g.sourceX, int32_t(g.sourcePitch), source.RowZero(), g.sourceY,
+                     g.width, g.height);
+                ASSERT_EQ(actual.bytes, expected.bytes)
+                    << "mode " << mode << " wide " << wide << " w " << g.width << " h " << g.height
+                    << " at " << g.destinationX << "," << g.destinationY << " pitch "
+                    << g.destinationPitch << " source pitch " << g.sourcePitch;
+            }
+        }
+    }
+    BlitterClose(blitter);
+}
+
+INSTANTIATE_TEST_SUITE_P(Blit, BlitEveryMode, ::testing::ValuesIn(EveryModeFlags()));
+
+TEST(BlitEmpty, ZeroSizesAndNullPointersWriteNothing) {
+    TavikBlitter* blitter = BlitterOpen(TAVIK_BLITTER_565 | BlitterDouble);
+    ASSERT_NE(blitter, nullptr);
+    std::vector<uint8_t> destination(64, 0xAB);
+    const std::vector<uint8_t> source(16, 7);
+    Blit(blitter, destination.data(), 16, 0, 0, 0, 4, source.data(), 0, 0, 2);
+    Blit(blitter, destination.data(), 16, 0, 0, 0, 4, source.data(), 0, 2, 0);
+    Blit(blitter, nullptr, 16, 0, 0, 0, 4, source.data(), 0, 2, 2);
+    Blit(blitter, destination.data(), 16, 0, 0, 0, 4, nullptr, 0, 2, 2);
+    Blit(nullptr, destination.data(), 16, 0, 0, 0, 4, source.data(), 0, 2, 2);
+    EXPECT_EQ(destination, std::vector<uint8_t>(64, 0xAB));
+    BlitterClose(blitter);
+}
+
+TEST(BlitWideChoice, RunsTheProcessorCheckWhenNothingIsStored) {
+    ResetProcessorCheck();
+    TavikBlitter* blitter = BlitterOpen(BlitterDouble);
+    const uint8_t source[3] = {1, 2, 3};
+    uint8_t destination[12] = {};
+    Blit(blitter, destination, 6, 0, 0, 0, 3, source, 0, 3, 1);
+    EXPECT_NE(ProcessorAnswer(), 0u);
+    EXPECT_EQ(destination[11], 3);
+    BlitterClose(blitter);
+    UseMMX(1);
+}
+
+// The wide loops straight from their tables, over widths that cover every tail of the 8- and
+// 16-pixel steps, both lines of a pair far apart.
+TEST(BlitWideLoops, WriteTheSameBytesAsThePlainLoops) {
+    std::mt19937 random(1234);
+    const auto colours = RandomBytes(random, 512);
+    const ScalerTable* tables[] = {&PlainScalers(), &WideScalers(), &WordScalers()};
+    for (const uint32_t mode : {1u, 2u, 7u, 8u}) {
+        const ptrdiff_t pixelBytes = mode >= 6 ? 2 : 1;
+        for (uint32_t width = 0; width <= 70; ++width) {
+            const uint32_t height = 3;
+            const auto source = RandomBytes(random, width * height + 1);
+            const ptrdiff_t rowBytes = 2 * pixelBytes * width, pitch = rowBytes + 3;
+            const ptrdiff_t step = mode % 6 == 2 ? 2 * pitch - rowBytes : pitch;  // interlaced
+            const auto before = RandomBytes(random, size_t(2 * height * pitch));
+            std::vector<uint8_t> outputs[3];
+            for (int t = 0; t < 3; ++t) {
+                outputs[t] = before;
+                tables[t]->byMode[mode](outputs[t].data(), step, source.data(), 0, width, height,
+                                        colours.data());
+            }
+            ASSERT_EQ(outputs[1], outputs[0]) << "mode " << mode << " width " << width;
+            ASSERT_EQ(outputs[2], outputs[0]) << "mode " << mode << " width " << width;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tavik
