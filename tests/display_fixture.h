@@ -10,9 +10,6 @@
 #include "display/display_buffer.h"
 #include "platform/headless/headless_platform.h"
 
-// Screen configurations are written as their differences from the default one.
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-
 namespace tavik::test {
 
 struct BlitRecord {

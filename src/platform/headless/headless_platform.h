@@ -42,7 +42,7 @@ struct Config {
     int failedLocks = 0;      // locks that fail plainly
     // The part of the screen a lock reaches (empty: the whole screen), as a backend whose
     // surface is one window's pixels gives it.
-    Rect primaryReach;
+    Rect primaryReach{};
     // Cursor and mouse.
     bool hasMouse = true;
     Point cursor{320, 240};
