@@ -196,37 +196,30 @@ TEST_F(PlayerMainTest, UsageCases) {
 }
 
 TEST_F(PlayerMainTest, QuitSkipAndDisabledControls) {
-    script.onDecode = [](int decodes) {
-        if (decodes == 2) headless::TheScreen().PostChar(27);
-    };
-    Play("a b");
-    EXPECT_EQ(script.opened.size(), 1u);
-    EXPECT_EQ(script.decoded.size(), 2u);
-
-    script = Script{};
-    script.onDecode = [](int decodes) {
-        if (decodes == 1) headless::TheScreen().PostChar('.');
-    };
-    Play("a b");
-    EXPECT_EQ(script.opened.size(), 2u);
-    EXPECT_EQ(script.decoded.size(), 1u + 3u);
-
-    // A key during the last frame's wait still acts: closing there ends the whole list.
-    script = Script{};
-    script.onDecode = [](int decodes) {
-        if (decodes == 3) headless::TheScreen().PostClose();
-    };
-    Play("a b");
-    EXPECT_EQ(script.opened.size(), 1u);
-
-    script = Script{};
-    script.onDecode = [](int decodes) {
-        auto& screen = headless::TheScreen();
-        if (decodes == 1) screen.PostChar(27), screen.PostChar(' '), screen.PostChar('.');
-        if (decodes == 2) screen.PostClose();
-    };
-    Play("a b /U7");
-    EXPECT_EQ(script.opened.size(), 2u);
+    // Keys posted while decode `at` runs ('\x7f' closes the window). A key in the last frame's
+    // wait still acts; under /U7 none of them does.
+    const struct {
+        const char *line, *keys;
+        int at;
+        size_t opened, decoded;
+    } cases[] = {{"a b", "\x1b", 2, 1, 2},
+                 {"a b", ".", 1, 2, 1 + 3},
+                 {"a b", "\x7f", 3, 1, 3},
+                 {"a b /U7", "\x1b .\x7f", 1, 2, 6}};
+    for (const auto& c : cases) {
+        script = Script{};
+        script.onDecode = [&c](int decodes) {
+            for (const char* k = c.keys; decodes == c.at && *k != 0; ++k) {
+                if (*k == '\x7f')
+                    headless::TheScreen().PostClose();
+                else
+                    headless::TheScreen().PostChar(static_cast<uint8_t>(*k));
+            }
+        };
+        Play(c.line);
+        EXPECT_EQ(script.opened.size(), c.opened) << c.line << " " << c.keys;
+        EXPECT_EQ(script.decoded.size(), c.decoded) << c.line << " " << c.keys;
+    }
     EXPECT_TRUE(script.playing.empty());
 }
 
