@@ -371,4 +371,25 @@ inline bool RefPlay(RefMovie& movie, const std::vector<uint32_t>& order,
     return true;
 }
 
+// Plays every frame in file order.
+inline bool RefPlayAll(RefMovie& movie, std::vector<RefPicture>& shown) {
+    std::vector<uint32_t> order(movie.frameCount);
+    for (uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+    return RefPlay(movie, order, shown);
+}
+
+// The type words of one frame's video chunk, by block type.
+inline std::array<uint32_t, 4> RefTypeWords(RefMovie& movie, size_t frame) {
+    std::array<uint32_t, 4> counts{};
+    std::vector<uint8_t> picture(size_t{movie.width} * movie.height);
+    const RefFrame& f = movie.frames[frame];
+    RefDecodeVideo(f.video, f.videoSize, movie.trees, movie.width, movie.height, picture, &counts);
+    return counts;
+}
+
+// The PCM of a compressed audio chunk (length field first).
+inline std::vector<uint8_t> RefSound(const uint8_t* chunk) {
+    return RefDecodeAudio(chunk + 8, RefU32(chunk) - 8, RefU32(chunk + 4));
+}
+
 }  // namespace tavik::enc::test

@@ -1,27 +1,15 @@
 // The command-line tools end to end: tavik-dump against the independently made conformance
 // movies and against our own encoder's movies, and tavik-info's verdicts.
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <sstream>
-#include <string>
-#include <vector>
 
-#include "encoder/encoder.h"
+#include "tools_runner.h"
 
 namespace tavik {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::vector<uint8_t> ReadWhole(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using test::ReadWhole;
 
 struct Ppm {
     uint32_t width = 0, height = 0, maxval = 0;
@@ -44,7 +32,7 @@ Ppm ReadPpm(const fs::path& path) {
 
 // A WAVE file's format fields and data, whatever its header's exact layout.
 struct Wav {
-    uint32_t channels = 0, rate = 0, bits = 0;
+    uint32_t channels = 0, rate = 0, byteRate = 0, bits = 0;
     std::vector<uint8_t> data;
     bool operator==(const Wav&) const = default;
 };
@@ -61,6 +49,7 @@ Wav ReadWav(const fs::path& path) {
         if (id == "fmt ") {
             wav.channels = u16(at + 10);
             wav.rate = u32(at + 12);
+            wav.byteRate = u32(at + 16);
             wav.bits = u16(at + 22);
         } else if (id == "data") {
             wav.data.assign(d.begin() + static_cast<ptrdiff_t>(at + 8),
@@ -121,7 +110,7 @@ TEST(ToolsDump, ConformanceMoviesDecodeExactly) {
     EXPECT_GE(expectations, 8);
 }
 
-// An encoder-made movie, dumped through the engine, gives back its own frames.
+// An encoder-made movie, dumped through the engine, gives back its own frames and sound.
 TEST(ToolsDump, EncodedMoviesRoundTrip) {
     std::mt19937 random(7);
     for (const bool ring : {false, true}) {
@@ -133,6 +122,7 @@ TEST(ToolsDump, EncodedMoviesRoundTrip) {
         enc::Palette palette{};
         for (auto& c : palette) c = enc::QuantizeComponent(static_cast<uint8_t>(random()));
         std::vector<uint8_t> pixels(plan.width * plan.height);
+        std::vector<enc::Palette> inForce;
         for (int f = 0; f < 5; ++f) {
             enc::Frame frame;
             for (size_t i = 0; i < pixels.size(); i += 1 + random() % 7) pixels[i] = random() % 16;
@@ -141,44 +131,32 @@ TEST(ToolsDump, EncodedMoviesRoundTrip) {
                 palette[3 * (f + 1)] = enc::QuantizeComponent(static_cast<uint8_t>(random()));
                 frame.palette = palette;
             }
+            inForce.push_back(palette);
             if (f != 2)
                 frame.audio[0] = std::vector<uint8_t>(700 + 4 * f, static_cast<uint8_t>(0x70 + f));
             plan.frames.push_back(frame);
         }
         const fs::path dir = ScratchDir(ring ? "ring" : "plain");
         ASSERT_TRUE(enc::WriteFile((dir / "m.tvk").string(), enc::EncodeMovie(plan)));
-        const int count = 8;  // wraps once
         ASSERT_EQ(RunTool(Tool("tavik-dump") + " " + (dir / "m.tvk").string() + " --out " +
-                          (dir / "out").string() + " --count " + std::to_string(count)),
+                          (dir / "out").string() + " --count 8"),
                   0);
+        // Play order: 0..4, then the ring frame (frame 0's picture, no sound) or frame 0, then
+        // 1, 2.
         std::vector<uint8_t> sound;
-        for (int i = 0; i < count; ++i) {
-            // Play order: 0..4 then the ring frame (showing frame 0) and 1.., or 0.. again.
-            const int source = i < 5 ? i : (ring ? (i == 5 ? 0 : i - 5) : i - 5);
-            const int soundFrame = i < 5 ? i : (ring ? (i == 5 ? -1 : i - 5) : i - 5);
-            const enc::Frame& frame = plan.frames[static_cast<size_t>(source)];
-            // The palette in force: the latest change at or before this frame.
-            const enc::Frame* withPalette = &plan.frames[0];
-            for (int p = 0; p <= source; ++p)
-                if (plan.frames[static_cast<size_t>(p)].palette)
-                    withPalette = &plan.frames[static_cast<size_t>(p)];
+        for (size_t i = 0; i < 8; ++i) {
+            const size_t source = i < 5 ? i : i - 5;
             Ppm expected{plan.width, plan.height, 255, {}};
-            for (uint8_t index : frame.pixels)
-                for (int c = 0; c < 3; ++c)
-                    expected.rgb.push_back((*withPalette->palette)[3 * index + c]);
+            for (uint8_t index : plan.frames[source].pixels)
+                for (int c = 0; c < 3; ++c) expected.rgb.push_back(inForce[source][3 * index + c]);
             char name[32];
-            std::snprintf(name, sizeof name, "frame_%05d.ppm", i);
+            std::snprintf(name, sizeof name, "frame_%05zu.ppm", i);
             EXPECT_TRUE(ReadPpm(dir / "out" / name) == expected) << name << " ring " << ring;
-            if (soundFrame >= 0 && plan.frames[static_cast<size_t>(soundFrame)].audio[0]) {
-                const auto& pcm = *plan.frames[static_cast<size_t>(soundFrame)].audio[0];
-                sound.insert(sound.end(), pcm.begin(), pcm.end());
-            }
+            const auto& pcm = plan.frames[source].audio[0];
+            if (pcm && !(ring && i == 5)) sound.insert(sound.end(), pcm->begin(), pcm->end());
         }
-        const Wav wav = ReadWav(dir / "out" / "track_0.wav");
-        EXPECT_EQ(wav.rate, 11025u);
-        EXPECT_EQ(wav.channels, 1u);
-        EXPECT_EQ(wav.bits, 8u);
-        EXPECT_TRUE(wav.data == sound) << "ring " << ring;
+        EXPECT_TRUE(ReadWav(dir / "out" / "track_0.wav") == (Wav{1, 11025, 11025, 8, sound}))
+            << "ring " << ring;
     }
 }
 
@@ -188,20 +166,23 @@ TEST(ToolsInfo, Verdicts) {
     EXPECT_EQ(RunTool(info + TAVIK_CONFORMANCE_DIR + "/runs_320x200.tvk"), 0);
     EXPECT_EQ(RunTool(info + TAVIK_CONFORMANCE_DIR + "/tracks7_160x120.tvk"), 0);
     EXPECT_NE(RunTool(info + (dir / "missing.tvk").string()), 0);
-    std::vector<uint8_t> movie = ReadWhole(fs::path(TAVIK_CONFORMANCE_DIR) / "blocks_64x48.tvk");
-    const auto write = [&](const std::string& name, const std::vector<uint8_t>& bytes) {
-        enc::WriteFile((dir / name).string(), bytes);
-        return RunTool(info + (dir / name).string());
-    };
-    EXPECT_EQ(write("whole.tvk", movie), 0);
-    EXPECT_EQ(write("cut.tvk", std::vector<uint8_t>(movie.begin(), movie.end() - 100)), 1);
-    EXPECT_EQ(write("tables.tvk", std::vector<uint8_t>(movie.begin(), movie.begin() + 120)), 1);
-    std::vector<uint8_t> magic = movie;
+    const std::vector<uint8_t> movie =
+        ReadWhole(fs::path(TAVIK_CONFORMANCE_DIR) / "blocks_64x48.tvk");
+    std::vector<uint8_t> magic = movie, tree = movie;
     magic[3] = '3';
-    EXPECT_EQ(write("magic.tvk", magic), 1);
-    std::vector<uint8_t> tree = movie;
     tree[56] = 13;  // a tree size that is not a multiple of 4
-    EXPECT_EQ(write("tree.tvk", tree), 1);
+    const std::tuple<const char*, std::vector<uint8_t>, int> cases[] = {
+        {"whole", movie, 0},
+        {"cut", {movie.begin(), movie.end() - 100}, 1},
+        {"tables", {movie.begin(), movie.begin() + 120}, 1},
+        {"magic", magic, 1},
+        {"tree", tree, 1},
+    };
+    for (const auto& [name, bytes, verdict] : cases) {
+        const std::string path = (dir / name).string();
+        ASSERT_TRUE(enc::WriteFile(path, bytes));
+        EXPECT_EQ(RunTool(info + path), verdict) << name;
+    }
 }
 
 }  // namespace
