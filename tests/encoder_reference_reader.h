@@ -1,7 +1,6 @@
 // A small, slow, independent reader of movie files for the encoder's tests: it decodes the tree
-// block, video chunks (8-bit, plain layout), palette chunks and audio chunks straight from the
-// format's rules, checking every limit, so that the encoder's output can be verified without the
-// engine.
+// block, video chunks (8-bit, plain layout) and palette chunks straight from the format's rules,
+// checking every limit, so that the encoder's output can be verified without the engine.
 #pragma once
 
 #include <algorithm>
@@ -11,6 +10,8 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "audio/audio_decoder.h"
 
 namespace tavik::enc::test {
 
@@ -43,28 +44,25 @@ struct RefByteTree {
         int value = -1;
     };
     std::vector<Node> nodes;
-    int maxDepth = 0;
 
     // Reads the tree (presence bit already read) and its closing bit.
     bool Read(RefBits& bits) {
         nodes.clear();
-        if (!ReadNode(bits, 0) || nodes.size() > 512) return false;
+        if (!ReadNode(bits) || nodes.size() > 512) return false;
         return bits.Bit() == 0 && !bits.overrun;
     }
-    int ReadNode(RefBits& bits, int depth) {
-        if (nodes.size() > 512 || bits.overrun) return 0;
-        maxDepth = std::max(maxDepth, depth);
+    bool ReadNode(RefBits& bits) {
+        if (nodes.size() > 512 || bits.overrun) return false;
         const int index = static_cast<int>(nodes.size());
         nodes.emplace_back();
-        if (bits.Bit()) {
-            if (!ReadNode(bits, depth + 1)) return 0;
-            nodes[index].zero = index + 1;
-            nodes[index].one = static_cast<int>(nodes.size());
-            if (!ReadNode(bits, depth + 1)) return 0;
-        } else {
+        if (!bits.Bit()) {
             nodes[index].value = static_cast<int>(bits.Bits(8));
+            return true;
         }
-        return 1;
+        if (!ReadNode(bits)) return false;
+        nodes[index].zero = index + 1;
+        nodes[index].one = static_cast<int>(nodes.size());
+        return ReadNode(bits);
     }
     uint8_t Decode(RefBits& bits) const {
         int n = 0;
@@ -235,40 +233,6 @@ inline void RefDecodePalette(const uint8_t* chunk, size_t available, uint8_t* pa
     }
 }
 
-// Decodes a compressed audio stream (the chunk start plus 8) of `size` bytes of PCM.
-inline std::vector<uint8_t> RefDecodeAudio(const uint8_t* stream, size_t available, uint32_t size) {
-    RefBits bits{stream, available};
-    std::vector<uint8_t> out;
-    if (!bits.Bit()) return out;
-    const uint32_t stereo = bits.Bit(), wide = bits.Bit();
-    const uint32_t f = (1 + stereo) * (1 + wide);
-    std::array<RefByteTree, 4> trees;
-    for (uint32_t i = 0; i < f; ++i) {
-        bits.Bit();
-        if (!trees[i].Read(bits)) return {};
-    }
-    if (size == 0) return out;
-    std::vector<uint8_t> frame(f);
-    for (uint32_t b = f; b-- > 0;) frame[b] = static_cast<uint8_t>(bits.Bits(8));
-    out.insert(out.end(), frame.begin(), frame.end());
-    while (out.size() < size) {
-        if (!wide) {
-            for (uint32_t c = 0; c < f; ++c)
-                frame[c] = static_cast<uint8_t>(frame[c] + trees[c].Decode(bits));
-        } else {
-            for (uint32_t c = 0; c < f; c += 2) {
-                const uint32_t delta = trees[c].Decode(bits) | trees[c + 1].Decode(bits) << 8;
-                const uint32_t value = ((frame[c] | frame[c + 1] << 8) + delta) & 0xFFFF;
-                frame[c] = static_cast<uint8_t>(value);
-                frame[c + 1] = static_cast<uint8_t>(value >> 8);
-            }
-        }
-        out.insert(out.end(), frame.begin(), frame.end());
-    }
-    if (bits.overrun) return {};
-    return out;
-}
-
 inline uint32_t RefU32(const uint8_t* p) {
     return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
 }
@@ -387,9 +351,13 @@ inline std::array<uint32_t, 4> RefTypeWords(RefMovie& movie, size_t frame) {
     return counts;
 }
 
-// The PCM of a compressed audio chunk (length field first).
+// The PCM of a compressed audio chunk (length field first), through the engine's decoder, which
+// the conformance movies check.
 inline std::vector<uint8_t> RefSound(const uint8_t* chunk) {
-    return RefDecodeAudio(chunk + 8, RefU32(chunk) - 8, RefU32(chunk + 4));
+    std::vector<uint8_t> trees(kAudioTreeAreaSize), pcm(RefU32(chunk + 4));
+    pcm.resize(DecodeAudio(chunk + 8, RefU32(chunk) - 8, static_cast<uint32_t>(pcm.size()),
+                           trees.data(), pcm.data(), pcm.data() + pcm.size(), pcm.data()));
+    return pcm;
 }
 
 }  // namespace tavik::enc::test

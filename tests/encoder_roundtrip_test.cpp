@@ -1,56 +1,15 @@
-// Movies from the encoder played by the engine: pictures in every output layout, palettes,
-// wraps, and sound of every format.
+// Movies from the encoder played by the engine: pictures in every output layout, palettes and
+// wraps.
 #include <gtest/gtest.h>
 
-#include "audio/audio_decoder.h"
-#include "encoder/audio_chunk.h"
-#include "encoder/encoder.h"
+#include "encoder_scene.h"
 #include "support/fake_system.h"
 #include "tavik/tavik.h"
 
 namespace tavik::enc {
 namespace {
 
-Palette Ramp(int turn) {
-    Palette p{};
-    for (int i = 0; i < 256; ++i) {
-        p[3 * i] = static_cast<uint8_t>(i);
-        p[3 * i + 1] = static_cast<uint8_t>(255 - i);
-        p[3 * i + 2] = static_cast<uint8_t>(i * 3 + turn * 40);
-    }
-    return p;
-}
-
-// Frames that hold every block type, runs that cross block rows (a band of one colour two rows
-// high), a frame that repeats the previous one (skip blocks only), and a palette change over an
-// unchanged picture (which a 16-bit destination only shows when the blocks are redrawn).
-MovieSpec Movie(uint32_t w, uint32_t h) {
-    MovieSpec plan;
-    plan.width = w;
-    plan.height = h;
-    uint32_t seed = 1;
-    for (uint32_t t = 0; t < 5; ++t) {
-        Frame frame;
-        frame.pixels.assign(size_t{w} * h, 20);
-        for (uint32_t y = 0; y < h; ++y) {
-            for (uint32_t x = 0; x < w; ++x) {
-                uint8_t& px = frame.pixels[size_t{y} * w + x];
-                if (y >= 8 && y < 16) {
-                    px = static_cast<uint8_t>(30 + t);
-                } else if (y >= 20 && y < 28 && x >= t * 4 && x < t * 4 + 40) {
-                    px = (x ^ y) & 2 ? 70 : 71;
-                } else if (y >= 32 && y < 40 && x < 24) {
-                    seed = seed * 1103515245u + 12345u;
-                    px = static_cast<uint8_t>(seed >> 16);
-                }
-            }
-        }
-        if (t == 3) frame.pixels = plan.frames[2].pixels;
-        if (t == 0 || t == 2) frame.palette = QuantizePalette(Ramp(static_cast<int>(t)));
-        plan.frames.push_back(frame);
-    }
-    return plan;
-}
+using test::SceneMovie;
 
 struct Played {
     std::vector<std::vector<uint8_t>> pictures;  // the destination after each decode
@@ -60,7 +19,7 @@ struct Played {
 // Opens the movie with the engine and decodes the frames in play order into a destination of
 // `format` (0 or a 16-bit format) that starts filled with 0xEE.
 Played Play(const std::vector<uint8_t>& bytes, size_t frames, uint32_t format = 0) {
-    test::FakeSystem sys;
+    tavik::test::FakeSystem sys;
     sys.AddFile("movie", bytes);
     Played played;
     TavikMovie* m = TavikOpen("movie", TavikPreload, 0);
@@ -124,7 +83,7 @@ TEST(EncoderRoundTrip, PicturesAndPalettesInEveryLayoutAcrossTheWrap) {
                                  Layout{true, false, 0}, Layout{false, true, 0}}) {
         for (uint32_t width : {64u, 96u, 100u}) {
             for (int variant = 0; variant < 3; ++variant) {
-                MovieSpec plan = Movie(width, 48);
+                MovieSpec plan = SceneMovie(width, 48);
                 plan.doubled = layout.doubled;
                 plan.interlaced = layout.interlaced;
                 plan.ringFrame = variant == 2;
@@ -141,35 +100,6 @@ TEST(EncoderRoundTrip, PicturesAndPalettesInEveryLayoutAcrossTheWrap) {
                         << layout.format << layout.doubled << layout.interlaced << " " << width
                         << " " << variant << " frame " << i;
                 }
-            }
-        }
-    }
-}
-
-TEST(EncoderRoundTrip, SoundOfEveryFormatThroughTheEngineDecoder) {
-    std::vector<uint8_t> treeArea(kAudioTreeAreaSize);
-    for (bool stereo : {false, true}) {
-        for (bool wide : {false, true}) {
-            const AudioTrackFormat format{22050, stereo, wide, true};
-            const uint32_t frameBytes = SampleFrameBytes(format);
-            for (uint32_t frames : {1u, 5u, 1471u}) {
-                std::vector<uint8_t> pcm(frames * frameBytes);
-                uint32_t seed = frames;
-                for (size_t i = 0; i < pcm.size(); ++i) {
-                    seed = seed * 1664525u + 1013904223u;
-                    pcm[i] = static_cast<uint8_t>(i % 2 ? 128 + (i / 7) % 50 : seed >> 24);
-                }
-                const std::vector<uint8_t> chunk = EncodeAudioChunk(pcm, format);
-                // A ring of exactly the chunk's size, written from its middle: the decode wraps.
-                std::vector<uint8_t> ring(pcm.size());
-                const size_t start = (frames / 2) * frameBytes;
-                const uint32_t written =
-                    DecodeAudio(chunk.data() + 8, static_cast<uint32_t>(chunk.size() - 8),
-                                static_cast<uint32_t>(pcm.size()), treeArea.data(), ring.data(),
-                                ring.data() + ring.size(), ring.data() + start);
-                ASSERT_EQ(written, pcm.size()) << stereo << wide << frames;
-                std::rotate(ring.begin(), ring.begin() + static_cast<long>(start), ring.end());
-                EXPECT_EQ(ring, pcm) << stereo << wide << frames;
             }
         }
     }

@@ -6,6 +6,7 @@
 
 #include "encoder/encoder.h"
 #include "encoder_reference_reader.h"
+#include "encoder_scene.h"
 
 namespace tavik::enc {
 namespace {
@@ -13,37 +14,8 @@ namespace {
 using test::RefMovie;
 using test::RefTypeWords;
 
-Palette GreyPalette() {
-    Palette p{};
-    for (int i = 0; i < 768; ++i) p[i] = QuantizeComponent(static_cast<uint8_t>(i / 3));
-    return p;
-}
-
-// A scene that holds every kind of block: a solid background, a two-colour checker that moves,
-// a noisy patch (full blocks) and parts left unchanged (skips after frame 0).
-MovieSpec SceneMovie(uint32_t w, uint32_t h, uint32_t frames) {
-    MovieSpec plan;
-    plan.width = w;
-    plan.height = h;
-    for (uint32_t t = 0, seed = 1; t < frames; ++t) {
-        std::vector<uint8_t> p(size_t{w} * h, 7);
-        for (uint32_t y = 0; y < h; ++y) {
-            for (uint32_t x = 0; x < w; ++x) {
-                uint8_t& px = p[size_t{y} * w + x];
-                if (y >= 8 && y < 20 && x >= 4 + t * 4 && x < 28 + t * 4) {
-                    px = ((x + y) & 1) ? 40 : 41;
-                } else if (y >= 24 && y < 32 && x < 16) {
-                    seed = seed * 1664525u + 1013904223u;
-                    px = static_cast<uint8_t>(seed >> 8);
-                } else if (x >= w - 8) {
-                    px = static_cast<uint8_t>(100 + ((x + y) % 5));
-                }
-            }
-        }
-        plan.frames.push_back({p, t == 0 ? std::optional(GreyPalette()) : std::nullopt, {}, {}});
-    }
-    return plan;
-}
+using test::Ramp;
+using test::SceneMovie;
 
 // Encodes, parses and plays the movie in order, checking every picture and palette.
 RefMovie RoundTrip(const MovieSpec& plan, const EncodeOptions& options = {}) {
@@ -94,7 +66,7 @@ TEST(EncoderVideo, LongRunsAcrossBlockRowsAndSkipOnlyFrames) {
         std::vector<uint8_t> base(size_t{width} * 64, 3), changed = base;
         for (size_t i = 0; i < 4; ++i) changed[size_t{width} * 60 + i] = 9;  // the last block row
         for (size_t i = 0; i < width; ++i) changed[size_t{width} * 21 + i] = 5;
-        plan.frames = {{base, GreyPalette(), {}, {}}, {changed, {}, {}, {}}, {changed, {}, {}, {}}};
+        plan.frames = {{base, Ramp(), {}, {}}, {changed, {}, {}, {}}, {changed, {}, {}, {}}};
         RefMovie movie = RoundTrip(plan);
         EXPECT_EQ(RefTypeWords(movie, 0), (std::array<uint32_t, 4>{0, 0, 0, 1})) << width;
         EXPECT_EQ(RefTypeWords(movie, 2), (std::array<uint32_t, 4>{0, 0, 1, 0})) << width;
@@ -110,7 +82,7 @@ TEST(EncoderVideo, RecentValueLeavesShrinkRepetitiveMovies) {
         for (uint32_t y = 0; y < 64; ++y)
             for (uint32_t x = 0; x < 64; ++x)
                 p[y * 64 + x] = static_cast<uint8_t>(((x + t) / 2 % 2) ? 10 + y / 4 : 200 + t);
-        plan.frames.push_back({p, t == 0 ? std::optional(GreyPalette()) : std::nullopt, {}, {}});
+        plan.frames.push_back({p, t == 0 ? std::optional(Ramp()) : std::nullopt, {}, {}});
     }
     size_t sizes[2];
     for (bool markers : {true, false}) {
@@ -128,10 +100,10 @@ TEST(EncoderVideo, RecentValueLeavesShrinkRepetitiveMovies) {
 
 TEST(EncoderVideo, PaletteChunksOnlyWhereThePaletteChanges) {
     MovieSpec plan = SceneMovie(64, 48, 6);
-    Palette rotated = GreyPalette(), odd{};
+    Palette rotated = Ramp(), odd{};
     std::rotate(rotated.begin(), rotated.begin() + 30, rotated.end());
     for (size_t i = 0; i < odd.size(); ++i) odd[i] = static_cast<uint8_t>(i * 7);  // not exact
-    plan.frames[1].palette = GreyPalette();  // the same again: no chunk
+    plan.frames[1].palette = Ramp();  // the same again: no chunk
     plan.frames[2].palette = rotated;
     plan.frames[4].palette = odd;
     plan.frames[5].palette = QuantizePalette(odd);  // equal once stored: no chunk
@@ -160,7 +132,7 @@ TEST(EncoderVideo, FreesATreeValueWhenAllAreUsed) {
     MovieSpec plan;
     plan.width = w;
     plan.height = h;
-    plan.frames.push_back({p, GreyPalette(), {}, {}});
+    plan.frames.push_back({p, Ramp(), {}, {}});
     RoundTrip(plan);
 
     // With every pixel pair in full blocks nothing can be freed.
@@ -193,7 +165,8 @@ TEST(EncoderMovie, HeaderAndTablesLayout) {
     for (int t = 0; t < 4; ++t)
         EXPECT_EQ(movie.treeSizes[t], 4 * movie.trees.trees[t].nodes.size() + 12) << t;
     EXPECT_LE((movie.trees.bitsUsed + 7) / 8, movie.treeBlockSize);
-    const std::vector<uint8_t> types{1, 8, 0, 0};  // track 2 is bit 3
+    const std::vector<uint8_t> types{
+        1, 8, 1, 1};  // track 2 is bit 3; the ring frame restores frame 0's palette
     ASSERT_EQ(movie.frames.size(), types.size());
     for (size_t i = 0; i < movie.frames.size(); ++i) {
         EXPECT_EQ(movie.frames[i].size % 4, 0u);
