@@ -82,11 +82,9 @@ struct RefValueTree {
     std::array<uint16_t, 3> markers{};
     std::array<bool, 3> slotIsLeaf{};
     std::vector<Node> nodes;
-    uint32_t leaves = 0;
     int maxDepth = 0;
     std::array<uint16_t, 3> slots{};
 
-    void ResetSlots() { slots = {0, 0, 0}; }
     uint16_t Decode(RefBits& bits) {
         int n = 0;
         while (!nodes[n].leaf) n = bits.Bit() ? nodes[n].one : nodes[n].zero;
@@ -121,8 +119,6 @@ struct RefTrees {
             for (uint16_t& m : tree.markers) m = static_cast<uint16_t>(bits.Bits(16));
             if (!ReadNode(bits, tree, *low, *high, 0)) return false;
             if (bits.Bit() != 0) return false;
-            for (const auto& node : tree.nodes)
-                if (node.recent >= 0) tree.slotIsLeaf[node.recent] = true;
         }
         bitsUsed = bits.pos;
         return !bits.overrun;
@@ -141,14 +137,10 @@ struct RefTrees {
         }
         RefValueTree::Node& node = tree.nodes[index];
         node.leaf = true;
-        ++tree.leaves;
         node.value = static_cast<uint16_t>(low.Decode(bits) | high.Decode(bits) << 8);
-        for (int k = 0; k < 3; ++k) {
-            if (node.value == tree.markers[k]) {
-                node.recent = k;
-                break;
-            }
-        }
+        for (int k = 2; k >= 0; --k)
+            if (node.value == tree.markers[k]) node.recent = k;
+        if (node.recent >= 0) tree.slotIsLeaf[node.recent] = true;
         return true;
     }
     // The free value exists: some value is the stored value of no leaf (recent leaves count as 0).
@@ -157,9 +149,7 @@ struct RefTrees {
         for (const RefValueTree& tree : trees)
             for (const auto& node : tree.nodes)
                 if (node.leaf) used[node.recent >= 0 ? 0 : node.value] = true;
-        for (bool u : used)
-            if (!u) return true;
-        return false;
+        return std::find(used.begin(), used.end(), false) != used.end();
     }
 };
 
@@ -169,7 +159,7 @@ inline bool RefDecodeVideo(const uint8_t* chunk, size_t size, RefTrees& trees, u
                            uint32_t height, std::vector<uint8_t>& picture,
                            std::array<uint32_t, 4>* typeCounts = nullptr) {
     RefBits bits{chunk, size};
-    for (RefValueTree& tree : trees.trees) tree.ResetSlots();
+    for (RefValueTree& tree : trees.trees) tree.slots = {};
     const uint32_t blocksPerRow = width / 4, total = blocksPerRow * (height / 4);
     uint32_t n = 0;
     auto block = [&](uint32_t index, uint32_t row) {
@@ -262,15 +252,16 @@ struct RefMovie {
         bytes = std::move(file);
         if (bytes.size() < 104 || std::memcmp(bytes.data(), "TVK2", 4) != 0) return Fail("magic");
         const uint8_t* h = bytes.data();
-        width = RefU32(h + 4);
-        height = RefU32(h + 8);
-        frameCount = RefU32(h + 12);
+        for (auto [field, at] : {std::pair{&width, 4},
+                                 {&height, 8},
+                                 {&frameCount, 12},
+                                 {&flags, 20},
+                                 {&treeBlockSize, 52}})
+            *field = RefU32(h + at);
         frameRate = static_cast<int32_t>(RefU32(h + 16));
-        flags = RefU32(h + 20);
         for (int t = 0; t < 7; ++t) audioMaxSize[t] = RefU32(h + 24 + 4 * t);
-        treeBlockSize = RefU32(h + 52);
-        for (int t = 0; t < 4; ++t) treeSizes[t] = RefU32(h + 56 + 4 * t);
         for (int t = 0; t < 7; ++t) audioFormat[t] = RefU32(h + 72 + 4 * t);
+        for (int t = 0; t < 4; ++t) treeSizes[t] = RefU32(h + 56 + 4 * t);
         const size_t total = frameCount + (flags & 1);
         frameDataOffset = 104 + 5 * total + treeBlockSize;
         if (bytes.size() < frameDataOffset) return Fail("tables");
@@ -314,10 +305,12 @@ struct RefPicture {
     std::array<uint8_t, 768> palette{};
 };
 
-// Decodes the frames in the given play order as a player would: the picture persists between
-// frames, and the palette is cleared to black before frame 0.
-inline bool RefPlay(RefMovie& movie, const std::vector<uint32_t>& order,
-                    std::vector<RefPicture>& shown) {
+// Decodes the frames in the given play order (none given: all in file order) as a player would:
+// the picture persists between frames, and the palette is cleared to black before frame 0.
+inline bool RefPlay(RefMovie& movie, std::vector<RefPicture>& shown,
+                    std::vector<uint32_t> order = {}) {
+    if (order.empty())
+        for (uint32_t i = 0; i < movie.frameCount; ++i) order.push_back(i);
     RefPicture state;
     state.pixels.assign(size_t{movie.width} * movie.height, 0);
     for (uint32_t index : order) {
@@ -333,13 +326,6 @@ inline bool RefPlay(RefMovie& movie, const std::vector<uint32_t>& order,
         shown.push_back(state);
     }
     return true;
-}
-
-// Plays every frame in file order.
-inline bool RefPlayAll(RefMovie& movie, std::vector<RefPicture>& shown) {
-    std::vector<uint32_t> order(movie.frameCount);
-    for (uint32_t i = 0; i < order.size(); ++i) order[i] = i;
-    return RefPlay(movie, order, shown);
 }
 
 // The type words of one frame's video chunk, by block type.

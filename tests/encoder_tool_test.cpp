@@ -42,7 +42,7 @@ TEST_F(EncoderTool, FramesPalettesAndSound) {
     EXPECT_EQ(movie.frameRate, -10000);
     EXPECT_EQ(movie.flags, 1u);
     std::vector<test::RefPicture> shown;
-    ASSERT_TRUE(test::RefPlay(movie, {0, 1, 2}, shown));
+    ASSERT_TRUE(test::RefPlay(movie, shown, {0, 1, 2}));
     EXPECT_EQ(shown[0].pixels, first);
     EXPECT_EQ(shown[1].pixels, second);
     EXPECT_EQ(shown[2].pixels, first);
