@@ -1,6 +1,7 @@
 // tavik-encode and tavik-dump together as a user runs them: every kind of PNG, YUV4MPEG2 in and
 // out, the lossless dump -> edit -> encode round trip, the authoring switches and bad input.
 #include "encoder/authoring.h"
+#include "encoder_reference_reader.h"
 #include "support/decoded_movie.h"
 #include "support/synthetic_video.h"
 #include "support/test_files.h"
@@ -63,6 +64,52 @@ TEST_F(AuthoringTools, EveryKindOfPng) {
             ASSERT_NEAR(rgb[i + 2], c.b, 2) << c.name;
         }
     }
+}
+
+// Indexed PNGs keep their indices and palettes; WAVE sound goes in after its lead, compressed or
+// plain; the demo is written on request.
+TEST_F(AuthoringTools, IndexedFramesSoundAndTheDemo) {
+    std::vector<uint8_t> first(16 * 8), second(16 * 8), red(12), blue(12);
+    for (size_t i = 0; i < first.size(); ++i) {
+        first[i] = static_cast<uint8_t>(i % 3);
+        second[i] = i % 5 == 0 ? 3 : 1;
+    }
+    for (int i = 0; i < 4; ++i) red[3 * i] = blue[3 * i + 2] = static_cast<uint8_t>(i * 80);
+    Write("f0.png", Png(16, 8, first, red));
+    Write("f1.png", Png(16, 8, second, blue));
+    std::vector<uint8_t> mono(1000), stereo(4 * 300);
+    for (size_t i = 0; i < mono.size(); ++i) mono[i] = static_cast<uint8_t>(128 + i % 40);
+    for (size_t i = 0; i < stereo.size(); ++i) stereo[i] = static_cast<uint8_t>(i * 7);
+    Write("mono.wav", test::Wav(1000, 1, 8, mono));
+    Write("stereo.wav", test::Wav(500, 2, 16, stereo));
+    ASSERT_EQ(
+        Run("tavik-encode", "--fps 10 --ring --lead 200 --audio 1:" + Path("mono.wav") +
+                                " --audio 4:" + Path("stereo.wav") + ":plain " + Path("out.tvk") +
+                                " " + Path("f0.png") + " " + Path("f1.png")),
+        0)
+        << stderr_;
+    // Track 1: compressed 8-bit mono at 1000 Hz; track 4: plain 16-bit stereo at 500 Hz.
+    const std::vector<uint8_t> bytes = Read("out.tvk");
+    EXPECT_EQ(enc::test::RefU32(bytes.data() + 76), 1000u | 1u << 30 | 1u << 31);
+    EXPECT_EQ(enc::test::RefU32(bytes.data() + 88), 500u | 3u << 28 | 1u << 30);
+    const test::DecodedMovie movie = Decode("out.tvk");
+    ASSERT_EQ(movie.frames.size(), 3u);
+    EXPECT_EQ(movie.info.FrameTime, 10000u);
+    EXPECT_EQ(movie.info.HasRingFrame, 1u);
+    for (size_t i = 0; i < 3; ++i) EXPECT_EQ(movie.frames[i].indices, i == 1 ? second : first);
+    EXPECT_EQ(movie.frames[1].palette[3 * 2 + 2], enc::QuantizeComponent(160));
+    EXPECT_EQ(movie.frames[2].palette[3 * 2], enc::QuantizeComponent(160));
+    // 200 ms of lead, then 100 ms a frame; the ring frame carries no sound.
+    const auto part = [](const std::vector<uint8_t>& v, size_t from, size_t to) {
+        return std::vector<uint8_t>(v.begin() + static_cast<long>(from),
+                                    v.begin() + static_cast<long>(to));
+    };
+    EXPECT_EQ(movie.frames[0].sound[1], part(mono, 0, 300));
+    EXPECT_EQ(movie.frames[1].sound[1], part(mono, 300, 400));
+    EXPECT_EQ(movie.frames[1].sound[4], part(stereo, 600, 800));
+    EXPECT_TRUE(movie.frames[2].sound[1].empty());
+    ASSERT_EQ(Run("tavik-encode", "--demo " + Path("demo.tvk")), 0) << stderr_;
+    EXPECT_EQ(Decode("demo.tvk").frames.size(), enc::MakeDemoMovie().frames.size());
 }
 
 TEST_F(AuthoringTools, DumpEditEncodeIsLossless) {
