@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "encoder/audio_chunk.h"
-#include "encoder/encoder.h"
 #include "encoder_reference_reader.h"
 
 namespace tavik::enc {
@@ -54,38 +53,6 @@ TEST(EncoderAudio, EveryFormatRoundTrips) {
             EXPECT_EQ(test::RefSound(chunk.data()), pcm) << kind << " " << frames;
             EXPECT_TRUE(frames < 3000 || chunk.size() < pcm.size());
         }
-    }
-}
-
-TEST(EncoderAudio, TracksInAMovie) {
-    MovieSpec plan;
-    plan.width = plan.height = 8;
-    plan.tracks[0] = AudioTrackFormat{22050, false, false, true};
-    plan.tracks[6] = AudioTrackFormat{11025, true, true, false};
-    for (uint32_t i = 0; i < 4; ++i) {
-        Frame frame;
-        frame.pixels.assign(64, static_cast<uint8_t>(i));
-        if (i == 0) frame.palette = Palette{};
-        if (i != 2) frame.audio[0] = Tone(*plan.tracks[0], 100 + 50 * i, i);
-        frame.audio[6] = Tone(*plan.tracks[6], 30 + i, i);
-        plan.frames.push_back(frame);
-    }
-    test::RefMovie movie;
-    ASSERT_TRUE(movie.Parse(EncodeMovie(plan))) << movie.error;
-    EXPECT_EQ(movie.audioMaxSize[0], 250u);
-    EXPECT_EQ(movie.audioMaxSize[6], 33u * 4);
-    EXPECT_EQ(movie.audioFormat[6], 11025u | 3u << 28 | 1u << 30);
-    for (uint32_t i = 0; i < 4; ++i) {
-        const test::RefFrame& frame = movie.frames[i];
-        ASSERT_EQ(frame.audio[0] != nullptr, i != 2);
-        if (frame.audio[0]) {
-            EXPECT_EQ(test::RefSound(frame.audio[0]), *plan.frames[i].audio[0]);
-        }
-        const uint8_t* plain = frame.audio[6];
-        ASSERT_NE(plain, nullptr);
-        EXPECT_EQ(std::vector<uint8_t>(plain + 4, plain + test::RefU32(plain)),
-                  *plan.frames[i].audio[6]);
-        EXPECT_EQ(frame.size % 4, 0u);
     }
 }
 

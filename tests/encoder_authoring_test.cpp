@@ -61,12 +61,6 @@ double ClipPsnr(const Authored& a, const std::vector<RgbPicture>& clip) {
     return test::Psnr(all, want);
 }
 
-size_t PaletteChanges(const Authored& a) {
-    return static_cast<size_t>(
-        std::count_if(a.decoded.frames.begin() + 1, a.decoded.frames.end(),
-                      [](const test::DecodedFrame& f) { return f.paletteChanged; }));
-}
-
 TEST(EncoderAuthoring, PaletteModes) {
     // Two scenes of four frames each, the second with other colours, and a fade.
     std::vector<RgbPicture> clip = test::MakePan(96, 64, 4, 2, 7);
@@ -83,7 +77,9 @@ TEST(EncoderAuthoring, PaletteModes) {
         options.paletteMode = c.mode;
         const Authored a = Author(clip, options);
         ASSERT_TRUE(a.ok) << a.error;
-        const size_t changes = PaletteChanges(a);
+        const auto changes = static_cast<size_t>(
+            std::count_if(a.decoded.frames.begin() + 1, a.decoded.frames.end(),
+                          [](const test::DecodedFrame& f) { return f.paletteChanged; }));
         EXPECT_GE(changes, c.fewest);
         EXPECT_LE(changes, c.most);
         EXPECT_TRUE(a.decoded.frames[4].paletteChanged || !c.mode || c.fewest == 0);
@@ -209,17 +205,14 @@ TEST(EncoderAuthoring, RateWindowsCountEverySecondFromFrameOne) {
         EXPECT_EQ(HighestRate(c.sizes, c.fps), c.highest);
         EXPECT_EQ(RateWindows(c.sizes, c.fps).size(), c.windows);
     }
-    EXPECT_EQ(FramesPerSecond(-6666), 15u);
-    EXPECT_EQ(FramesPerSecond(66), 15u);
-    EXPECT_EQ(FramesPerSecond(0), 100000u);
-    EXPECT_EQ(FramesPerSecond(5000), 1u);
+    for (auto [rate, fps] : {std::pair{-6666, 15u}, {66, 15u}, {0, 100000u}, {5000, 1u}})
+        EXPECT_EQ(FramesPerSecond(rate), fps) << rate;
 }
 
 TEST(EncoderAuthoring, TheRateCapHoldsWithSound) {
     const std::vector<RgbPicture> clip = test::MakePan(160, 96, 40, 3);
     const std::vector<uint8_t> speech = test::MakeSpeech(22050, 5);
-    AuthorOptions free;
-    const Authored uncapped = Author(clip, free, speech);
+    const Authored uncapped = Author(clip, {}, speech);
     ASSERT_TRUE(uncapped.ok) << uncapped.error;
     const uint64_t highest = HighestRate(FrameSizesOf(uncapped.movie), 15);
     AuthorOptions capped;

@@ -151,7 +151,10 @@ TEST(EncoderMovie, HeaderAndTablesLayout) {
     plan.frameRate = -6666;
     plan.ringFrame = plan.interlaced = true;
     plan.tracks[2] = AudioTrackFormat{11025, true, false, true};
+    plan.tracks[6] = AudioTrackFormat{8000, true, true, false};
+    plan.frames[0].audio[2] = std::vector<uint8_t>(60, 0x80);
     plan.frames[1].audio[2] = std::vector<uint8_t>(100, 0x80);
+    plan.frames[1].audio[6] = std::vector<uint8_t>{1, 2, 3, 4, 5, 6, 7, 8};
     const std::vector<uint8_t> bytes = EncodeMovie(plan);
     RefMovie movie;
     ASSERT_TRUE(movie.Parse(bytes)) << movie.error;
@@ -161,13 +164,19 @@ TEST(EncoderMovie, HeaderAndTablesLayout) {
     EXPECT_EQ(test::RefU32(bytes.data() + 100), 0u);
     EXPECT_EQ(movie.audioFormat[2], 11025u | 1u << 28 | 1u << 30 | 1u << 31);
     EXPECT_EQ(movie.audioFormat[0], 0u);
-    EXPECT_EQ(movie.audioMaxSize[2], 100u);
+    EXPECT_EQ(movie.audioFormat[6], 8000u | 3u << 28 | 1u << 30);
+    EXPECT_EQ(movie.audioMaxSize[2], 100u);  // the largest chunk's sound
+    EXPECT_EQ(movie.audioMaxSize[6], 8u);
+    EXPECT_EQ(test::RefSound(movie.frames[1].audio[2]), *plan.frames[1].audio[2]);
+    const uint8_t* plain = movie.frames[1].audio[6];
+    EXPECT_EQ(std::vector<uint8_t>(plain + 4, plain + test::RefU32(plain)),
+              *plan.frames[1].audio[6]);
     EXPECT_EQ(movie.frameDataOffset % 4, 0u);
     for (int t = 0; t < 4; ++t)
         EXPECT_EQ(movie.treeSizes[t], 4 * movie.trees.trees[t].nodes.size() + 12) << t;
     EXPECT_LE((movie.trees.bitsUsed + 7) / 8, movie.treeBlockSize);
-    const std::vector<uint8_t> types{
-        1, 8, 1, 1};  // track 2 is bit 3; the ring frame restores frame 0's palette
+    // Palette bit 0, track t bit t + 1; the ring frame restores frame 0's palette.
+    const std::vector<uint8_t> types{1 | 8, 8 | 128, 1, 1};
     ASSERT_EQ(movie.frames.size(), types.size());
     for (size_t i = 0; i < movie.frames.size(); ++i) {
         EXPECT_EQ(movie.frames[i].size % 4, 0u);
