@@ -183,13 +183,13 @@ inline bool RefDecodeVideo(const uint8_t* chunk, size_t size, RefTrees& trees, u
             } else if (type == 1) {
                 if (!trees.trees[2].present) return false;
                 for (uint32_t r = 0; r < 4; ++r) {
+                    // The right pair comes first.
                     const uint16_t right = trees.trees[2].Decode(bits);
                     const uint16_t left = trees.trees[2].Decode(bits);
-                    uint8_t* p = block(n, r);
-                    p[0] = static_cast<uint8_t>(left);
-                    p[1] = static_cast<uint8_t>(left >> 8);
-                    p[2] = static_cast<uint8_t>(right);
-                    p[3] = static_cast<uint8_t>(right >> 8);
+                    const uint8_t row[4] = {
+                        static_cast<uint8_t>(left), static_cast<uint8_t>(left >> 8),
+                        static_cast<uint8_t>(right), static_cast<uint8_t>(right >> 8)};
+                    std::memcpy(block(n, r), row, 4);
                 }
             } else if (type == 3) {
                 for (uint32_t r = 0; r < 4; ++r) std::memset(block(n, r), word >> 8, 4);
