@@ -1,9 +1,11 @@
-// Code construction and bit packing of the encoder, checked against the reference reader.
+// Code construction, bit packing and run lengths of the encoder, checked against the reference
+// reader.
 #include <gtest/gtest.h>
 
 #include <queue>
 
 #include "encoder/bit_writer.h"
+#include "encoder/block_plan.h"
 #include "encoder/huffman.h"
 #include "encoder_reference_reader.h"
 
@@ -26,64 +28,54 @@ uint64_t OptimalCost(const std::vector<SymbolCount>& counts) {
     while (queue.size() > 1) {
         const uint64_t a = queue.top();
         queue.pop();
-        const uint64_t b = queue.top();
+        const uint64_t sum = a + queue.top();
         queue.pop();
-        cost += a + b;
-        queue.push(a + b);
+        cost += sum;
+        queue.push(sum);
     }
     return cost;
 }
 
-double KraftSum(const HuffmanCode& code) {
-    double sum = 0;
-    for (uint8_t length : code.lengths) sum += 1.0 / static_cast<double>(1ull << length);
-    return sum;
-}
-
-std::vector<SymbolCount> Fibonacci(size_t n) {
+std::vector<SymbolCount> Fibonacci(size_t n) {  // unlimited depth n - 1
     std::vector<SymbolCount> counts;
-    uint64_t a = 1, b = 1;
-    for (uint32_t s = 0; s < n; ++s) {
-        counts.push_back({s * 3, a});
-        const uint64_t next = a + b;
-        a = b;
-        b = next;
-    }
+    for (uint64_t s = 0, a = 1, b = 1; s < n; ++s, b += a, a = b - a)
+        counts.push_back({static_cast<uint32_t>(s * 3), a});
     return counts;
 }
 
-TEST(EncoderHuffman, UnlimitedCodesAreOptimalAndComplete) {
-    std::vector<SymbolCount> counts;
-    uint32_t seed = 7;
-    for (uint32_t s = 0; s < 200; ++s) {
+TEST(EncoderHuffman, CodesAreCompleteWithinTheLimitAndIndependentOfInputOrder) {
+    std::vector<SymbolCount> random;
+    for (uint32_t s = 0, seed = 7; s < 200; ++s) {
         seed = seed * 1103515245u + 12345u;
-        counts.push_back({s, 1 + (seed >> 16) % 1000});
+        random.push_back({s, 1 + (seed >> 16) % 1000});
     }
-    const HuffmanCode code = BuildHuffmanCode(counts);
-    EXPECT_EQ(Cost(code, counts), OptimalCost(counts));
-    EXPECT_DOUBLE_EQ(KraftSum(code), 1.0);
-}
-
-TEST(EncoderHuffman, LengthLimitKeepsTheCodeCompleteAndNearOptimal) {
-    const std::vector<SymbolCount> counts = Fibonacci(40);  // unlimited depth would be 39
-    for (unsigned limit : {6u, 8u, 12u, 24u}) {
-        const HuffmanCode code = BuildHuffmanCode(counts, limit);
-        for (uint8_t length : code.lengths) EXPECT_LE(length, limit);
-        EXPECT_DOUBLE_EQ(KraftSum(code), 1.0);
-        EXPECT_LE(Cost(code, counts), OptimalCost(counts) * 3 / 2);
+    std::vector<SymbolCount> ties = Fibonacci(30);
+    ties.push_back({1000, 5});
+    ties.push_back({1001, 5});
+    struct Case {
+        std::vector<SymbolCount> counts;
+        unsigned limit;
+        bool optimal;  // else within half again of the optimum
+    };
+    const Case cases[] = {{random, kMaxCodeLength, true}, {Fibonacci(40), 6, false},
+                          {Fibonacci(40), 8, false},      {Fibonacci(40), 12, false},
+                          {Fibonacci(40), 24, false},     {ties, 12, false}};
+    for (const Case& c : cases) {
+        const HuffmanCode code = BuildHuffmanCode(c.counts, c.limit);
+        double kraft = 0;
+        for (uint8_t length : code.lengths) {
+            EXPECT_LE(length, c.limit);
+            kraft += 1.0 / static_cast<double>(1ull << length);
+        }
+        EXPECT_DOUBLE_EQ(kraft, 1.0) << c.limit;
+        const uint64_t optimum = OptimalCost(c.counts);
+        EXPECT_LE(Cost(code, c.counts), c.optimal ? optimum : optimum * 3 / 2) << c.limit;
+        const HuffmanCode reversed =
+            BuildHuffmanCode({c.counts.rbegin(), c.counts.rend()}, c.limit);
+        EXPECT_EQ(reversed.symbols, code.symbols);
+        EXPECT_EQ(reversed.lengths, code.lengths);
+        EXPECT_EQ(reversed.bits, code.bits);
     }
-}
-
-TEST(EncoderHuffman, ResultDoesNotDependOnInputOrder) {
-    std::vector<SymbolCount> counts = Fibonacci(30);
-    counts.push_back({1000, 5});
-    counts.push_back({1001, 5});
-    const HuffmanCode a = BuildHuffmanCode(counts, 12);
-    std::reverse(counts.begin(), counts.end());
-    const HuffmanCode b = BuildHuffmanCode(counts, 12);
-    EXPECT_EQ(a.symbols, b.symbols);
-    EXPECT_EQ(a.lengths, b.lengths);
-    EXPECT_EQ(a.bits, b.bits);
 }
 
 // Packs a byte tree, codes every symbol with it, and reads both back with the reference reader.
@@ -95,14 +87,12 @@ TEST(EncoderHuffman, PackedByteTreeDecodesEveryCode) {
         BitWriter out;
         out.Put(0x5, 3);  // an unaligned start
         WriteByteTree(out, code);
-        for (size_t i = 0; i < code.symbols.size(); ++i) out.Put(code.bits[i], code.lengths[i]);
-        const uint64_t bitsWritten = out.BitCount();
-        EXPECT_EQ(
-            bitsWritten, 3 + ByteTreeBits(symbols) + [&] {
-                uint64_t n = 0;
-                for (uint8_t l : code.lengths) n += l;
-                return n;
-            }());
+        uint64_t bitsWritten = 3 + ByteTreeBits(symbols);
+        for (size_t i = 0; i < code.symbols.size(); ++i) {
+            out.Put(code.bits[i], code.lengths[i]);
+            bitsWritten += code.lengths[i];
+        }
+        EXPECT_EQ(out.BitCount(), bitsWritten);
         const std::vector<uint8_t> bytes = out.Finish(4);
         EXPECT_EQ(bytes.size() % 4, 0u);
         test::RefBits bits{bytes.data(), bytes.size()};
@@ -123,6 +113,13 @@ TEST(EncoderHuffman, BitWriterPacksLeastSignificantBitFirst) {
     out.Put(0x1234, 16);  // a 16-bit field: low byte first
     out.Put(0xABCDEF01u, 32);
     EXPECT_EQ(out.Finish(), (std::vector<uint8_t>{0xF9, 0x34, 0x12, 0x01, 0xEF, 0xCD, 0xAB}));
+}
+
+TEST(EncoderRuns, LengthsAndIndicesMatchTheTypeWordTable) {
+    EXPECT_EQ(RunLength(58), 59u);
+    EXPECT_EQ(RunLength(63), 2048u);
+    for (uint32_t index : {0u, 58u, 59u, 60u, 61u, 62u, 63u})
+        EXPECT_EQ(RunLengthIndex(RunLength(index)), index);
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 // A small, slow, independent reader of movie files for the encoder's tests: it decodes the tree
-// block, video chunks (8-bit, plain layout), palette chunks and audio chunks straight from the
-// format's rules, checking every limit, so that the encoder's output can be verified without the
-// engine.
+// block, video chunks (8-bit, plain layout) and palette chunks straight from the format's rules,
+// checking every limit, so that the encoder's output can be verified without the engine.
 #pragma once
 
 #include <algorithm>
@@ -11,6 +10,8 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "audio/audio_decoder.h"
 
 namespace tavik::enc::test {
 
@@ -43,28 +44,25 @@ struct RefByteTree {
         int value = -1;
     };
     std::vector<Node> nodes;
-    int maxDepth = 0;
 
     // Reads the tree (presence bit already read) and its closing bit.
     bool Read(RefBits& bits) {
         nodes.clear();
-        if (!ReadNode(bits, 0) || nodes.size() > 512) return false;
+        if (!ReadNode(bits) || nodes.size() > 512) return false;
         return bits.Bit() == 0 && !bits.overrun;
     }
-    int ReadNode(RefBits& bits, int depth) {
-        if (nodes.size() > 512 || bits.overrun) return 0;
-        maxDepth = std::max(maxDepth, depth);
+    bool ReadNode(RefBits& bits) {
+        if (nodes.size() > 512 || bits.overrun) return false;
         const int index = static_cast<int>(nodes.size());
         nodes.emplace_back();
-        if (bits.Bit()) {
-            if (!ReadNode(bits, depth + 1)) return 0;
-            nodes[index].zero = index + 1;
-            nodes[index].one = static_cast<int>(nodes.size());
-            if (!ReadNode(bits, depth + 1)) return 0;
-        } else {
+        if (!bits.Bit()) {
             nodes[index].value = static_cast<int>(bits.Bits(8));
+            return true;
         }
-        return 1;
+        if (!ReadNode(bits)) return false;
+        nodes[index].zero = index + 1;
+        nodes[index].one = static_cast<int>(nodes.size());
+        return ReadNode(bits);
     }
     uint8_t Decode(RefBits& bits) const {
         int n = 0;
@@ -84,11 +82,9 @@ struct RefValueTree {
     std::array<uint16_t, 3> markers{};
     std::array<bool, 3> slotIsLeaf{};
     std::vector<Node> nodes;
-    uint32_t leaves = 0;
     int maxDepth = 0;
     std::array<uint16_t, 3> slots{};
 
-    void ResetSlots() { slots = {0, 0, 0}; }
     uint16_t Decode(RefBits& bits) {
         int n = 0;
         while (!nodes[n].leaf) n = bits.Bit() ? nodes[n].one : nodes[n].zero;
@@ -123,8 +119,6 @@ struct RefTrees {
             for (uint16_t& m : tree.markers) m = static_cast<uint16_t>(bits.Bits(16));
             if (!ReadNode(bits, tree, *low, *high, 0)) return false;
             if (bits.Bit() != 0) return false;
-            for (const auto& node : tree.nodes)
-                if (node.recent >= 0) tree.slotIsLeaf[node.recent] = true;
         }
         bitsUsed = bits.pos;
         return !bits.overrun;
@@ -143,14 +137,10 @@ struct RefTrees {
         }
         RefValueTree::Node& node = tree.nodes[index];
         node.leaf = true;
-        ++tree.leaves;
         node.value = static_cast<uint16_t>(low.Decode(bits) | high.Decode(bits) << 8);
-        for (int k = 0; k < 3; ++k) {
-            if (node.value == tree.markers[k]) {
-                node.recent = k;
-                break;
-            }
-        }
+        for (int k = 2; k >= 0; --k)
+            if (node.value == tree.markers[k]) node.recent = k;
+        if (node.recent >= 0) tree.slotIsLeaf[node.recent] = true;
         return true;
     }
     // The free value exists: some value is the stored value of no leaf (recent leaves count as 0).
@@ -159,9 +149,7 @@ struct RefTrees {
         for (const RefValueTree& tree : trees)
             for (const auto& node : tree.nodes)
                 if (node.leaf) used[node.recent >= 0 ? 0 : node.value] = true;
-        for (bool u : used)
-            if (!u) return true;
-        return false;
+        return std::find(used.begin(), used.end(), false) != used.end();
     }
 };
 
@@ -171,7 +159,7 @@ inline bool RefDecodeVideo(const uint8_t* chunk, size_t size, RefTrees& trees, u
                            uint32_t height, std::vector<uint8_t>& picture,
                            std::array<uint32_t, 4>* typeCounts = nullptr) {
     RefBits bits{chunk, size};
-    for (RefValueTree& tree : trees.trees) tree.ResetSlots();
+    for (RefValueTree& tree : trees.trees) tree.slots = {};
     const uint32_t blocksPerRow = width / 4, total = blocksPerRow * (height / 4);
     uint32_t n = 0;
     auto block = [&](uint32_t index, uint32_t row) {
@@ -195,13 +183,13 @@ inline bool RefDecodeVideo(const uint8_t* chunk, size_t size, RefTrees& trees, u
             } else if (type == 1) {
                 if (!trees.trees[2].present) return false;
                 for (uint32_t r = 0; r < 4; ++r) {
+                    // The right pair comes first.
                     const uint16_t right = trees.trees[2].Decode(bits);
                     const uint16_t left = trees.trees[2].Decode(bits);
-                    uint8_t* p = block(n, r);
-                    p[0] = static_cast<uint8_t>(left);
-                    p[1] = static_cast<uint8_t>(left >> 8);
-                    p[2] = static_cast<uint8_t>(right);
-                    p[3] = static_cast<uint8_t>(right >> 8);
+                    const uint8_t row[4] = {
+                        static_cast<uint8_t>(left), static_cast<uint8_t>(left >> 8),
+                        static_cast<uint8_t>(right), static_cast<uint8_t>(right >> 8)};
+                    std::memcpy(block(n, r), row, 4);
                 }
             } else if (type == 3) {
                 for (uint32_t r = 0; r < 4; ++r) std::memset(block(n, r), word >> 8, 4);
@@ -235,40 +223,6 @@ inline void RefDecodePalette(const uint8_t* chunk, size_t available, uint8_t* pa
     }
 }
 
-// Decodes a compressed audio stream (the chunk start plus 8) of `size` bytes of PCM.
-inline std::vector<uint8_t> RefDecodeAudio(const uint8_t* stream, size_t available, uint32_t size) {
-    RefBits bits{stream, available};
-    std::vector<uint8_t> out;
-    if (!bits.Bit()) return out;
-    const uint32_t stereo = bits.Bit(), wide = bits.Bit();
-    const uint32_t f = (1 + stereo) * (1 + wide);
-    std::array<RefByteTree, 4> trees;
-    for (uint32_t i = 0; i < f; ++i) {
-        bits.Bit();
-        if (!trees[i].Read(bits)) return {};
-    }
-    if (size == 0) return out;
-    std::vector<uint8_t> frame(f);
-    for (uint32_t b = f; b-- > 0;) frame[b] = static_cast<uint8_t>(bits.Bits(8));
-    out.insert(out.end(), frame.begin(), frame.end());
-    while (out.size() < size) {
-        if (!wide) {
-            for (uint32_t c = 0; c < f; ++c)
-                frame[c] = static_cast<uint8_t>(frame[c] + trees[c].Decode(bits));
-        } else {
-            for (uint32_t c = 0; c < f; c += 2) {
-                const uint32_t delta = trees[c].Decode(bits) | trees[c + 1].Decode(bits) << 8;
-                const uint32_t value = ((frame[c] | frame[c + 1] << 8) + delta) & 0xFFFF;
-                frame[c] = static_cast<uint8_t>(value);
-                frame[c + 1] = static_cast<uint8_t>(value >> 8);
-            }
-        }
-        out.insert(out.end(), frame.begin(), frame.end());
-    }
-    if (bits.overrun) return {};
-    return out;
-}
-
 inline uint32_t RefU32(const uint8_t* p) {
     return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
 }
@@ -298,15 +252,16 @@ struct RefMovie {
         bytes = std::move(file);
         if (bytes.size() < 104 || std::memcmp(bytes.data(), "TVK2", 4) != 0) return Fail("magic");
         const uint8_t* h = bytes.data();
-        width = RefU32(h + 4);
-        height = RefU32(h + 8);
-        frameCount = RefU32(h + 12);
+        for (auto [field, at] : {std::pair{&width, 4},
+                                 {&height, 8},
+                                 {&frameCount, 12},
+                                 {&flags, 20},
+                                 {&treeBlockSize, 52}})
+            *field = RefU32(h + at);
         frameRate = static_cast<int32_t>(RefU32(h + 16));
-        flags = RefU32(h + 20);
         for (int t = 0; t < 7; ++t) audioMaxSize[t] = RefU32(h + 24 + 4 * t);
-        treeBlockSize = RefU32(h + 52);
-        for (int t = 0; t < 4; ++t) treeSizes[t] = RefU32(h + 56 + 4 * t);
         for (int t = 0; t < 7; ++t) audioFormat[t] = RefU32(h + 72 + 4 * t);
+        for (int t = 0; t < 4; ++t) treeSizes[t] = RefU32(h + 56 + 4 * t);
         const size_t total = frameCount + (flags & 1);
         frameDataOffset = 104 + 5 * total + treeBlockSize;
         if (bytes.size() < frameDataOffset) return Fail("tables");
@@ -350,10 +305,12 @@ struct RefPicture {
     std::array<uint8_t, 768> palette{};
 };
 
-// Decodes the frames in the given play order as a player would: the picture persists between
-// frames, and the palette is cleared to black before frame 0.
-inline bool RefPlay(RefMovie& movie, const std::vector<uint32_t>& order,
-                    std::vector<RefPicture>& shown) {
+// Decodes the frames in the given play order (none given: all in file order) as a player would:
+// the picture persists between frames, and the palette is cleared to black before frame 0.
+inline bool RefPlay(RefMovie& movie, std::vector<RefPicture>& shown,
+                    std::vector<uint32_t> order = {}) {
+    if (order.empty())
+        for (uint32_t i = 0; i < movie.frameCount; ++i) order.push_back(i);
     RefPicture state;
     state.pixels.assign(size_t{movie.width} * movie.height, 0);
     for (uint32_t index : order) {
@@ -369,6 +326,24 @@ inline bool RefPlay(RefMovie& movie, const std::vector<uint32_t>& order,
         shown.push_back(state);
     }
     return true;
+}
+
+// The type words of one frame's video chunk, by block type.
+inline std::array<uint32_t, 4> RefTypeWords(RefMovie& movie, size_t frame) {
+    std::array<uint32_t, 4> counts{};
+    std::vector<uint8_t> picture(size_t{movie.width} * movie.height);
+    const RefFrame& f = movie.frames[frame];
+    RefDecodeVideo(f.video, f.videoSize, movie.trees, movie.width, movie.height, picture, &counts);
+    return counts;
+}
+
+// The PCM of a compressed audio chunk (length field first), through the engine's decoder, which
+// the conformance movies check.
+inline std::vector<uint8_t> RefSound(const uint8_t* chunk) {
+    std::vector<uint8_t> trees(kAudioTreeAreaSize), pcm(RefU32(chunk + 4));
+    pcm.resize(DecodeAudio(chunk + 8, RefU32(chunk) - 8, static_cast<uint32_t>(pcm.size()),
+                           trees.data(), pcm.data(), pcm.data() + pcm.size(), pcm.data()));
+    return pcm;
 }
 
 }  // namespace tavik::enc::test

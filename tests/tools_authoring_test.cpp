@@ -1,17 +1,11 @@
 // tavik-encode and tavik-dump together as a user runs them: every kind of PNG, YUV4MPEG2 in and
 // out, the lossless dump -> edit -> encode round trip, the authoring switches and bad input.
-#include <gtest/gtest.h>
-#include <sys/wait.h>
-
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <string>
-
-#include "encoder/encoder.h"
+#include "encoder/authoring.h"
+#include "encoder_reference_reader.h"
 #include "support/decoded_movie.h"
 #include "support/synthetic_video.h"
 #include "support/test_files.h"
+#include "tools_runner.h"
 
 namespace tavik {
 namespace {
@@ -19,57 +13,23 @@ namespace {
 namespace fs = std::filesystem;
 using test::Png;
 
-std::vector<uint8_t> ReadWhole(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-class AuthoringTools : public ::testing::Test {
+class AuthoringTools : public test::ToolRunner {
   protected:
-    void SetUp() override {
-        tools_ = std::string(TAVIK_TOOLS_DIR) + "/";
-        if (!std::ifstream(tools_ + "tavik-encode") || !std::ifstream(tools_ + "tavik-dump"))
-            GTEST_SKIP() << "the tools are not built";
-        dir_ = ::testing::TempDir() + "/tavik_authoring_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name() + "/";
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    std::string Path(const std::string& name) const { return dir_ + name; }
-    void Write(const std::string& name, const std::vector<uint8_t>& bytes) const {
-        ASSERT_TRUE(enc::WriteFile(Path(name), bytes));
-    }
-    void WriteText(const std::string& name, const std::string& text) const {
-        Write(name, std::vector<uint8_t>(text.begin(), text.end()));
-    }
-    // Runs a tool with a shell command line; keeps its standard error.
-    int Run(const std::string& tool, const std::string& arguments) {
-        const std::string errors = Path("stderr.txt");
-        const int status = std::system((tools_ + tool + " " + arguments + " 2>" + errors).c_str());
-        std::ifstream file(errors);
-        stderr_.assign(std::istreambuf_iterator<char>(file), {});
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
     test::DecodedMovie Decode(const std::string& name, int count = -1) const {
-        test::DecodedMovie movie = test::DecodeMovie(ReadWhole(Path(name)), count);
+        test::DecodedMovie movie = test::DecodeMovie(Read(name), count);
         EXPECT_TRUE(movie.ok) << name;
         return movie;
     }
-    // The clip as RGB PNGs src_100.png ...; returns their paths, each after a space.
+    // The clip as RGB PNGs 100.png ...; returns their paths, each after a space.
     std::string WriteClip(const std::vector<test::RgbPicture>& clip) const {
         std::string names;
         for (size_t i = 0; i < clip.size(); ++i) {
-            std::string name = "src_";
-            name += std::to_string(100 + i);
-            name += ".png";
+            const std::string name = std::to_string(100 + i) + ".png";
             Write(name, Png(clip[i].width, clip[i].height, clip[i].rgb, {}, 2));
-            names += ' ';
-            names += Path(name);
+            (names += ' ') += Path(name);
         }
         return names;
     }
-
-    std::string tools_, dir_, stderr_;
 };
 
 TEST_F(AuthoringTools, EveryKindOfPng) {
@@ -98,12 +58,55 @@ TEST_F(AuthoringTools, EveryKindOfPng) {
         const test::DecodedMovie movie = Decode("out.tvk");
         ASSERT_FALSE(movie.frames.empty());
         const std::vector<uint8_t>& rgb = movie.frames[0].rgb;
-        for (size_t i = 0; i < rgb.size(); i += 3) {
-            ASSERT_NEAR(rgb[i], c.r, 2) << c.name;
-            ASSERT_NEAR(rgb[i + 1], c.g, 2) << c.name;
-            ASSERT_NEAR(rgb[i + 2], c.b, 2) << c.name;
-        }
+        for (size_t i = 0; i < rgb.size(); ++i)
+            ASSERT_NEAR(rgb[i], (std::array{c.r, c.g, c.b}[i % 3]), 2) << c.name << " " << i;
     }
+}
+
+// Indexed PNGs keep their indices and palettes; WAVE sound goes in after its lead, compressed or
+// plain; the demo is written on request.
+TEST_F(AuthoringTools, IndexedFramesSoundAndTheDemo) {
+    std::vector<uint8_t> first(16 * 8), second(16 * 8), red(12), blue(12);
+    for (size_t i = 0; i < first.size(); ++i) {
+        first[i] = static_cast<uint8_t>(i % 3);
+        second[i] = i % 5 == 0 ? 3 : 1;
+    }
+    for (int i = 0; i < 4; ++i) red[3 * i] = blue[3 * i + 2] = static_cast<uint8_t>(i * 80);
+    Write("f0.png", Png(16, 8, first, red));
+    Write("f1.png", Png(16, 8, second, blue));
+    std::vector<uint8_t> mono(1000), stereo(4 * 300);
+    for (size_t i = 0; i < mono.size(); ++i) mono[i] = static_cast<uint8_t>(128 + i % 40);
+    for (size_t i = 0; i < stereo.size(); ++i) stereo[i] = static_cast<uint8_t>(i * 7);
+    Write("mono.wav", test::Wav(1000, 1, 8, mono));
+    Write("stereo.wav", test::Wav(500, 2, 16, stereo));
+    ASSERT_EQ(
+        Run("tavik-encode", "--fps 10 --ring --lead 200 --audio 1:" + Path("mono.wav") +
+                                " --audio 4:" + Path("stereo.wav") + ":plain " + Path("out.tvk") +
+                                " " + Path("f0.png") + " " + Path("f1.png")),
+        0)
+        << stderr_;
+    // Track 1: compressed 8-bit mono at 1000 Hz; track 4: plain 16-bit stereo at 500 Hz.
+    const std::vector<uint8_t> bytes = Read("out.tvk");
+    EXPECT_EQ(enc::test::RefU32(bytes.data() + 76), 1000u | 1u << 30 | 1u << 31);
+    EXPECT_EQ(enc::test::RefU32(bytes.data() + 88), 500u | 3u << 28 | 1u << 30);
+    const test::DecodedMovie movie = Decode("out.tvk");
+    ASSERT_EQ(movie.frames.size(), 3u);
+    EXPECT_EQ(movie.info.FrameTime, 10000u);
+    EXPECT_EQ(movie.info.HasRingFrame, 1u);
+    for (size_t i = 0; i < 3; ++i) EXPECT_EQ(movie.frames[i].indices, i == 1 ? second : first);
+    EXPECT_EQ(movie.frames[1].palette[3 * 2 + 2], enc::QuantizeComponent(160));
+    EXPECT_EQ(movie.frames[2].palette[3 * 2], enc::QuantizeComponent(160));
+    // 200 ms of lead, then 100 ms a frame; the ring frame carries no sound.
+    const auto part = [](const std::vector<uint8_t>& v, size_t from, size_t to) {
+        return std::vector<uint8_t>(v.begin() + static_cast<long>(from),
+                                    v.begin() + static_cast<long>(to));
+    };
+    EXPECT_EQ(movie.frames[0].sound[1], part(mono, 0, 300));
+    EXPECT_EQ(movie.frames[1].sound[1], part(mono, 300, 400));
+    EXPECT_EQ(movie.frames[1].sound[4], part(stereo, 600, 800));
+    EXPECT_TRUE(movie.frames[2].sound[1].empty());
+    ASSERT_EQ(Run("tavik-encode", "--demo " + Path("demo.tvk")), 0) << stderr_;
+    EXPECT_EQ(Decode("demo.tvk").frames.size(), enc::MakeDemoMovie().frames.size());
 }
 
 TEST_F(AuthoringTools, DumpEditEncodeIsLossless) {
@@ -180,37 +183,37 @@ std::vector<uint8_t> Y4m(const test::RgbPicture& picture, uint32_t frames,
 
 TEST_F(AuthoringTools, Y4mInAndOut) {
     // A smooth picture, so that every chroma layout's subsampling leaves it nearly unchanged.
-    test::RgbPicture picture = test::MakeGradient(32, 16);
-    struct Case {
-        const char* chroma;
-        bool full;
-    };
-    for (const Case& c :
-         {Case{"420jpeg", false}, Case{"420", false}, Case{"420mpeg2", true},
-          Case{"420paldv", false}, Case{"422", false}, Case{"444", true}, Case{"mono", false}}) {
-        Write("in.y4m", Y4m(picture, 3, c.chroma, c.full, "F30000:1001"));
+    const test::RgbPicture picture = test::MakeGradient(32, 16);
+    test::RgbPicture grey = picture;
+    for (size_t i = 0; i < grey.rgb.size(); i += 3) {
+        const double luma = 0.299 * grey.rgb[i] + 0.587 * grey.rgb[i + 1] + 0.114 * grey.rgb[i + 2];
+        std::fill_n(grey.rgb.begin() + static_cast<long>(i), 3,
+                    test::ToByte(static_cast<float>(luma)));
+    }
+    for (const auto& [chroma, full] :
+         std::initializer_list<std::pair<std::string, bool>>{{"420jpeg", false},
+                                                             {"420", false},
+                                                             {"420mpeg2", true},
+                                                             {"420paldv", false},
+                                                             {"422", false},
+                                                             {"444", true},
+                                                             {"mono", false}}) {
+        Write("in.y4m", Y4m(picture, 3, chroma, full, "F30000:1001"));
         ASSERT_EQ(
             Run("tavik-encode", "--quality 100 --y4m - " + Path("y.tvk") + " < " + Path("in.y4m")),
             0)
-            << c.chroma << stderr_;
+            << chroma << stderr_;
         const test::DecodedMovie movie = Decode("y.tvk");
-        ASSERT_EQ(movie.frames.size(), 3u) << c.chroma;
+        ASSERT_EQ(movie.frames.size(), 3u) << chroma;
         EXPECT_EQ(movie.info.FrameTime, 3336u);
-        test::RgbPicture expected = picture;
-        if (std::string(c.chroma) == "mono")
-            for (size_t i = 0; i < expected.rgb.size(); i += 3) {
-                const double luma = 0.299 * expected.rgb[i] + 0.587 * expected.rgb[i + 1] +
-                                    0.114 * expected.rgb[i + 2];
-                std::fill_n(expected.rgb.begin() + static_cast<long>(i), 3,
-                            test::ToByte(static_cast<float>(luma)));
-            }
-        EXPECT_GE(test::Psnr(movie.frames[2].rgb, expected.rgb), 30) << c.chroma;
+        EXPECT_GE(test::Psnr(movie.frames[2].rgb, (chroma == "mono" ? grey : picture).rgb), 30)
+            << chroma;
     }
     // Out again, 4:4:4 and 4:2:0, with the movie's frame rate, and back in.
     for (const char* layout : {"", " --y4m-420"}) {
         ASSERT_EQ(Run("tavik-dump", Path("y.tvk") + " --y4m " + Path("out.y4m") + layout), 0)
             << stderr_;
-        const std::vector<uint8_t> stream = ReadWhole(Path("out.y4m"));
+        const std::vector<uint8_t> stream = Read("out.y4m");
         const std::string header(stream.begin(), std::find(stream.begin(), stream.end(), '\n'));
         EXPECT_NE(header.find("W32 H16 F12500:417"), std::string::npos) << header;
         EXPECT_NE(header.find(*layout ? "C420jpeg" : "C444"), std::string::npos) << header;
@@ -226,13 +229,7 @@ TEST_F(AuthoringTools, SwitchesAndReports) {
     const std::vector<test::RgbPicture> clip = test::MakePan(96, 64, 20, 3);
     const std::string frames = WriteClip(clip);
     ASSERT_EQ(Run("tavik-encode", "--fps 10 " + Path("free.tvk") + frames), 0) << stderr_;
-    const std::vector<uint32_t> sizes = [&] {
-        std::vector<uint8_t> movie = ReadWhole(Path("free.tvk"));
-        std::vector<uint32_t> s;
-        for (size_t i = 0; i < 20; ++i)
-            s.push_back(movie[104 + 4 * i] | movie[105 + 4 * i] << 8 | movie[106 + 4 * i] << 16);
-        return s;
-    }();
+    const std::vector<uint32_t> sizes = enc::FrameSizesOf(Read("free.tvk"));
     uint64_t second = 0;
     for (size_t i = 1; i <= 10; ++i) second += sizes[i];
     ASSERT_EQ(Run("tavik-encode", "--fps 10 --max-rate " + std::to_string(second / 2) + " " +
@@ -256,10 +253,11 @@ TEST_F(AuthoringTools, SwitchesAndReports) {
         }
     }
     EXPECT_EQ(Run("tavik-encode", "--help >" + Path("help.txt")), 0);
-    for (const char* bad : {"--quality 0 o.tvk a.png", "--fixed-entries 1-2 o.tvk a.png",
+    for (const char* bad : {"", "--bogus o.tvk a.png", "o.tvk", "--fps 0 o.tvk a.png",
+                            "--quality 0 o.tvk a.png", "--fixed-entries 1-2 o.tvk a.png",
                             "--palette some o.tvk a.png", "--y4m x.y4m o.tvk a.png"}) {
         EXPECT_EQ(Run("tavik-encode", bad), 2) << bad;
-        EXPECT_NE(stderr_.find("usage: tavik-encode"), std::string::npos);
+        EXPECT_NE(stderr_.find("usage: tavik-encode"), std::string::npos) << bad;
     }
 }
 
@@ -281,6 +279,7 @@ TEST_F(AuthoringTools, BadInputFailsCleanly) {
         {"--y4m " + Path("header.y4m"), "header.y4m: not a YUV4MPEG2 stream"},
         {"--keep-sound " + Path("text.png") + " " + Path("a.png"),
          "text.png: cannot open the movie"},
+        {Path("a.png") + " --audio 0:" + Path("text.png"), "text.png"},
     };
     WriteText("out.tvk", "kept");
     for (const auto& [arguments, text] : cases) {
@@ -288,7 +287,7 @@ TEST_F(AuthoringTools, BadInputFailsCleanly) {
             << arguments;
         EXPECT_NE(stderr_.find(text), std::string::npos) << stderr_;
         EXPECT_EQ(std::count(stderr_.begin(), stderr_.end(), '\n'), 1) << stderr_;
-        EXPECT_EQ(ReadWhole(Path("out.tvk")), std::vector<uint8_t>({'k', 'e', 'p', 't'}));
+        EXPECT_EQ(Read("out.tvk"), std::vector<uint8_t>({'k', 'e', 'p', 't'}));
         EXPECT_FALSE(fs::exists(Path("out.tvk.partial")));
     }
 }
