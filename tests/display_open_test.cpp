@@ -141,8 +141,7 @@ TEST_F(DisplayTest, LibrariesAreLoadedOnceAndFreedForAReload) {
         return std::count(Screen().log.begin(), Screen().log.end(), "load library 1");
     };
     EXPECT_EQ(loads(), 1);
-    BufferClose(buffer);
-    buffer = nullptr;
+    BufferClose(std::exchange(buffer, nullptr));
     FreeDisplayLibraries();
     EXPECT_EQ(Screen().loaded.count(DisplayLibrary::WinG), 0u);
     Open(MethodDibSection, 64, 64);

@@ -316,11 +316,9 @@ TEST(VideoChangeRect, RectanglesFollowTheChangedGroups) {
     test::Trees trees = MakeTrees({}, {}, {}, {TypeWord(test::kSolid, 63, 1)});
     test::ChunkWriter chunk(trees.block);
     chunk.Type(test::kSolid, 63, 1);
-    const std::vector<uint8_t> bytes = chunk.Bytes();
     Rect r;
     for (int frame = 0; frame < 2; ++frame) {
-        DecodeVideoFrame(bytes.data(), chunk.Size(), trees.memory.data(), trees.runs.get(),
-                         picture.Dest());
+        Decode(chunk, trees, picture);
         ASSERT_EQ(NextChangeRect(picture.Dest(), r.data()), 1u);
         EXPECT_EQ(r, (Rect{0, 0, 64, 4}));
         EXPECT_EQ(NextChangeRect(picture.Dest(), r.data()), 0u);
