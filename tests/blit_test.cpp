@@ -1,7 +1,5 @@
-// The blitter: modes from flags, names, palette layouts and when tables are rebuilt, the
-// smoothing tables against an exhaustive nearest-colour search, every mode's output against a
-// pixel-by-pixel model written from the rules rather than the loops, and the wide loops against
-// the plain ones.
+// The blitter: modes, palettes, smoothing tables, and every mode's output against a per-pixel
+// model written from the rules rather than the loops.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -1,6 +1,4 @@
-// Opening the display buffer (screen facts, method choice, the record's arithmetic) and its
-// palettes: the free range, colours nudged off the top statics, the layout word, and where each
-// screen kind sends the palette.
+// Opening the display buffer (screen facts, method choice, the record) and its palettes.
 #include <tuple>
 
 #include "display_fixture.h"

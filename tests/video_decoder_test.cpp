@@ -1,6 +1,5 @@
-// Decoding chunks built by hand: video chunks (block types, runs and the run-length table, the
-// picture layouts, the change map, chunks that break off or ask for missing trees), the helpers
-// that read the result (change rectangles, colour remapping), and palette chunks.
+// Video and palette chunks built by hand, and the helpers that read the result (change
+// rectangles, colour remapping).
 #include "video/video_decoder.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,5 @@
-// Building the value trees and decoding values from them: memory layout, lookup tables, free
-// value, recent-value slots, the limits a tree block must respect, and the full-block decoders
-// (the run decoder's slot transitions, hand-built blocks decoded by both).
+// Building the value trees and decoding from them: layout, free value, recent-value slots,
+// the block limits, and both full-block decoders on hand-built blocks.
 #include <gtest/gtest.h>
 
 #include <array>
