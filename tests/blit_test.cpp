@@ -1,7 +1,5 @@
-// The blitter: modes from flags, names, palette layouts and when tables are rebuilt, the
-// smoothing tables against an exhaustive nearest-colour search, every mode's output against a
-// pixel-by-pixel model written from the rules rather than the loops, and the wide loops against
-// the plain ones.
+// The blitter: modes, palettes, smoothing tables, and every mode's output against a per-pixel
+// model written from the rules rather than the loops.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -121,8 +119,14 @@ TEST(BlitterModes, FollowFromTheFlags) {
                   tuple(mode > 2, mode >= 6, mode == 3 || mode == 9));
         EXPECT_TRUE(!blitter->Palette || blitter->Palette + kPaletteBytes <= end);
         EXPECT_TRUE(!smoothing || smoothing + 2 * 65536 <= end);
+        // Only the doubling and interlacing loops have wide forms, and naming switches nothing.
         char text[TAVIK_BLITTER_NAME_SIZE];
         EXPECT_STREQ(BlitterName(blitter, text), name);
+        UseMMX(1);
+        const bool wide = UseMMX(2) == 1 && mode % 6 != 0 && mode % 6 != 3;
+        EXPECT_EQ(BlitterName(blitter, text), wide ? std::string(name) + " using MMX" : name);
+        UseMMX(0);
+        EXPECT_EQ(tuple(std::string(BlitterName(blitter, text)), UseMMX(2)), tuple(name, 0u));
         // 8-bit unscaled and doubled keep no palette.
         BlitterSetPalette(blitter, colours.data(), 0);
         EXPECT_EQ(tuple(blitter->PaletteVersion, blitter->FirstPalette),
@@ -135,34 +139,24 @@ TEST(BlitterModes, FollowFromTheFlags) {
     UseMMX(1);
 }
 
-TEST(BlitterModes, BitThirtyAloneIsRefusedAndNullIsHarmless) {
+TEST(BlitterModes, BitThirtyAloneIsRefusedAndNullOrEmptyWriteNothing) {
     EXPECT_EQ(BlitterOpen(0x40000000u | BlitterDouble), nullptr);
+    TavikBlitter* blitter = BlitterOpen(TAVIK_BLITTER_565 | BlitterDouble);
+    std::vector<uint8_t> destination(64, 0xAB);
+    const std::vector<uint8_t> source(16, 7);
+    Blit(blitter, destination.data(), 16, 0, 0, 0, 4, source.data(), 0, 0, 2);
+    Blit(blitter, destination.data(), 16, 0, 0, 0, 4, source.data(), 0, 2, 0);
+    Blit(blitter, nullptr, 16, 0, 0, 0, 4, source.data(), 0, 2, 2);
+    Blit(blitter, destination.data(), 16, 0, 0, 0, 4, nullptr, 0, 2, 2);
+    Blit(nullptr, destination.data(), 16, 0, 0, 0, 4, source.data(), 0, 2, 2);
+    EXPECT_EQ(destination, std::vector<uint8_t>(64, 0xAB));
+    BlitterClose(blitter);
     BlitterClose(nullptr);
     BlitterSetPalette(nullptr, "x", 0);
     char text[TAVIK_BLITTER_NAME_SIZE] = "junk";
     EXPECT_STREQ(BlitterName(nullptr, text), "");
     EXPECT_STREQ(BlitterModeName(4), "");
     EXPECT_STREQ(BlitterModeName(5), "");
-}
-
-// Only the doubling and interlacing loops have wide forms.
-TEST(BlitterModes, NamesTellWhenTheWideLoopsRun) {
-    const bool hasWide = UseMMX(1) == 1;
-    char text[TAVIK_BLITTER_NAME_SIZE];
-    for (const uint32_t flags :
-         {uint32_t{BlitterDouble}, uint32_t{BlitterInterlaced}, TAVIK_BLITTER_565 | BlitterDouble,
-          TAVIK_BLITTER_555 | BlitterInterlaced, 0u, uint32_t{BlitterSmoothing}, TAVIK_BLITTER_555,
-          TAVIK_BLITTER_565 | BlitterSmoothing}) {
-        TavikBlitter* blitter = BlitterOpen(flags);
-        const std::string plain = BlitterModeName(blitter->Mode);
-        const bool wide = hasWide && blitter->Mode % 6 != 0 && blitter->Mode % 6 != 3;
-        EXPECT_EQ(BlitterName(blitter, text), wide ? plain + " using MMX" : plain);
-        UseMMX(0);
-        EXPECT_EQ(BlitterName(blitter, text), plain);
-        EXPECT_EQ(UseMMX(2), 0u);  // naming did not switch anything back on
-        UseMMX(1);
-        BlitterClose(blitter);
-    }
 }
 
 // The same 256 colours written in every layout word the blitter understands.
@@ -381,20 +375,6 @@ TEST_P(BlitEveryMode, MatchesTheModelAndWritesNothingElse) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Blit, BlitEveryMode, ::testing::ValuesIn(EveryModeFlags()));
-
-TEST(BlitEmpty, ZeroSizesAndNullPointersWriteNothing) {
-    TavikBlitter* blitter = BlitterOpen(TAVIK_BLITTER_565 | BlitterDouble);
-    ASSERT_NE(blitter, nullptr);
-    std::vector<uint8_t> destination(64, 0xAB);
-    const std::vector<uint8_t> source(16, 7);
-    Blit(blitter, destination.data(), 16, 0, 0, 0, 4, source.data(), 0, 0, 2);
-    Blit(blitter, destination.data(), 16, 0, 0, 0, 4, source.data(), 0, 2, 0);
-    Blit(blitter, nullptr, 16, 0, 0, 0, 4, source.data(), 0, 2, 2);
-    Blit(blitter, destination.data(), 16, 0, 0, 0, 4, nullptr, 0, 2, 2);
-    Blit(nullptr, destination.data(), 16, 0, 0, 0, 4, source.data(), 0, 2, 2);
-    EXPECT_EQ(destination, std::vector<uint8_t>(64, 0xAB));
-    BlitterClose(blitter);
-}
 
 TEST(BlitWideChoice, RunsTheProcessorCheckWhenNothingIsStored) {
     ResetProcessorCheck();

@@ -1,5 +1,4 @@
-// Blitting: the rectangle batch, the standard DIB arithmetic, direct writes with foreground
-// changes, clipping to the work area and cursor hiding, and full-screen frames.
+// Blitting: the batch, standard DIBs, direct writes (foreground, clipping, cursor), full screen.
 #include <tuple>
 
 #include "display_fixture.h"

@@ -1,6 +1,4 @@
-// Opening the display buffer (screen facts, method choice, the record's arithmetic) and its
-// palettes: the free range, colours nudged off the top statics, the layout word, and where each
-// screen kind sends the palette.
+// Opening the display buffer (screen facts, method choice, the record) and its palettes.
 #include <tuple>
 
 #include "display_fixture.h"
@@ -141,8 +139,7 @@ TEST_F(DisplayTest, LibrariesAreLoadedOnceAndFreedForAReload) {
         return std::count(Screen().log.begin(), Screen().log.end(), "load library 1");
     };
     EXPECT_EQ(loads(), 1);
-    BufferClose(buffer);
-    buffer = nullptr;
+    BufferClose(std::exchange(buffer, nullptr));
     FreeDisplayLibraries();
     EXPECT_EQ(Screen().loaded.count(DisplayLibrary::WinG), 0u);
     Open(MethodDibSection, 64, 64);

@@ -1,6 +1,5 @@
-// Decoding chunks built by hand: video chunks (block types, runs and the run-length table, the
-// picture layouts, the change map, chunks that break off or ask for missing trees), the helpers
-// that read the result (change rectangles, colour remapping), and palette chunks.
+// Video and palette chunks built by hand, and the helpers that read the result (change
+// rectangles, colour remapping).
 #include "video/video_decoder.h"
 
 #include <gtest/gtest.h>
@@ -54,15 +53,10 @@ int32_t LayoutPixel(uint32_t x, uint32_t y) {
     return block < 6 ? -1 : int32_t{kSolidColour};
 }
 
-struct Layout {
-    const char* name;
-    PictureOptions options;
-};
-
-class VideoDecoderLayout : public testing::TestWithParam<Layout> {};
+class VideoDecoderLayout : public testing::TestWithParam<PictureOptions> {};
 
 TEST_P(VideoDecoderLayout, WritesEveryBlockTypeWhereTheLayoutPutsIt) {
-    PictureOptions options = GetParam().options;
+    PictureOptions options = GetParam();
     options.width = 32;
     options.codedHeight = 8;
     TestPicture picture(options);
@@ -94,15 +88,14 @@ TEST_P(VideoDecoderLayout, WritesEveryBlockTypeWhereTheLayoutPutsIt) {
     EXPECT_EQ(std::tuple(picture.Map()[0], picture.Map()[1]), std::tuple(1, 0));
 }
 
+// 8-bit and 16-bit pictures, plain, doubled, interlaced and bottom-up.
 INSTANTIATE_TEST_SUITE_P(
     Layouts, VideoDecoderLayout,
-    testing::Values(Layout{"Normal8", {}}, Layout{"Doubled8", {.doubled = true}},
-                    Layout{"Interlaced8", {.interlaced = true}},
-                    Layout{"BottomUp8", {.bottomUp = true}}, Layout{"Normal16", {.wide = true}},
-                    Layout{"Doubled16", {.wide = true, .doubled = true}},
-                    Layout{"Interlaced16", {.wide = true, .interlaced = true}},
-                    Layout{"BottomUpDoubled16", {.wide = true, .doubled = true, .bottomUp = true}}),
-    [](const testing::TestParamInfo<Layout>& info) { return std::string(info.param.name); });
+    testing::Values(PictureOptions{}, PictureOptions{.doubled = true},
+                    PictureOptions{.interlaced = true}, PictureOptions{.bottomUp = true},
+                    PictureOptions{.wide = true}, PictureOptions{.wide = true, .doubled = true},
+                    PictureOptions{.wide = true, .interlaced = true},
+                    PictureOptions{.wide = true, .doubled = true, .bottomUp = true}));
 
 TEST(VideoDecoder, RunLengthTableAndRunsAcrossBlockRows) {
     // 32 blocks per row, 8 block rows: 256 blocks.
@@ -316,11 +309,9 @@ TEST(VideoChangeRect, RectanglesFollowTheChangedGroups) {
     test::Trees trees = MakeTrees({}, {}, {}, {TypeWord(test::kSolid, 63, 1)});
     test::ChunkWriter chunk(trees.block);
     chunk.Type(test::kSolid, 63, 1);
-    const std::vector<uint8_t> bytes = chunk.Bytes();
     Rect r;
     for (int frame = 0; frame < 2; ++frame) {
-        DecodeVideoFrame(bytes.data(), chunk.Size(), trees.memory.data(), trees.runs.get(),
-                         picture.Dest());
+        Decode(chunk, trees, picture);
         ASSERT_EQ(NextChangeRect(picture.Dest(), r.data()), 1u);
         EXPECT_EQ(r, (Rect{0, 0, 64, 4}));
         EXPECT_EQ(NextChangeRect(picture.Dest(), r.data()), 0u);

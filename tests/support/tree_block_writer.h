@@ -19,23 +19,16 @@ namespace tavik::test {
 
 constexpr int32_t kInternal = -1;
 
-// Calls leaf(first) for a lone value, else internal() and the halves, in pre-order.
-template <class Leaf, class Internal>
-void WalkBalanced(size_t first, size_t count, const Leaf& leaf, const Internal& internal) {
-    if (count == 1) return leaf(first);
-    internal();
-    WalkBalanced(first, count / 2, leaf, internal);
-    WalkBalanced(first + count / 2, count - count / 2, leaf, internal);
-}
-
 // A balanced tree over `values` (each becomes one leaf, in order).
 inline std::vector<int32_t> BalancedShape(const std::vector<int32_t>& values) {
     std::vector<int32_t> out;
-    if (!values.empty()) {
-        WalkBalanced(
-            0, values.size(), [&](size_t i) { out.push_back(values[i]); },
-            [&] { out.push_back(kInternal); });
-    }
+    auto walk = [&](auto& self, size_t first, size_t count) -> void {
+        if (count == 1) return out.push_back(values[first]);
+        out.push_back(kInternal);
+        self(self, first, count / 2);
+        self(self, first + count / 2, count - count / 2);
+    };
+    if (!values.empty()) walk(walk, 0, values.size());
     return out;
 }
 
