@@ -26,15 +26,17 @@ void MessageBox(WindowRef owner, const char* text, const char* caption, bool sto
     for (size_t at; (at = shown.find('\r')) != std::string::npos;) shown.erase(at, 1);
     shown = WrapMessageText(shown, MessageColumns(ScreenSize().x));
     SdlWindow* w = FindWindow(owner);
-    // A box can fail to open while the X server is busy (another program leaving full
-    // screen, say): try once more, then say why on stderr; the text is on stdout already.
-    for (int attempt = 0; attempt < 2; ++attempt) {
+    // Now and then a box fails to open (SDL draws it in a child process that can fail to
+    // start while other windows come and go): try a few times, saying why on stderr; the text
+    // is on stdout already.
+    for (int attempt = 1; attempt <= 4; ++attempt) {
         if (SDL_ShowSimpleMessageBox(stopIcon ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION,
                                      caption != nullptr ? caption : "", shown.c_str(),
                                      w != nullptr && !w->fullScreen ? w->window : nullptr) == 0) {
             return;
         }
-        if (attempt == 0) SDL_Delay(200);
+        std::fprintf(stderr, "TavikPlay: try %d: %s\n", attempt, SDL_GetError());
+        SDL_Delay(300);
     }
     std::fprintf(stderr, "TavikPlay: the message box could not be shown: %s\n", SDL_GetError());
 }
