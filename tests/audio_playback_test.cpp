@@ -1,6 +1,5 @@
-// Whole movies from the encoder played with sound through the headless device
-// on the fake clock: frames paced by the played sound, late frames losing their
-// pictures, starved sound skipping, pause and the wrap back to frame 0.
+// Whole movies from the encoder played with sound through the headless device on the fake clock:
+// frames paced by the sound, late frames losing pictures, starved sound, pause and the wrap.
 #include <gtest/gtest.h>
 
 #include <tuple>
@@ -17,9 +16,7 @@ namespace {
 constexpr uint32_t kWidth = 16, kHeight = 16;
 constexpr uint32_t kRate = 22050;  // mono 8-bit: 22050 bytes per second
 
-// `frames` frames of 66 ms; frame 0 carries a lead of about a second of sound,
-// every later frame one frame's worth (1455 or 1456 bytes, as the frame clock
-// asks).
+// `frames` frames of 66 ms; frame 0 carries a second of sound ahead, later frames a frame's worth.
 std::vector<uint8_t> SoundMovie(uint32_t frames) {
     enc::MovieSpec plan;
     plan.width = kWidth;
@@ -52,9 +49,8 @@ class AudioPlayback : public ::testing::Test {
         return movie_;
     }
 
-    // The player's loop for `count` frames: decode (taking `work` ms when the
-    // picture is drawn), step, then wait, a millisecond per poll. Returns the
-    // time each frame was decoded at.
+    // The player's loop: decode (taking `work` ms when drawn), step, then wait a millisecond per
+    // poll. Returns the time each frame was decoded at.
     std::vector<uint32_t> Play(uint32_t count, uint32_t work = 2, uint32_t stallFrame = ~0u,
                                uint32_t stallMs = 0) {
         std::vector<uint32_t> times;
@@ -73,13 +69,11 @@ class AudioPlayback : public ::testing::Test {
         return times;
     }
 
-    TavikSummary Summary() {
-        TavikSummary summary{};
-        return TavikGetSummary(movie_, &summary), summary;
-    }
+    TavikSummary Summary() { return TavikGetSummary(movie_, &summary_), summary_; }
 
     FakeSystem system_;
     TavikMovie* movie_ = nullptr;
+    TavikSummary summary_{};
     std::vector<uint8_t> picture_ = std::vector<uint8_t>(kWidth * kHeight);
 };
 
@@ -88,8 +82,7 @@ TEST_F(AudioPlayback, FramesArePacedByTheSound) {
     ASSERT_EQ(movie_->TimingTrack, 0);
     EXPECT_EQ(movie_->Tracks[0]->MaxChunk, (22050u + 1455) & ~3u);
     const auto times = Play(60);
-    // Frame k is due when k frames of sound have played: 66 ms apart, whatever
-    // the decode took.
+    // Frame k is due when k frames of sound have played, whatever the decode took.
     for (uint32_t k = 1; k < times.size(); ++k) {
         const uint32_t due = static_cast<uint32_t>((uint64_t{k} * 1490227 / 1024 - 8) * 1000 /
                                                    kRate);  // ms of sound before frame k
@@ -122,8 +115,7 @@ TEST_F(AudioPlayback, ASlowDecoderLosesPicturesButKeepsTheSoundsPaceUnlessToldNe
 
 TEST_F(AudioPlayback, AStarvedDeviceSkipsSoundAndRebuildsItsLead) {
     ASSERT_NE(Open(60), nullptr);
-    Play(60, 2, 20,
-         2500);  // the player stalls for 2.5 s at frame 20: the ring runs dry
+    Play(60, 2, 20, 2500);  // the player stalls for 2.5 s at frame 20: the ring runs dry
     EXPECT_EQ(Summary().SoundSkips, 1u);
     EXPECT_EQ(movie_->Tracks[0]->Underrun, 0u);
 }

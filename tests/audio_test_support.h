@@ -1,6 +1,4 @@
-// Helpers for the audio tests: a writer for compressed audio bit streams, a scripted sound
-// backend that records what the engine asks of it, and a hand-built movie handle whose current
-// frame carries chosen audio chunks.
+// Audio test helpers: compressed stream writing, a scripted recording backend, a hand-made movie.
 #pragma once
 
 #include <algorithm>
@@ -20,6 +18,7 @@
 
 namespace tavik::test {
 
+// The subtree at `depth` over the values below `prefix`: complete down to depth 8.
 inline void WriteFullTree(BitWriter& w, unsigned depth, uint32_t prefix) {
     w.Bit(depth < 8);
     if (depth == 8) return w.Bits(prefix, 8);
@@ -31,12 +30,7 @@ inline void WriteFullTree(BitWriter& w, unsigned depth, uint32_t prefix) {
 // no bits), or for `leaf` < 0 the complete tree over all 256 values (each costs 8 bits).
 inline void WriteAudioTree(BitWriter& w, int leaf = -1) {
     w.Bit(1);
-    if (leaf >= 0) {
-        w.Bit(0);
-        w.Bits(static_cast<uint32_t>(leaf), 8);
-    } else {
-        WriteFullTree(w, 0, 0);
-    }
+    leaf >= 0 ? (w.Bit(0), w.Bits(static_cast<uint32_t>(leaf), 8)) : WriteFullTree(w, 0, 0);
     w.Bit(0);
 }
 

@@ -1,6 +1,7 @@
 // Copying frames out: destinations, rectangle hand-out, 16-bit tables and colour remapping.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <vector>
 
@@ -11,13 +12,7 @@
 namespace tavik::test {
 namespace {
 
-struct Rect {
-    uint32_t x, y, w, h;
-    bool operator==(const Rect&) const = default;
-};
-std::ostream& operator<<(std::ostream& os, const Rect& r) {
-    return os << "(" << r.x << "," << r.y << "," << r.w << "," << r.h << ")";
-}
+using Rect = std::array<uint32_t, 4>;  // x, y, width, height
 
 // The rectangles handed out for a movie of the given size placed at (x, y), after a decode
 // that changed the given groups of its change map.
@@ -39,7 +34,7 @@ std::vector<Rect> Rects(uint32_t width, uint32_t height, uint32_t headerFlags, u
     m->NewPalette = newPalette;
     std::vector<Rect> out;
     while (out.size() < 100 && TavikNextRect(m.get(), mode))
-        out.push_back(Rect{m->LastRect[0], m->LastRect[1], m->LastRect[2], m->LastRect[3]});
+        out.push_back({m->LastRect[0], m->LastRect[1], m->LastRect[2], m->LastRect[3]});
     return out;
 }
 
@@ -64,27 +59,9 @@ TEST(CoreCopyOut, RectanglesAreMergedBoundedAndJoined) {
         {"far apart, bounded", 320, 64, 0, 0, 0, {0, apart}, false, 1, {{0, 0, 320, 52}}},
         {"whole rows join", 320, 64, 0, 0, 0, all, false, 0, {{0, 0, 320, 64}}},
         {"a column joins", 320, 64, 0, 0, 0, column, false, 0, {{128, 0, 64, 64}}},
-        {"the one under the first joins it",
-         320,
-         64,
-         0,
-         0,
-         0,
-         {0, 4, 5},
-         false,
-         0,
-         {{0, 0, 64, 8}, {256, 0, 64, 4}}},
+        {"under the 1st", 320, 64, 0, 0, 0, {0, 4, 5}, false, 0, {{0, 0, 64, 8}, {256, 0, 64, 4}}},
         // 96 x 16: one and a half groups per block row.
-        {"a group crossing the row end",
-         96,
-         16,
-         0,
-         0,
-         0,
-         {1},
-         false,
-         0,
-         {{64, 0, 32, 4}, {0, 4, 32, 4}}},
+        {"crossing the row end", 96, 16, 0, 0, 0, {1}, false, 0, {{64, 0, 32, 4}, {0, 4, 32, 4}}},
         // Placed at column 3, the rectangle at movie column 64 starts at destination 64 (not 67)
         // and widens by 3; its width 35 rounds up to 40 only where the movie has room (it has
         // not). The one at movie column 0 cannot move left of the movie and stays at 3.
