@@ -16,9 +16,10 @@ class BitWriter {
         if (bit & 1) bytes_.back() |= static_cast<uint8_t>(1u << (count_ % 8));
         ++count_;
     }
-    // A field of `width` bits: the value's least significant bit first.
+    // A field of `width` bits: the value's least significant bit first (zeros beyond 64).
     void Bits(uint64_t value, unsigned width) {
-        for (unsigned i = 0; i < width; ++i) Bit(static_cast<uint32_t>(value >> i) & 1);
+        for (unsigned i = 0; i < width; ++i)
+            Bit(i < 64 ? static_cast<uint32_t>(value >> i) & 1 : 0);
     }
     // Bits in stream order, written as '0' and '1' characters.
     void Code(const std::string& bits) {
