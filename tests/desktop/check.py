@@ -6,8 +6,8 @@ import re
 import subprocess
 import sys
 
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "sdl"))
-from png_check import read_png, read_ppm  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "support"))
+from images import read_png, read_ppm  # noqa: E402
 
 
 def colours(pixels):

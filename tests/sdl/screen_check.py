@@ -15,41 +15,10 @@ Prints the number of the dumped frame the screen shows; exits 1 when it shows no
 """
 import glob
 import os
-import struct
 import sys
 
-
-def read_xwd(path):
-    with open(path, "rb") as f:
-        data = f.read()
-    fields = struct.unpack(">25I", data[:100])
-    header_size, width, height = fields[0], fields[4], fields[5]
-    byte_order, bits_per_pixel, bytes_per_line = fields[7], fields[11], fields[12]
-    masks = fields[14:17]
-    ncolors = fields[19]
-    stride = bits_per_pixel // 8
-    if bits_per_pixel not in (24, 32) or stride not in (3, 4):
-        sys.exit("screen_check: only 24- and 32-bit screenshots are read")
-    pixels = data[header_size + 12 * ncolors:]
-    shifts = [(m & -m).bit_length() - 1 for m in masks]
-    endian = "<" if byte_order == 0 else ">"
-
-    def pixel(x, y):
-        at = y * bytes_per_line + stride * x
-        raw = pixels[at:at + stride]
-        p = int.from_bytes(raw, "little" if endian == "<" else "big")
-        return tuple((p & m) >> s for m, s in zip(masks, shifts))
-
-    return width, height, pixel
-
-
-def read_ppm(path):
-    with open(path, "rb") as f:
-        data = f.read()
-    parts = data.split(maxsplit=4)
-    if parts[0] != b"P6" or parts[3] != b"255":
-        sys.exit("screen_check: %s is not an 8-bit PPM" % path)
-    return int(parts[1]), int(parts[2]), parts[4]
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from images import read_ppm, read_xwd  # noqa: E402
 
 
 def keep_masks(bits):
