@@ -1,7 +1,7 @@
-// The output backends: the table's choice rules, CopyFromRing, the debug line form; the waveOut
-// output's arithmetic (block size, the played-position estimate over runs of queued blocks, the
-// volume word); and the DirectSound output's service pass over a simulated looping buffer
-// (refills, the quarter rule, trailing silence, stopping and restarting, the position, scales).
+// The output backends: the table's choice rules and CopyFromRing; the waveOut output's arithmetic
+// (block size, the played position over runs of queued blocks, the volume word); and the
+// DirectSound output's service pass over a simulated looping buffer: refills, the quarter rule,
+// trailing silence, stopping and restarting, the position, the scales.
 #include <gtest/gtest.h>
 
 #include <tuple>
@@ -10,10 +10,8 @@
 #include "audio/direct_sound_pass.h"
 #include "audio/headless_backend.h"
 #include "audio/sound_backend.h"
-#include "audio/sound_debug.h"
 #include "audio/sound_ring.h"
 #include "audio/wave_out_timing.h"
-#include "support/fake_system.h"
 
 namespace tavik::test {
 namespace {
@@ -43,27 +41,13 @@ TEST(AudioBackend, TheFirstChoiceStays) {
     ReplaceSoundBackendForTest(nullptr);
 }
 
-TEST(AudioBackend, DebugLinesOnlyWhenTheSettingsLowByteIsOne) {
-    FakeSystem system;
-    system.debugSetting = 0x101;
-    SoundDebugLine("Open failed - error #: ", -2147024809);
-    SoundDebugLine("Plain text\r\n");
-    EXPECT_EQ(system.debugOutput, "Open failed - error #: -2147024809\r\nPlain text\r\n");
-    system.debugOutput.clear();
-    system.debugSetting = 2;
-    SoundDebugLine("Open failed - error #: ", 5);
-    EXPECT_EQ(system.debugOutput, "");
-}
-
 constexpr uint32_t kRate = 22050;  // bytes per second of the reference movie's track
 
-TEST(WaveOutTiming, BlocksHoldAQuarterSecondInWholePages) {
+TEST(WaveOutTiming, QuarterSecondBlocksPlayAtTheByteRateInRuns) {
+    // Blocks hold a quarter second in whole pages.
     const uint32_t cases[][2] = {
         {kRate, 8192}, {16384, 4096}, {16388, 8192}, {0, 0}, {0xFFFFFFFFu, 0x40000000u}};
     for (const auto& c : cases) EXPECT_EQ(WaveOutBlockSize(c[0]), c[1]) << c[0];
-}
-
-TEST(WaveOutTiming, ARunPlaysAtTheByteRate) {
     WaveOutRun run;
     EXPECT_EQ(WaveOutPlayed(run, 5000), 0u);  // nothing queued
     WaveOutQueued(run, 8192, 1000, kRate);
@@ -82,15 +66,14 @@ TEST(WaveOutTiming, ARunPlaysAtTheByteRate) {
     WaveOutRun silent;
     WaveOutQueued(silent, 100, 1000, 0);
     EXPECT_EQ(WaveOutPlayed(silent, 1000), 100u);
-}
 
-TEST(WaveOutTiming, BlocksQueuedInTimeExtendTheRunLateOnesStartANewOne) {
-    WaveOutRun run;
-    WaveOutQueued(run, 8192, 1000, kRate);
-    WaveOutQueued(run, 8192, 1300, kRate);  // before the first block played out
-    EXPECT_EQ(std::tuple(run.RunStart, run.RunBytes, run.PlayedBase),
+    // Blocks queued before the run played out extend it; later ones start a new run.
+    WaveOutRun extended;
+    WaveOutQueued(extended, 8192, 1000, kRate);
+    WaveOutQueued(extended, 8192, 1300, kRate);
+    EXPECT_EQ(std::tuple(extended.RunStart, extended.RunBytes, extended.PlayedBase),
               std::tuple(1000u, 16384u, 0u));
-    EXPECT_EQ(WaveOutPlayed(run, 1743), 16384u);
+    EXPECT_EQ(WaveOutPlayed(extended, 1743), 16384u);
 
     WaveOutRun late;
     WaveOutQueued(late, 8192, 1000, kRate);
@@ -163,7 +146,7 @@ struct Output : DsBufferCalls {
     int locks = 0, unlocks = 0, stops = 0;
 };
 
-TEST(DirectSoundPass, AStoppedBufferIsFilledFromZeroAndStarted) {
+TEST(DirectSoundPass, AStoppedBufferIsFilledFromZeroAndStartedInWholeFours) {
     Output o(65536, 20000);
     o.Pass();
     EXPECT_EQ(o.s.DsWritten, 12288u);
@@ -181,15 +164,14 @@ TEST(DirectSoundPass, AStoppedBufferIsFilledFromZeroAndStarted) {
     o.Playing(0, 4000, 0, 100);  // 4100 free
     o.Pass();
     EXPECT_EQ(std::tuple(o.s.DsWritten, o.s.DsFree), std::tuple(12288u + 4100u, 0u));
-}
 
-TEST(DirectSoundPass, WritesWholeFoursAndWrapsAcrossTheEnd) {
-    Output o(64, 10);
-    o.Playing(12284, 3100, 0, 0);
-    o.Pass();
-    EXPECT_EQ(std::tuple(o.s.DsWritten, o.track.BufUsed, o.s.DsWriteOffset),
+    // Whole fours are written, wrapping across the end.
+    Output w(64, 10);
+    w.Playing(12284, 3100, 0, 0);
+    w.Pass();
+    EXPECT_EQ(std::tuple(w.s.DsWritten, w.track.BufUsed, w.s.DsWriteOffset),
               std::tuple(8u, 2u, 4u));
-    EXPECT_EQ((std::vector<int>{o.bytes[12284], o.bytes[0], o.bytes[3], o.bytes[4]}),
+    EXPECT_EQ((std::vector<int>{w.bytes[12284], w.bytes[0], w.bytes[3], w.bytes[4]}),
               (std::vector<int>{1, 5, 8, 0xEE}));
 }
 
@@ -248,7 +230,7 @@ TEST(DirectSoundPass, SilenceThatWrapsOrEverythingPlayedStopsTheBuffer) {
               std::tuple(0u, 5000u, 0));
 }
 
-TEST(DirectSoundPass, PositionCountsPlayedBytesAndNeverGoesBack) {
+TEST(DirectSoundPass, PositionCountsPlayedBytesAndNeverGoesBackAndTheScales) {
     DsTrackState s;
     s.DsSize = 12288;
     s.DsWritten = 20000;
@@ -266,10 +248,8 @@ TEST(DirectSoundPass, PositionCountsPlayedBytesAndNeverGoesBack) {
     EXPECT_EQ(DirectSoundPlayed(t, false, 0, kRate), 100u);
     DirectSoundResetState(t);
     EXPECT_EQ(std::tuple(t.DsWritten + t.DsMaxPos, t.DsStopped), std::tuple(0u, 1u));
-}
 
-TEST(DirectSoundPass, BufferSizeVolumeAndPanScales) {
-    // Half a second in whole pages.
+    // The buffer holds half a second in whole pages.
     EXPECT_EQ(std::tuple(DirectSoundBufferSize(kRate), DirectSoundBufferSize(8192),
                          DirectSoundBufferSize(0)),
               std::tuple(12288u, 4096u, 0u));

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "audio/headless_backend.h"
+#include "audio/sound_debug.h"
 #include "audio_test_support.h"
 #include "encoder/encoder.h"
 #include "support/fake_system.h"
@@ -91,11 +92,15 @@ class AudioHeadless : public ::testing::Test {
 };
 
 TEST_F(AudioHeadless, PlaysAtTheTrackRateInQuarterSecondBlocks) {
-    system.debugSetting = 1;
+    system.debugSetting = 0x101;  // debug lines: only the low byte counts
     HandMovie movie;
     // The first track installs the default: the headless device.
     ASSERT_TRUE(movie.Open(0, kMono8Plain, 23508));
-    EXPECT_EQ(system.debugOutput, "Using headless sound\r\n");
+    SoundDebugLine("Open failed - error #: ", -2147024809);
+    EXPECT_EQ(system.debugOutput, "Using headless sound\r\nOpen failed - error #: -2147024809\r\n");
+    system.debugSetting = 2;
+    SoundDebugLine("Not shown\r\n");
+    EXPECT_EQ(system.debugOutput.size(), 58u);
     TavikSoundTrack& track = movie.Track(0);
     EXPECT_EQ(HeadlessBlockSize(22050), 8192u);
 
