@@ -13,25 +13,19 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// A stream with single-leaf trees: every frame after the first adds the same deltas.
-Bytes Leaves(bool stereo, bool wide, Bytes leaves, Bytes firstFrame) {
-    BitWriter w;
-    w.Bits(1u | stereo << 1 | wide << 2, 3);
-    for (uint8_t leaf : leaves) WriteAudioTree(w, leaf);
-    for (size_t i = firstFrame.size(); i-- > 0;) w.Bits(firstFrame[i], 8);
-    return w.Bytes();
-}
-
 Bytes Cut(Bytes bytes, size_t size) {
     bytes.resize(size);
     return bytes;
 }
 
 TEST(AudioDecoder, WritesWhatTheStreamHoldsAndNothingElse) {
+    auto single = [](bool stereo, bool wide, Bytes leaves, Bytes first) {
+        return EncodeAudioStream(stereo, wide, first, leaves);
+    };
     const Bytes pcm16 = Ramp(16, 1, 7), pcm40 = Ramp(40, 0, 37);
     const Bytes stereo16 = EncodeAudioStream(true, true, pcm16);
     const Bytes mono8 = EncodeAudioStream(false, false, pcm40);
-    const Bytes constant = Leaves(true, true, {1, 2, 3, 4}, {0x11, 0x22, 0x33, 0x44});
+    const Bytes constant = single(true, true, {1, 2, 3, 4}, {0x11, 0x22, 0x33, 0x44});
     const Bytes stereo = {0x2F, 0x40, 0x00, 0xFA, 0xD7, 0x3F, 0x09, 0x1A, 0x80, 0x7F, 0x00, 0x00};
     // The complete tree is 511 entries; the stream ends with the deltas.
     const size_t headBits = 3 + (1 + 511 + 256 * 8 + 1) + 8;
@@ -61,11 +55,11 @@ TEST(AudioDecoder, WritesWhatTheStreamHoldsAndNothingElse) {
         {"tree too large", big.Bytes(), 64, 0, 40, {}},
         // Single-leaf trees: the second sample frame adds the leaves to the first, byte by
         // byte, carrying from a channel's low byte into its high byte only.
-        {"8-bit carry", Leaves(0, 0, {2}, {0xFF}), 2, 0, 2, {0xFF, 0x01}},
-        {"16-bit carry", Leaves(0, 1, {1, 0}, {0xFF, 0x00}), 4, 0, 4, {0xFF, 0, 0, 0x01}},
-        {"16-bit wrap", Leaves(0, 1, {1, 0}, {0xFF, 0xFF}), 4, 0, 4, {0xFF, 0xFF, 0, 0}},
-        {"channels apart", Leaves(1, 0, {1, 0}, {0xFF, 0x10}), 4, 0, 4, {0xFF, 0x10, 0, 0x10}},
-        {"stereo 16-bit", Leaves(1, 1, {1, 0, 0, 0}, {0xFF, 0xFF, 0, 0}), 8, 0, 8,
+        {"8-bit carry", single(0, 0, {2}, {0xFF}), 2, 0, 2, {0xFF, 0x01}},
+        {"16-bit carry", single(0, 1, {1, 0}, {0xFF, 0x00}), 4, 0, 4, {0xFF, 0, 0, 0x01}},
+        {"16-bit wrap", single(0, 1, {1, 0}, {0xFF, 0xFF}), 4, 0, 4, {0xFF, 0xFF, 0, 0}},
+        {"channels apart", single(1, 0, {1, 0}, {0xFF, 0x10}), 4, 0, 4, {0xFF, 0x10, 0, 0x10}},
+        {"stereo 16-bit", single(1, 1, {1, 0, 0, 0}, {0xFF, 0xFF, 0, 0}), 8, 0, 8,
          Cut({0xFF, 0xFF}, 8)},
     };
     alignas(32) static uint8_t trees[kAudioTreeAreaSize];

@@ -73,11 +73,9 @@ class AudioHeadless : public ::testing::Test {
             if (!late) system.now += work;
             if (i == stallFrame) system.now += stallMs;
             TavikAdvance(movie_);
-            for (uint32_t polls = 0; TavikNotYetDue(movie_); ++polls) {
-                EXPECT_LT(polls, 5000u) << "frame " << i << " never came due";
-                if (polls >= 5000) break;
-                ++system.now;
-            }
+            uint32_t polls = 0;
+            while (TavikNotYetDue(movie_) && polls++ < 5000) ++system.now;
+            EXPECT_LE(polls, 5000u) << "frame " << i << " never came due";
         }
         return times;
     }
@@ -139,7 +137,7 @@ TEST_F(AudioHeadless, PlaysAtTheTrackRateInQuarterSecondBlocks) {
     EXPECT_EQ(Position(track), 23508u + 2205);
 }
 
-TEST_F(AudioHeadless, ResetPauseAndResume) {
+TEST_F(AudioHeadless, PauseAndResume) {
     HandMovie movie;
     ASSERT_TRUE(movie.Open(0, kMono8Plain | TAVIK_AUDIO_STEREO | TAVIK_AUDIO_16BIT, 8000));
     TavikSoundTrack& track = movie.Track(0);  // 88200 bytes per second: blocks of 24576
@@ -166,14 +164,6 @@ TEST_F(AudioHeadless, ResetPauseAndResume) {
     EXPECT_EQ(Position(track), 968u + 4408);
     At(700);
     EXPECT_EQ(Position(track), 968u + 8000);
-
-    // Reset: the played count starts again from 0.
-    InstalledSoundBackend()->SoundReset(&track);
-    EXPECT_EQ(Position(track), 0u);
-    movie.Feed({PlainChunk(sound)});
-    At(800);
-    At(850);
-    EXPECT_EQ(Position(track), 4408u);
 }
 
 TEST_F(AudioHeadless, CapturesExactlyWhatItPlayed) {
@@ -211,7 +201,7 @@ TEST_F(AudioHeadless, CapturesExactlyWhatItPlayed) {
     EXPECT_TRUE(ReadAll(path).empty());
 }
 
-TEST_F(AudioHeadless, FramesArePacedByTheSoundPausingHoldsItAndTheWrapRestartsItWithoutSkips) {
+TEST_F(AudioHeadless, PacedBySoundHeldByPauseRestartedByTheWrapSkippedAfterAStall) {
     ASSERT_NE(Open(20, 0), nullptr);  // read through the ring
     ASSERT_EQ(movie_->TimingTrack, 0);
     EXPECT_EQ(movie_->Tracks[0]->MaxChunk, (22050u + 1455) & ~3u);
@@ -236,6 +226,8 @@ TEST_F(AudioHeadless, FramesArePacedByTheSoundPausingHoldsItAndTheWrapRestartsIt
     const TavikSummary summary = Summary();
     EXPECT_EQ(std::tuple(summary.FramesPlayed, summary.FramesSkipped, summary.SoundSkips),
               std::tuple(60u, 0u, 0u));
+    Play(30, 2, 10, 2500);  // the player stalls for 2.5 s: the ring runs dry, and is rebuilt
+    EXPECT_EQ(std::tuple(Summary().SoundSkips, movie_->Tracks[0]->Underrun), std::tuple(1u, 0u));
 }
 
 TEST_F(AudioHeadless, ASlowDecoderLosesPicturesButKeepsTheSoundsPaceUnlessToldNeverToSkip) {
@@ -256,13 +248,6 @@ TEST_F(AudioHeadless, ASlowDecoderLosesPicturesButKeepsTheSoundsPaceUnlessToldNe
         // The movie still ends about when its sound does, not 80 x 150 ms later.
         EXPECT_LT(times.back() - times.front(), 80u * 66 + 700);
     }
-}
-
-TEST_F(AudioHeadless, AStarvedDeviceSkipsSoundAndRebuildsItsLead) {
-    ASSERT_NE(Open(60), nullptr);
-    Play(60, 2, 20, 2500);  // the player stalls for 2.5 s at frame 20: the ring runs dry
-    EXPECT_EQ(Summary().SoundSkips, 1u);
-    EXPECT_EQ(movie_->Tracks[0]->Underrun, 0u);
 }
 
 }  // namespace
