@@ -49,15 +49,13 @@ FakeSystem::FakeSystem() {
 }
 
 void FakeSystem::Truncate(const std::string& name, uint32_t length) {
-    auto& bytes = files_.at(name);
-    if (bytes.size() > length) bytes.resize(length);
+    if (files_.at(name).size() > length) files_.at(name).resize(length);
 }
 
 TavikFile FakeSystem::OpenHandle(const std::string& name, uint32_t offset) {
     if (!files_.count(name)) return TAVIK_INVALID_FILE;
-    const TavikFile handle = nextHandle_++;
-    open_[handle] = Open{name, offset};
-    return handle;
+    open_[nextHandle_] = Open{name, offset};
+    return nextHandle_++;
 }
 
 }  // namespace tavik::test
