@@ -35,14 +35,16 @@ inline void WriteAudioTree(BitWriter& w, int leaf = -1) {
 }
 
 // The bit stream of a compressed chunk that decodes to `pcm` (whole sample frames), with the
-// complete tree for every delta byte.
+// complete tree for every delta byte; or with single-leaf trees (each adds its leaf to every
+// sample frame after the first) when `leaves` are given.
 inline std::vector<uint8_t> EncodeAudioStream(bool stereo, bool wide,
-                                              const std::vector<uint8_t>& pcm) {
+                                              const std::vector<uint8_t>& pcm,
+                                              const std::vector<uint8_t>& leaves = {}) {
     const uint32_t channels = stereo ? 2 : 1, sampleBytes = wide ? 2 : 1,
                    f = channels * sampleBytes;
     BitWriter w;
     w.Bits(1u | stereo << 1 | wide << 2, 3);
-    for (uint32_t i = 0; i < f; ++i) WriteAudioTree(w);
+    for (uint32_t i = 0; i < f; ++i) WriteAudioTree(w, leaves.empty() ? -1 : leaves[i]);
     for (uint32_t i = f; i-- > 0;) w.Bits(pcm[i], 8);
     auto sample = [&](size_t at) { return wide ? pcm[at] | pcm[at + 1] << 8 : uint32_t{pcm[at]}; };
     for (size_t at = f; at < pcm.size(); at += sampleBytes) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "audio/audio_decoder.h"
+#include "audio/sound_ring.h"
 #include "audio/sound_tracks.h"
 #include "audio/track_buffering.h"
 #include "audio_test_support.h"
@@ -11,14 +12,11 @@ namespace {
 
 constexpr uint32_t kFrameBytes = 1490227;  // 22050 bytes per second at 66 ms, times 1024
 constexpr uint32_t kHalfSecond = 11289600;
-const std::vector<uint8_t> kSilence8(22052, 0x80);
+using Bytes = std::vector<uint8_t>;
 
-std::vector<uint8_t> RingBytes(TavikSoundTrack& track, const uint8_t* from, uint32_t count) {
-    std::vector<uint8_t> out;
-    for (uint32_t i = 0; i < count; ++i, ++from) {
-        if (from == track.BufEnd) from = track.BufStart;
-        out.push_back(*from);
-    }
+Bytes RingBytes(TavikSoundTrack& track, uint8_t* from, uint32_t count) {
+    Bytes out(count);
+    CopyFromRing(out.data(), from, track.BufStart, track.BufEnd, count);
     return out;
 }
 std::vector<uint8_t> Head(const std::vector<uint8_t>& v, size_t n) {
@@ -46,7 +44,7 @@ class AudioTrack : public ::testing::Test {
     TavikMovie* m = &movie.movie;
 };
 
-TEST(AudioTrackSizes, FromRateAndFrameTime) {
+TEST_F(AudioTrack, SizesOpeningAndClosingCountMemoryAndTracks) {
     TrackSizes sizes;
     ASSERT_TRUE(TrackSizesFor(1000, 0, &sizes));  // as fast as possible: no sound per frame
     EXPECT_EQ(std::tuple(sizes.frameBytes, sizes.bufSize), std::tuple(0u, 8192u));
@@ -54,9 +52,6 @@ TEST(AudioTrackSizes, FromRateAndFrameTime) {
     EXPECT_EQ(sizes.frameBytes, 180633600u);
     EXPECT_FALSE(TrackSizesFor(4194305, 6600, &sizes));  // beyond what 32-bit counters hold
     EXPECT_FALSE(TrackSizesFor(176400, 600000, &sizes));
-}
-
-TEST_F(AudioTrack, OpeningAndClosingCountMemoryAndTracks) {
     TavikSoundTrack& track = OpenOne(23510);
     const uint32_t record = sizeof(TavikSoundTrack);
     EXPECT_EQ(std::tuple(m->MemUsed, m->TimingTrack, track.MaxChunk, track.BufEnd - track.BufStart,
@@ -124,7 +119,7 @@ TEST_F(AudioTrack, FeedingAdvancesTheClockAndFillsTheRing) {
     timing.BufRead += 10000;
     timing.BufUsed -= 10000;
     const auto crossing = Ramp(8000, 5);
-    const uint8_t* at = timing.BufWrite;
+    uint8_t* at = timing.BufWrite;
     const uint32_t before = static_cast<uint32_t>(timing.BufEnd - at);
     movie.Feed({PlainChunk(crossing)});
     EXPECT_EQ(timing.BufWrite, timing.BufStart + (8000 - before));
@@ -177,11 +172,11 @@ TEST_F(AudioTrack, UnderrunsPutSilenceAheadOfTheNextSound) {
     track.BufUsed = 0;
     track.Underrun = 1;
     const uint32_t base = track.ExpectedBase, total = track.TotalWritten;
-    const uint8_t* at = track.BufWrite;
+    uint8_t* at = track.BufWrite;
     movie.Feed({PlainChunk(sound)});
     EXPECT_EQ(std::tuple(track.SoundSkips, track.ExpectedBase, track.TotalWritten, track.BufUsed),
               std::tuple(1u, base + 22052, total + 23508, 23508u));
-    EXPECT_EQ(RingBytes(track, at, 22052), kSilence8);
+    EXPECT_EQ(RingBytes(track, at, 22052), Bytes(22052, 0x80));
     EXPECT_EQ(RingBytes(track, at + 22052, 1456), sound);
     EXPECT_EQ(TimingTrackSoundSkips(m), 1u);
 
@@ -313,11 +308,11 @@ TEST_F(AudioTrack, PauseDropsQueuedSoundAndResumeRebuildsTheRing) {
     m->FrameNum = 6;
     EXPECT_EQ(SetSoundPlaying(m, 1), 1u);
     EXPECT_EQ(track.BufRead, track.BufEnd - 2000);
-    EXPECT_EQ(RingBytes(track, track.BufRead, 4000), Head(kSilence8, 4000));
+    EXPECT_EQ(RingBytes(track, track.BufRead, 4000), Bytes(4000, 0x80));
     movie.Feed({PlainChunk(sound)});
     SetSoundPlaying(m, 0);
     EXPECT_EQ(SetSoundPlaying(m, -1), 1u);
-    EXPECT_EQ(RingBytes(track, track.BufRead, 4000), Head(kSilence8, 4000));
+    EXPECT_EQ(RingBytes(track, track.BufRead, 4000), Bytes(4000, 0x80));
 
     // On frame 0 the ring is not rebuilt; a failing restart leaves the movie paused.
     SetSoundPlaying(m, 0);

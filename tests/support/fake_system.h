@@ -15,24 +15,23 @@ namespace tavik::test {
 class FakeSystem {
   public:
     struct Read {
-        uint32_t offset;
-        uint32_t count;
-        uint32_t got;
+        uint32_t offset, count, got;
     };
 
     FakeSystem();
-    ~FakeSystem();
+    ~FakeSystem() { TavikSetSystem(nullptr); }
     FakeSystem(const FakeSystem&) = delete;
     FakeSystem& operator=(const FakeSystem&) = delete;
 
-    // The clock: advanced by hand, and by `msPerYield` on every yield of a busy wait.
+    // The clock: advanced by hand, and by a millisecond on every yield of a busy wait.
     uint32_t now = 1000;
-    uint32_t msPerYield = 1;
     int32_t debugSetting = 0;
     std::string debugOutput;
 
     // Files by name. Opening gives a handle; reads are recorded.
-    void AddFile(const std::string& name, std::vector<uint8_t> bytes);
+    void AddFile(const std::string& name, std::vector<uint8_t> bytes) {
+        files_[name] = std::move(bytes);
+    }
     // Opens a handle directly, positioned at `offset` (for opening by file handle).
     TavikFile OpenHandle(const std::string& name, uint32_t offset = 0);
     bool IsOpen(TavikFile file) const { return open_.count(file) != 0; }
@@ -47,17 +46,6 @@ class FakeSystem {
         std::string name;
         uint32_t position;
     };
-    static uint32_t Milliseconds(void* self);
-    static void Yield(void* self);
-    static TavikFile OpenFile(void* self, const char* name);
-    static void CloseFile(void* self, TavikFile file);
-    static uint32_t ReadFile(void* self, TavikFile file, void* destination, uint32_t count);
-    static int SeekFile(void* self, TavikFile file, uint32_t offset);
-    static uint32_t TellFile(void* self, TavikFile file);
-    static uint32_t FileSize(void* self, TavikFile file);
-    static int32_t DebugSetting(void* self);
-    static void DebugWrite(void* self, const char* text);
-
     std::map<std::string, std::vector<uint8_t>> files_;
     std::map<TavikFile, Open> open_;
     TavikFile nextHandle_ = 100;
