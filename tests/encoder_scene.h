@@ -1,7 +1,12 @@
-// Test movies for the encoder's tests.
+// Test movies for the encoder's tests, and what the engine's own tree readers tell of them.
 #pragma once
 
+#include <algorithm>
+#include <array>
+
 #include "encoder/encoder.h"
+#include "support/movie_chunks.h"
+#include "video/value_decoder.h"
 
 namespace tavik::enc::test {
 
@@ -45,6 +50,37 @@ inline MovieSpec SceneMovie(uint32_t w, uint32_t h, uint32_t frames = 5) {
         plan.frames.push_back(frame);
     }
     return plan;
+}
+
+// The type words of one frame's video chunk, by block type, walked with the engine's trees.
+inline std::array<uint32_t, 4> TypeWords(tavik::test::MovieChunks& movie, size_t frame) {
+    std::array<uint32_t, 4> counts{};
+    ValueTrees trees;
+    ResetRecentValues(movie.trees.data(), trees);
+    VideoBitStream bits(movie.frames[frame].video, movie.frames[frame].videoSize);
+    const uint64_t blocks = uint64_t{movie.width / 4} * (movie.height / 4);
+    for (uint64_t n = 0; n < blocks && trees.tree[kTypeTree].present && !bits.Exhausted();) {
+        const uint32_t word = DecodeValue(bits, trees.tree[kTypeTree], trees) >> 16;
+        const uint32_t type = word & 3, index = word >> 2 & 63;
+        ++counts[type];
+        // Two-colour blocks hold a colour pair and a mask, full blocks eight pixel pairs.
+        for (uint32_t i = 0; i < (index < 59 ? index + 1 : 128u << (index - 59)) && n < blocks;
+             ++i, ++n) {
+            for (uint32_t v = 0; v < (type == 0 ? 2u : type == 1 ? 8u : 0u); ++v) {
+                ValueTree& tree = trees.tree[type == 1 ? kFullBlockTree : kColourTree - v];
+                if (!tree.present) return counts;
+                DecodeValue(bits, tree, trees);
+            }
+        }
+    }
+    return counts;
+}
+
+// Whether one of the tree's recent-value slots is a leaf of it rather than a spare entry.
+inline bool HasRecentLeaf(const std::vector<uint8_t>& trees, uint32_t tree) {
+    const uint32_t end = NodeArrayOffset(trees.data(), tree) + 4 * NodeCount(trees.data(), tree);
+    const TreeRecord record = LoadTreeRecord(trees.data(), tree);
+    return std::ranges::any_of(record.slots, [&](uint32_t slot) { return slot < end; });
 }
 
 }  // namespace tavik::enc::test

@@ -1,39 +1,41 @@
-// Whole movies from the encoder, read back with the reference reader: pictures, palettes, runs,
+// Whole movies from the encoder, read back by the engine: pictures, palettes, runs,
 // recent-value leaves, the free value and the container layout.
 #include <gtest/gtest.h>
 
 #include <functional>
 
 #include "encoder/encoder.h"
-#include "encoder_reference_reader.h"
 #include "encoder_scene.h"
+#include "support/decoded_movie.h"
 
 namespace tavik::enc {
 namespace {
 
-using test::RefMovie;
-using test::RefTypeWords;
-
+using tavik::test::MovieChunks;
+using test::HasRecentLeaf;
 using test::Ramp;
 using test::SceneMovie;
+using test::TypeWords;
 
-// Encodes, parses and plays the movie in order, checking every picture and palette.
-RefMovie RoundTrip(const MovieSpec& plan, const EncodeOptions& options = {}) {
+// Encodes and decodes the movie in order, checking every picture and palette and the tree sizes;
+// the trees are built by the engine, which refuses trees without a free value.
+MovieChunks RoundTrip(const MovieSpec& plan, const EncodeOptions& options = {}) {
     std::vector<uint8_t> bytes;
     std::string error;
     EXPECT_TRUE(EncodeMovie(plan, options, bytes, error)) << error;
-    RefMovie movie;
-    EXPECT_TRUE(movie.Parse(bytes)) << movie.error;
-    EXPECT_TRUE(movie.trees.HasFreeValue());
-    std::vector<test::RefPicture> shown;
-    EXPECT_TRUE(test::RefPlay(movie, shown));
-    EXPECT_EQ(shown.size(), plan.frames.size());
+    const tavik::test::DecodedMovie decoded =
+        tavik::test::DecodeMovie(bytes, static_cast<int>(plan.frames.size()));
+    EXPECT_TRUE(decoded.ok && decoded.frames.size() == plan.frames.size());
     Palette palette{};
-    for (size_t i = 0; i < plan.frames.size() && i < shown.size(); ++i) {
+    for (size_t i = 0; i < decoded.frames.size(); ++i) {
         if (plan.frames[i].palette) palette = QuantizePalette(*plan.frames[i].palette);
-        EXPECT_EQ(shown[i].pixels, plan.frames[i].pixels) << "frame " << i;
-        EXPECT_EQ(shown[i].palette, palette) << "frame " << i;
+        EXPECT_EQ(decoded.frames[i].indices, plan.frames[i].pixels) << "frame " << i;
+        EXPECT_TRUE(std::ranges::equal(decoded.frames[i].palette, palette)) << "frame " << i;
     }
+    MovieChunks movie(bytes);
+    EXPECT_TRUE(movie.ok);
+    for (uint32_t t = 0; t < 4 && movie.ok; ++t)
+        EXPECT_EQ(TreeSize(movie.trees.data(), t), 4 * NodeCount(movie.trees.data(), t) + 12);
     return movie;
 }
 
@@ -43,16 +45,14 @@ TEST(EncoderVideo, EveryBlockTypeRoundTripsAndEachCanBeTurnedOff) {
     fullOnly.allowSkip = fullOnly.allowSolid = fullOnly.allowTwoColour = false;
     for (const EncodeOptions& options : {EncodeOptions{}, fullOnly}) {
         const bool all = options.allowSkip;
-        RefMovie movie = RoundTrip(plan, options);
-        EXPECT_EQ(RefTypeWords(movie, 0)[2], 0u) << "frame 0 has no skip blocks";
+        MovieChunks movie = RoundTrip(plan, options);
+        EXPECT_EQ(TypeWords(movie, 0)[2], 0u) << "frame 0 has no skip blocks";
         std::array<uint32_t, 4> sum{};
         for (size_t i = 0; i < movie.frames.size(); ++i)
-            for (int t = 0; t < 4; ++t) sum[t] += RefTypeWords(movie, i)[t];
+            for (int t = 0; t < 4; ++t) sum[t] += TypeWords(movie, i)[t];
         for (int t = 0; t < 4; ++t) EXPECT_EQ(sum[t] > 0, all || t == 1) << "block type " << t;
-        for (const auto& tree : movie.trees.trees) EXPECT_LE(tree.maxDepth, 24);
-        EXPECT_EQ(movie.trees.trees[0].present, all);  // masks
-        EXPECT_EQ(movie.trees.trees[1].present, all);  // colour pairs
-        EXPECT_EQ(movie.treeSizes[0] == 12u, !all);
+        for (uint32_t t : {kMaskTree, kColourTree})
+            EXPECT_EQ(NodeCount(movie.trees.data(), t) != 0, all) << t;
     }
     EXPECT_EQ(EncodeMovie(plan), EncodeMovie(plan));
 }
@@ -68,9 +68,9 @@ TEST(EncoderVideo, LongRunsAcrossBlockRowsAndSkipOnlyFrames) {
         for (size_t i = 0; i < 4; ++i) changed[size_t{width} * 60 + i] = 9;  // the last block row
         for (size_t i = 0; i < width; ++i) changed[size_t{width} * 21 + i] = 5;
         plan.frames = {{base, Ramp(), {}, {}}, {changed, {}, {}, {}}, {changed, {}, {}, {}}};
-        RefMovie movie = RoundTrip(plan);
-        EXPECT_EQ(RefTypeWords(movie, 0), (std::array<uint32_t, 4>{0, 0, 0, 1})) << width;
-        EXPECT_EQ(RefTypeWords(movie, 2), (std::array<uint32_t, 4>{0, 0, 1, 0})) << width;
+        MovieChunks movie = RoundTrip(plan);
+        EXPECT_EQ(TypeWords(movie, 0), (std::array<uint32_t, 4>{0, 0, 0, 1})) << width;
+        EXPECT_EQ(TypeWords(movie, 2), (std::array<uint32_t, 4>{0, 0, 1, 0})) << width;
     }
 }
 
@@ -89,12 +89,11 @@ TEST(EncoderVideo, RecentValueLeavesShrinkRepetitiveMovies) {
     for (bool markers : {true, false}) {
         EncodeOptions options;
         options.useMarkers = markers;
-        const RefMovie movie = RoundTrip(plan, options);
+        const MovieChunks movie = RoundTrip(plan, options);
         bool anyRecentLeaf = false;
-        for (const auto& tree : movie.trees.trees)
-            for (bool leaf : tree.slotIsLeaf) anyRecentLeaf |= leaf;
+        for (uint32_t t = 0; t < 4; ++t) anyRecentLeaf |= HasRecentLeaf(movie.trees, t);
         EXPECT_EQ(anyRecentLeaf, markers);
-        sizes[markers] = movie.bytes.size();
+        sizes[markers] = movie.file.size();
     }
     EXPECT_LT(sizes[1], sizes[0]);
 }
@@ -108,8 +107,8 @@ TEST(EncoderVideo, PaletteChunksOnlyWhereThePaletteChanges) {
     plan.frames[2].palette = rotated;
     plan.frames[4].palette = odd;
     plan.frames[5].palette = QuantizePalette(odd);  // equal once stored: no chunk
-    const RefMovie movie = RoundTrip(plan);
-    for (size_t i = 0; i < 6; ++i) EXPECT_EQ((movie.frames[i].type & 1) != 0, i % 2 == 0) << i;
+    const MovieChunks movie = RoundTrip(plan);
+    for (size_t i = 0; i < 6; ++i) EXPECT_EQ(movie.frames[i].palette != nullptr, i % 2 == 0) << i;
     // A rotation is four copy runs of 64 entries: 9 bytes, padded to 12.
     EXPECT_EQ(movie.frames[2].palette[0], 3);
 }
@@ -156,36 +155,38 @@ TEST(EncoderMovie, HeaderAndTablesLayout) {
     plan.frames[1].audio[2] = std::vector<uint8_t>(100, 0x80);
     plan.frames[1].audio[6] = std::vector<uint8_t>{1, 2, 3, 4, 5, 6, 7, 8};
     const std::vector<uint8_t> bytes = EncodeMovie(plan);
-    RefMovie movie;
-    ASSERT_TRUE(movie.Parse(bytes)) << movie.error;
-    EXPECT_EQ((std::array<uint32_t, 4>{movie.width, movie.height, movie.frameCount, movie.flags}),
-              (std::array<uint32_t, 4>{64, 48, 3, 3}));
-    EXPECT_EQ(movie.frameRate, -6666);
-    EXPECT_EQ(test::RefU32(bytes.data() + 100), 0u);
-    EXPECT_EQ(movie.audioFormat[2], 11025u | 1u << 28 | 1u << 30 | 1u << 31);
-    EXPECT_EQ(movie.audioFormat[0], 0u);
-    EXPECT_EQ(movie.audioFormat[6], 8000u | 3u << 28 | 1u << 30);
-    EXPECT_EQ(movie.audioMaxSize[2], 100u);  // the largest chunk's sound
-    EXPECT_EQ(movie.audioMaxSize[6], 8u);
-    EXPECT_EQ(test::RefSound(movie.frames[1].audio[2]), *plan.frames[1].audio[2]);
-    const uint8_t* plain = movie.frames[1].audio[6];
-    EXPECT_EQ(std::vector<uint8_t>(plain + 4, plain + test::RefU32(plain)),
-              *plan.frames[1].audio[6]);
-    EXPECT_EQ(movie.frameDataOffset % 4, 0u);
-    for (int t = 0; t < 4; ++t)
-        EXPECT_EQ(movie.treeSizes[t], 4 * movie.trees.trees[t].nodes.size() + 12) << t;
-    EXPECT_LE((movie.trees.bitsUsed + 7) / 8, movie.treeBlockSize);
-    // Palette bit 0, track t bit t + 1; the ring frame restores frame 0's palette.
+    const auto u32 = [&](size_t at) { return MovieChunks::U32(bytes.data() + at); };
+    EXPECT_EQ((std::array{u32(4), u32(8), u32(12), u32(20), u32(100)}),
+              (std::array<uint32_t, 5>{64, 48, 3, 3, 0}));
+    EXPECT_EQ(static_cast<int32_t>(u32(16)), -6666);
+    // Per track t: the largest chunk's sound at 24 + 4t, the format at 72 + 4t.
+    EXPECT_EQ(u32(72 + 8), 11025u | 1u << 28 | 1u << 30 | 1u << 31);
+    EXPECT_EQ(u32(72), 0u);
+    EXPECT_EQ(u32(72 + 24), 8000u | 3u << 28 | 1u << 30);
+    EXPECT_EQ(u32(24 + 8), 100u);
+    EXPECT_EQ(u32(24 + 24), 8u);
+    const tavik::test::DecodedMovie decoded = tavik::test::DecodeMovie(bytes);
+    ASSERT_EQ(decoded.frames.size(), 4u);
+    EXPECT_EQ(decoded.frames[1].sound[2], *plan.frames[1].audio[2]);
+    EXPECT_EQ(decoded.frames[1].sound[6], *plan.frames[1].audio[6]);
+    const MovieChunks movie(bytes);
+    ASSERT_TRUE(movie.ok);
+    for (uint32_t t = 0; t < 4; ++t)
+        EXPECT_EQ(u32(56 + 4 * t), 4 * NodeCount(movie.trees.data(), t) + 12) << t;
+    // Palette bit 0, track t bit t + 1; the ring frame restores frame 0's palette. Frame data
+    // starts after the size table, the type table and the tree block, and fills the file.
     const std::vector<uint8_t> types{1 | 8, 8 | 128, 1, 1};
-    ASSERT_EQ(movie.frames.size(), types.size());
-    for (size_t i = 0; i < movie.frames.size(); ++i) {
-        EXPECT_EQ(movie.frames[i].size % 4, 0u);
-        EXPECT_EQ(movie.frames[i].type, types[i]) << i;
+    size_t at = 104 + 5 * types.size() + u32(52);
+    EXPECT_EQ(at % 4, 0u);
+    for (size_t i = 0; i < types.size(); ++i) {
+        EXPECT_EQ(u32(104 + 4 * i) % 4, 0u);
+        EXPECT_EQ(bytes[104 + 4 * types.size() + i], types[i]) << i;
+        at += u32(104 + 4 * i);
     }
+    EXPECT_EQ(at, bytes.size());
     plan.interlaced = plan.ringFrame = false;
     plan.doubled = true;
-    ASSERT_TRUE(movie.Parse(EncodeMovie(plan)));
-    EXPECT_EQ(movie.flags, 4u);
+    EXPECT_EQ(MovieChunks::U32(EncodeMovie(plan).data() + 20), 4u);
 }
 
 TEST(EncoderMovie, RefusesWhatItCannotEncode) {

@@ -1,8 +1,8 @@
 // tavik-encode and tavik-dump together as a user runs them: every kind of PNG, YUV4MPEG2 in and
 // out, the lossless dump -> edit -> encode round trip, the authoring switches and bad input.
 #include "encoder/authoring.h"
-#include "encoder_reference_reader.h"
 #include "support/decoded_movie.h"
+#include "support/movie_chunks.h"
 #include "support/synthetic_video.h"
 #include "support/test_files.h"
 #include "tools_runner.h"
@@ -87,8 +87,8 @@ TEST_F(AuthoringTools, IndexedFramesSoundAndTheDemo) {
         << stderr_;
     // Track 1: compressed 8-bit mono at 1000 Hz; track 4: plain 16-bit stereo at 500 Hz.
     const std::vector<uint8_t> bytes = Read("out.tvk");
-    EXPECT_EQ(enc::test::RefU32(bytes.data() + 76), 1000u | 1u << 30 | 1u << 31);
-    EXPECT_EQ(enc::test::RefU32(bytes.data() + 88), 500u | 3u << 28 | 1u << 30);
+    EXPECT_EQ(test::MovieChunks::U32(bytes.data() + 76), 1000u | 1u << 30 | 1u << 31);
+    EXPECT_EQ(test::MovieChunks::U32(bytes.data() + 88), 500u | 3u << 28 | 1u << 30);
     const test::DecodedMovie movie = Decode("out.tvk");
     ASSERT_EQ(movie.frames.size(), 3u);
     EXPECT_EQ(movie.info.FrameTime, 10000u);

@@ -1,8 +1,5 @@
 // The command-line tools end to end: tavik-dump against the independently made conformance
-// movies and against our own encoder's movies, and tavik-info's verdicts.
-#include <random>
-
-#include "support/test_files.h"
+// movies, and tavik-info's verdicts.
 #include "tools_runner.h"
 
 namespace tavik {
@@ -42,53 +39,6 @@ TEST_F(ToolsDump, ConformanceMoviesDecodeExactly) {
         ++expectations;
     }
     EXPECT_GE(expectations, 8);
-}
-
-// An encoder-made movie, dumped through the engine, gives back its own frames and sound.
-TEST_F(ToolsDump, EncodedMoviesRoundTrip) {
-    std::mt19937 random(7);
-    for (const bool ring : {false, true}) {
-        enc::MovieSpec plan;
-        plan.width = 100;  // groups cross block rows
-        plan.height = 24;
-        plan.ringFrame = ring;
-        plan.tracks[0] = enc::AudioTrackFormat{11025, false, false, true};
-        enc::Palette palette{};
-        for (auto& c : palette) c = enc::QuantizeComponent(static_cast<uint8_t>(random()));
-        std::vector<uint8_t> pixels(plan.width * plan.height);
-        std::vector<enc::Palette> inForce;
-        for (int f = 0; f < 5; ++f) {
-            enc::Frame frame;
-            for (size_t i = 0; i < pixels.size(); i += 1 + random() % 7) pixels[i] = random() % 16;
-            frame.pixels = pixels;
-            if (f == 0 || f == 3) {
-                palette[3 * (f + 1)] = enc::QuantizeComponent(static_cast<uint8_t>(random()));
-                frame.palette = palette;
-            }
-            inForce.push_back(palette);
-            if (f != 2)
-                frame.audio[0] = std::vector<uint8_t>(700 + 4 * f, static_cast<uint8_t>(0x70 + f));
-            plan.frames.push_back(frame);
-        }
-        Write("m.tvk", enc::EncodeMovie(plan));
-        const std::string out = ring ? "ring/" : "plain/";
-        ASSERT_EQ(Run("tavik-dump", Path("m.tvk") + " --out " + Path(out) + " --count 8"), 0);
-        // Play order: 0..4, then the ring frame (frame 0's picture, no sound) or frame 0; 1, 2.
-        std::vector<uint8_t> sound;
-        for (size_t i = 0; i < 8; ++i) {
-            const size_t source = i < 5 ? i : i - 5;
-            const std::string header = "P6\n100 24\n255\n";
-            std::vector<uint8_t> expected(header.begin(), header.end());
-            for (uint8_t index : plan.frames[source].pixels)
-                for (int c = 0; c < 3; ++c) expected.push_back(inForce[source][3 * index + c]);
-            char name[32];
-            std::snprintf(name, sizeof name, "frame_%05zu.ppm", i);
-            EXPECT_TRUE(Read(out + name) == expected) << name << " ring " << ring;
-            const auto& pcm = plan.frames[source].audio[0];
-            if (pcm && !(ring && i == 5)) sound.insert(sound.end(), pcm->begin(), pcm->end());
-        }
-        EXPECT_TRUE(Read(out + "track_0.wav") == test::Wav(11025, 1, 8, sound)) << ring;
-    }
 }
 
 TEST_F(ToolsInfo, Verdicts) {

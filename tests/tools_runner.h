@@ -1,9 +1,10 @@
 // The command-line tools run as a user runs them, each test in a folder of its own (ctest may run
-// the tests side by side).
+// the tests side by side, and other builds on the machine run the same tests).
 #pragma once
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -28,10 +29,13 @@ class ToolRunner : public ::testing::Test {
         for (const char* tool : {"tavik-encode", "tavik-dump"})
             if (!std::ifstream(tools_ + tool)) GTEST_SKIP() << tool << " is not built";
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ =
-            ::testing::TempDir() + "/tavik_" + info->test_suite_name() + "_" + info->name() + "/";
+        dir_ = ::testing::TempDir() + "/tavik_" + info->test_suite_name() + "_" + info->name() +
+               "_" + std::to_string(getpid()) + "/";
         std::filesystem::remove_all(dir_);
         std::filesystem::create_directories(dir_);
+    }
+    void TearDown() override {
+        if (!dir_.empty() && !HasFailure()) std::filesystem::remove_all(dir_);
     }
     std::string Path(const std::string& name) const { return dir_ + name; }
     void Write(const std::string& name, const std::vector<uint8_t>& bytes) const {
