@@ -6,14 +6,12 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
-#include "platform/headless/headless_platform.h"
-#include "player/main_loop.h"
-#include "player/movie_link.h"
-#include "player/player_window.h"
 #include "player/self_play.h"
-#include "player/summary.h"
+#include "player/switches.h"
+#include "player_test_support.h"
 
 namespace tavik {
 namespace {
@@ -100,66 +98,44 @@ void ScriptRemap(TavikMovie*, const void*, uint32_t, uint32_t, uint32_t) {
     ++g_script->remaps;
 }
 
-const MovieCalls kScripted = {ScriptOpen,
-                              ScriptClose,
-                              ScriptDecode,
-                              ScriptAdvance,
-                              ScriptNotYetDue,
-                              ScriptPlaying,
-                              [](int32_t) {},
-                              [](uint32_t) {},
-                              ScriptSummary,
-                              ScriptDest,
-                              ScriptNextRect,
-                              ScriptRemap,
-                              [](uint32_t) -> uint32_t { return 1; }};
+// The engine's own settings calls change nothing a scripted movie looks at.
+const MovieCalls kScripted = {ScriptOpen,      ScriptClose,   ScriptDecode,      ScriptAdvance,
+                              ScriptNotYetDue, ScriptPlaying, TavikSetFrameRate, TavikSetReadSpeed,
+                              ScriptSummary,   ScriptDest,    ScriptNextRect,    ScriptRemap,
+                              TavikUseMMX};
 
-class PlayerMainTest : public ::testing::Test {
+class PlayerMainTest : public PlayerTest {
   protected:
     void SetUp() override {
-        headless::Reset(headless::Recorded());
-        ResetDisplayState();
-        ResetWindowState();
-        SetPlatform(&HeadlessPlatform());
+        PlayerTest::SetUp();
         g_script = &script;
         SetMovies(&kScripted);
         SetSelfPlayFieldForTesting("");
     }
     void TearDown() override {
-        SetMovies(nullptr);
-        SetPlatform(nullptr);
+        PlayerTest::TearDown();
         SetSelfPlayFieldForTesting("");
         g_script = nullptr;
-        EXPECT_EQ(Screen().windows.size(), 0u);
-        EXPECT_EQ(Screen().livePalettes, 0);
-        EXPECT_EQ(Screen().liveDrawContexts, 0);
     }
-    void Play(const std::string& commandLine, const std::string& programPath = "") {
-        PlayerRun run;
-        run.commandLine = commandLine;
-        run.programPath = programPath;
-        PlayerEntry(run);
-    }
-    static headless::Screen& Screen() { return headless::TheScreen(); }
     const headless::Message& LastMessage() { return Screen().messages.back(); }
 
     Script script;
-    std::vector<size_t> stepsSeen;
-    size_t decodedWhileAway = 0;
 };
 
-TEST_F(PlayerMainTest, OneMovieLoopsWithoutReopening) {
-    Play("a /L2");
+TEST_F(PlayerMainTest, OneMovieLoopsWithoutReopeningAListReopensEachMovie) {
+    Play("a /L2 /D4");
     EXPECT_EQ(script.opened, (std::vector<std::string>{"a.Tvk"}));
     EXPECT_EQ(script.decoded, (std::vector<uint32_t>{0, 1, 2, 0, 1, 2}));
-    EXPECT_EQ(script.closes, 1);
-    EXPECT_EQ(script.dests, 1);
-    EXPECT_EQ(script.remaps, 1);  // the first palette, with statics reserved
+    // One destination; one remap: the first palette, with statics reserved.
+    EXPECT_EQ(std::tuple(script.closes, script.dests, script.remaps), std::tuple(1, 1, 1));
     EXPECT_EQ(LastMessage().caption, "TavikPlay - V3.2k");  // the closing notice
     EXPECT_EQ(Screen().messages.size(), 1u);
-}
+    // The display resolution is changed around the whole list.
+    ASSERT_EQ(Screen().resolutionChanges.size(), 2u);
+    EXPECT_EQ(Screen().resolutionChanges[0].x, 1024);
+    EXPECT_EQ(Screen().resolutionChanges[1].x, 0);
 
-TEST_F(PlayerMainTest, ListLoopsReopenEachMovie) {
+    script = Script{};
     Play("a b.tvk /L2");
     EXPECT_EQ(script.opened, (std::vector<std::string>{"a.Tvk", "b.tvk", "a.Tvk", "b.tvk"}));
     EXPECT_EQ(script.decoded.size(), 12u);
@@ -185,7 +161,19 @@ TEST_F(PlayerMainTest, FailedOpenEndsTheList) {
 
 TEST_F(PlayerMainTest, UsageCases) {
     Play("");
-    EXPECT_EQ(LastMessage().text.rfind(" SYNTAX", 0), 0u);
+    const headless::Message& usage = LastMessage();
+    EXPECT_EQ(usage.caption, UsageCaption());
+    EXPECT_EQ(UsageCaption().rfind("TavikPlay  V 3.2k - ", 0), 0u);
+    EXPECT_FALSE(usage.stopIcon);
+    // The box drops one leading blank of the text.
+    EXPECT_EQ(usage.text, std::string(kUsageText).substr(1));
+    EXPECT_EQ(usage.text.rfind(" SYNTAX: TavikPly <Tavik1 Tavik2...> [/Switches]\r\n", 0), 0u);
+    EXPECT_NE(usage.text.find("    /I# \t- Window style: 1=thin border, 2=thin, no caption, "
+                              "3=no caption, 4=nothing.\r\n"),
+              std::string::npos);
+    const std::string ending =
+        "\r\n        \t    Add 128 for interlaced, 256 for smoothing, or 384 for no DirectDraw.";
+    EXPECT_EQ(usage.text.substr(usage.text.size() - ending.size()), ending);
     Play("/S /P");
     EXPECT_EQ(Screen().messages.size(), 2u);
     Play("a /Px");
@@ -209,12 +197,8 @@ TEST_F(PlayerMainTest, QuitSkipAndDisabledControls) {
     for (const auto& c : cases) {
         script = Script{};
         script.onDecode = [&c](int decodes) {
-            for (const char* k = c.keys; decodes == c.at && *k != 0; ++k) {
-                if (*k == '\x7f')
-                    headless::TheScreen().PostClose();
-                else
-                    headless::TheScreen().PostChar(static_cast<uint8_t>(*k));
-            }
+            for (const char* k = c.keys; decodes == c.at && *k != 0; ++k)
+                *k == '\x7f' ? Screen().PostClose() : Screen().PostChar(static_cast<uint8_t>(*k));
         };
         Play(c.line);
         EXPECT_EQ(script.opened.size(), c.opened) << c.line << " " << c.keys;
@@ -226,18 +210,13 @@ TEST_F(PlayerMainTest, QuitSkipAndDisabledControls) {
 TEST_F(PlayerMainTest, PauseAndStepOneFrameAtATime) {
     script.frames = 6;
     script.onDecode = [](int decodes) {
-        if (decodes == 1) headless::TheScreen().PostChar(' ');
+        if (decodes == 1) Screen().PostChar(' ');
     };
-    script.onWait = [this](int call, TavikMovie*) {
-        auto& screen = headless::TheScreen();
-        if (call == 10 || call == 20) {
-            stepsSeen.push_back(script.decoded.size());
-            screen.PostChar(13);
-        }
-        if (call == 30) {
-            stepsSeen.push_back(script.decoded.size());
-            screen.PostChar(' ');
-        }
+    std::vector<size_t> stepsSeen;  // Enter steps in waits 10 and 20, a blank resumes in 30
+    script.onWait = [&](int call, TavikMovie*) {
+        if (call % 10 != 0 || call > 30) return;
+        stepsSeen.push_back(script.decoded.size());
+        Screen().PostChar(call == 30 ? ' ' : 13);
     };
     Play("a");
     EXPECT_EQ(stepsSeen, (std::vector<size_t>{1, 2, 3}));
@@ -247,13 +226,10 @@ TEST_F(PlayerMainTest, PauseAndStepOneFrameAtATime) {
 
 TEST_F(PlayerMainTest, LosingTheFocusPauses) {
     script.frames = 4;
-    script.onWait = [this](int call, TavikMovie*) {
-        auto& screen = headless::TheScreen();
-        if (call == 1) screen.focus = nullptr;
-        if (call == 8) {
-            decodedWhileAway = script.decoded.size();
-            screen.focus = screen.PlayerWindow();
-        }
+    size_t decodedWhileAway = 0;
+    script.onWait = [&](int call, TavikMovie*) {
+        if (call == 8) decodedWhileAway = script.decoded.size();
+        if (call == 1 || call == 8) Screen().focus = call == 1 ? nullptr : Screen().PlayerWindow();
     };
     Play("a");
     EXPECT_EQ(decodedWhileAway, 2u);  // the loss is seen in frame 1's wait
@@ -262,7 +238,7 @@ TEST_F(PlayerMainTest, LosingTheFocusPauses) {
 
     script = Script{};
     script.onWait = [](int call, TavikMovie*) {
-        if (call == 1) headless::TheScreen().focus = nullptr;
+        if (call == 1) Screen().focus = nullptr;
     };
     Play("a /J");
     EXPECT_TRUE(script.playing.empty());
@@ -287,7 +263,7 @@ TEST_F(PlayerMainTest, SoundOnlyShowsAProgressBar) {
 TEST_F(PlayerMainTest, DifferencesFrameNumbersAndRemapOptions) {
     std::vector<std::string> titles;
     script.onWait = [&titles](int, TavikMovie*) {
-        titles.push_back(headless::TheScreen().PlayerWindow()->title);
+        titles.push_back(Screen().PlayerWindow()->title);
     };
     Play("a /K /Q /R2");
     EXPECT_EQ(titles.back(), "TavikPlay - Frame: 3");
@@ -301,19 +277,11 @@ TEST_F(PlayerMainTest, DifferencesFrameNumbersAndRemapOptions) {
 TEST_F(PlayerMainTest, WindowFailureEndsTheList) {
     headless::Config c;
     c.failOffscreen = true;
-    c.record = true;
-    headless::Reset(c);
+    Start(c);
     Play("a b /V4");
     EXPECT_EQ(script.opened.size(), 1u);
     EXPECT_EQ(script.closes, 1);
     EXPECT_EQ(Screen().messages[0].text, " Error opening graphics buffer.");
-}
-
-TEST_F(PlayerMainTest, DisplayResolutionAroundTheList) {
-    Play("a /D4");
-    ASSERT_EQ(Screen().resolutionChanges.size(), 2u);
-    EXPECT_EQ(Screen().resolutionChanges[0].x, 1024);
-    EXPECT_EQ(Screen().resolutionChanges[1].x, 0);
 }
 
 TEST_F(PlayerMainTest, SelfPlayFieldPlaysTheAppendedMovieFirst) {
