@@ -1,9 +1,7 @@
 // The main loop over scripted movies: the list and its loops, keys, pausing and stepping, focus,
 // sound-only and difference modes, failures, self-play, the closing texts.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdio>
 #include <functional>
 #include <string>
 #include <tuple>
@@ -18,8 +16,7 @@ namespace {
 
 // What the scripted movies saw.
 struct Script {
-    uint32_t frames = 3;
-    uint32_t width = 64, height = 48;
+    uint32_t frames = 3;  // of 64 x 48
     // Keys posted while a frame decodes are read in that frame's wait.
     std::function<void(int decodes)> onDecode;
     std::function<void(int call, TavikMovie* movie)> onWait;
@@ -27,14 +24,12 @@ struct Script {
     std::vector<uint32_t> decoded;  // frame numbers
     std::vector<int32_t> playing;
     int waits = 0, remaps = 0, closes = 0, dests = 0;
-    uint32_t lastOpenFlags = 0;
     int ownFileByte = -1;  // the first byte read through a handed-over file
 };
 Script* g_script = nullptr;
 
 TavikMovie* ScriptOpen(const void* source, uint32_t flags, uint32_t) {
     Script& s = *g_script;
-    s.lastOpenFlags = flags;
     if (flags & TavikFileHandle) {
         const auto file = reinterpret_cast<TavikFile>(source);
         uint8_t byte = 0;
@@ -47,8 +42,8 @@ TavikMovie* ScriptOpen(const void* source, uint32_t flags, uint32_t) {
         if (name.find("missing") != std::string::npos) return nullptr;
     }
     auto* movie = new TavikMovie{};
-    movie->Header.Width = s.width;
-    movie->Header.Height = s.height;
+    movie->Header.Width = 64;
+    movie->Header.Height = 48;
     movie->Header.FrameCount = s.frames;
     movie->NewPalette = 1;
     movie->HighestRate = 777;
@@ -256,8 +251,7 @@ TEST_F(PlayerMainTest, SoundOnlyShowsAProgressBar) {
     };
     Play("a /O");
     EXPECT_EQ(filled, (std::vector<int>{1, 41, 81, 121}));
-    EXPECT_EQ(script.dests, 0);
-    EXPECT_EQ(script.remaps, 0);
+    EXPECT_EQ(std::tuple(script.dests, script.remaps), std::tuple(0, 0));
 }
 
 TEST_F(PlayerMainTest, DifferencesFrameNumbersAndRemapOptions) {
@@ -285,25 +279,18 @@ TEST_F(PlayerMainTest, WindowFailureEndsTheList) {
 }
 
 TEST_F(PlayerMainTest, SelfPlayFieldPlaysTheAppendedMovieFirst) {
-    const std::string path =
-        ::testing::TempDir() + "tavik_selfplay_program_" + std::to_string(getpid());
-    {
-        FILE* f = std::fopen(path.c_str(), "wb");
-        ASSERT_NE(f, nullptr);
-        std::fputs("program bytes;X", f);
-        std::fclose(f);
-    }
-    SetSelfPlayFieldForTesting(":14 /L2");
-    Play("b", path);
+    // Any file stands for the program: the movie's bytes begin at the field's offset.
+    const std::string program = std::string(TAVIK_CONFORMANCE_DIR) + "/blocks_64x48.tvk";
+    SetSelfPlayFieldForTesting(":3 /L2");
+    Play("b", program);
     EXPECT_EQ(script.opened,
               (std::vector<std::string>{"(own file)", "b.Tvk", "(own file)", "b.Tvk"}));
-    EXPECT_EQ(script.ownFileByte, 'X');
-    std::remove(path.c_str());
+    EXPECT_EQ(script.ownFileByte, '2');  // of "TVK2"
 
     // An unknown switch in the field ends the program after the usage message.
-    SetSelfPlayFieldForTesting(":14 /Px");
+    SetSelfPlayFieldForTesting(":3 /Px");
     script = Script{};
-    Play("b", path);
+    Play("b", program);
     EXPECT_TRUE(script.opened.empty());
     EXPECT_EQ(LastMessage().text.rfind(" SYNTAX", 0), 0u);
 }
