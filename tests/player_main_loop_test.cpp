@@ -137,7 +137,7 @@ TEST_F(PlayerMainTest, OneMovieLoopsWithoutReopeningAListReopensEachMovie) {
     EXPECT_EQ(script.closes, 4);
 }
 
-TEST_F(PlayerMainTest, FailedOpenEndsTheList) {
+TEST_F(PlayerMainTest, FailedOpenOrWindowEndsTheList) {
     Play("a missing b /S");
     EXPECT_EQ(script.opened, (std::vector<std::string>{"a.Tvk", "missing.Tvk"}));
     ASSERT_EQ(Screen().messages.size(), 2u);
@@ -152,6 +152,15 @@ TEST_F(PlayerMainTest, FailedOpenEndsTheList) {
     Play("missing /S");  // nothing played: no summary, no notice
     ASSERT_EQ(Screen().messages.size(), 1u);
     EXPECT_EQ(Screen().messages[0].caption, "TavikPlay");
+
+    script = Script{};
+    headless::Config c;
+    c.failOffscreen = true;
+    Start(c);
+    Play("a b /V4");
+    EXPECT_EQ(script.opened.size(), 1u);
+    EXPECT_EQ(script.closes, 1);
+    EXPECT_EQ(Screen().messages[0].text, " Error opening graphics buffer.");
 }
 
 TEST_F(PlayerMainTest, UsageCases) {
@@ -266,16 +275,6 @@ TEST_F(PlayerMainTest, DifferencesFrameNumbersAndRemapOptions) {
     size_t wholeDraws = 0;
     for (const auto& d : Screen().draws) wholeDraws += d.dw == 64 && d.dh == 48;
     EXPECT_GE(wholeDraws, 6u);
-}
-
-TEST_F(PlayerMainTest, WindowFailureEndsTheList) {
-    headless::Config c;
-    c.failOffscreen = true;
-    Start(c);
-    Play("a b /V4");
-    EXPECT_EQ(script.opened.size(), 1u);
-    EXPECT_EQ(script.closes, 1);
-    EXPECT_EQ(Screen().messages[0].text, " Error opening graphics buffer.");
 }
 
 TEST_F(PlayerMainTest, SelfPlayFieldPlaysTheAppendedMovieFirst) {

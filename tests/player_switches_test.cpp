@@ -83,7 +83,7 @@ TEST(PlayerSwitches, EveryRowOfTheTable) {
     EXPECT_EQ(s.displayFlags, 0x100u | 0x1000u | 0xC200u | 0x40u | 25u);
 }
 
-TEST(PlayerSwitches, LoopsFrameRatesTracksAndScaling) {
+TEST(PlayerSwitches, LoopsFrameRatesTracksScalingAndDisplayFlags) {
     EXPECT_EQ(Parse("/L").loopCount, 0xFFFFFFFFu);
     EXPECT_EQ(Parse("/L0").loopCount, 1u);
     EXPECT_EQ(Parse("/l5").loopCount, 5u);
@@ -99,9 +99,6 @@ TEST(PlayerSwitches, LoopsFrameRatesTracksAndScaling) {
     EXPECT_EQ(Parse("/A3").openFlags & TavikNoScale, uint32_t{TavikNoScale});
     EXPECT_EQ(Parse("/A7").openFlags & TavikNoScale, 0u);
     EXPECT_FALSE(Parse("/M0").openFlags & TavikSimulateSpeed);
-}
-
-TEST(PlayerSwitches, DisplayFlagsFromStyleVideoAndSoundOnly) {
     EXPECT_EQ(Parse("/I1").displayFlags, 0xC000u);
     EXPECT_EQ(Parse("/I3").displayFlags, 0x200u);
     EXPECT_EQ(Parse("/I4").displayFlags, 0x4200u);
@@ -141,7 +138,7 @@ TEST(PlayerSwitches, LaterParseKeepsMostButRewritesMmxDirectSoundAndRemap) {
     EXPECT_TRUE(s.useDirectSound);
 }
 
-TEST(PlayerCommandLine, ArgumentsDashesQuotesAndLongOptions) {
+TEST(PlayerCommandLine, ArgumentsDashesQuotesLongOptionsAndControllingWindow) {
     // An argument starting with '/' is a name when it holds a '.' or a second '/', or exists.
     const ProgramOptions o = ReadProgramArguments(
         {"--video=null", "-S", "my movie", "-f-40", "/L", "-", "x-y", "dir/a.tvk", "/abs/b",
@@ -157,9 +154,6 @@ TEST(PlayerCommandLine, ArgumentsDashesQuotesAndLongOptions) {
 #ifndef _WIN32
     EXPECT_EQ(NativeName("\\abs\\b"), "/abs/b");
 #endif
-}
-
-TEST(PlayerCommandLine, ControllingWindowSwitch) {
     std::string line = "a /#1234 /S";
     EXPECT_EQ(TakeControllingWindow(line), 1234u);
     EXPECT_EQ(line, "a  /S");
