@@ -60,6 +60,7 @@ TEST(CoreCopyOut, RectanglesAreMergedBoundedAndJoined) {
         {"whole rows join", 320, 64, 0, 0, 0, all, false, 0, {{0, 0, 320, 64}}},
         {"a column joins", 320, 64, 0, 0, 0, column, false, 0, {{128, 0, 64, 64}}},
         {"under the 1st", 320, 64, 0, 0, 0, {0, 4, 5}, false, 0, {{0, 0, 64, 8}, {256, 0, 64, 4}}},
+        {"a narrower one under", 320, 64, 0, 0, 0, {0, 1, 2, 5, 6}, false, 0, {{0, 0, 192, 8}}},
         // 96 x 16: one and a half groups per block row.
         {"crossing the row end", 96, 16, 0, 0, 0, {1}, false, 0, {{64, 0, 32, 4}, {0, 4, 32, 4}}},
         // Placed at column 3, the rectangle at movie column 64 starts at destination 64 (not 67)

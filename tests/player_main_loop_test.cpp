@@ -1,27 +1,22 @@
 // The main loop over scripted movies: the list and its loops, keys, pausing and stepping, focus,
 // sound-only and difference modes, failures, self-play, the closing texts.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdio>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
-#include "platform/headless/headless_platform.h"
-#include "player/main_loop.h"
-#include "player/movie_link.h"
-#include "player/player_window.h"
 #include "player/self_play.h"
-#include "player/summary.h"
+#include "player/switches.h"
+#include "player_test_support.h"
 
 namespace tavik {
 namespace {
 
 // What the scripted movies saw.
 struct Script {
-    uint32_t frames = 3;
-    uint32_t width = 64, height = 48;
+    uint32_t frames = 3;  // of 64 x 48
     // Keys posted while a frame decodes are read in that frame's wait.
     std::function<void(int decodes)> onDecode;
     std::function<void(int call, TavikMovie* movie)> onWait;
@@ -29,14 +24,12 @@ struct Script {
     std::vector<uint32_t> decoded;  // frame numbers
     std::vector<int32_t> playing;
     int waits = 0, remaps = 0, closes = 0, dests = 0;
-    uint32_t lastOpenFlags = 0;
     int ownFileByte = -1;  // the first byte read through a handed-over file
 };
 Script* g_script = nullptr;
 
 TavikMovie* ScriptOpen(const void* source, uint32_t flags, uint32_t) {
     Script& s = *g_script;
-    s.lastOpenFlags = flags;
     if (flags & TavikFileHandle) {
         const auto file = reinterpret_cast<TavikFile>(source);
         uint8_t byte = 0;
@@ -49,8 +42,8 @@ TavikMovie* ScriptOpen(const void* source, uint32_t flags, uint32_t) {
         if (name.find("missing") != std::string::npos) return nullptr;
     }
     auto* movie = new TavikMovie{};
-    movie->Header.Width = s.width;
-    movie->Header.Height = s.height;
+    movie->Header.Width = 64;
+    movie->Header.Height = 48;
     movie->Header.FrameCount = s.frames;
     movie->NewPalette = 1;
     movie->HighestRate = 777;
@@ -100,73 +93,51 @@ void ScriptRemap(TavikMovie*, const void*, uint32_t, uint32_t, uint32_t) {
     ++g_script->remaps;
 }
 
-const MovieCalls kScripted = {ScriptOpen,
-                              ScriptClose,
-                              ScriptDecode,
-                              ScriptAdvance,
-                              ScriptNotYetDue,
-                              ScriptPlaying,
-                              [](int32_t) {},
-                              [](uint32_t) {},
-                              ScriptSummary,
-                              ScriptDest,
-                              ScriptNextRect,
-                              ScriptRemap,
-                              [](uint32_t) -> uint32_t { return 1; }};
+// The engine's own settings calls change nothing a scripted movie looks at.
+const MovieCalls kScripted = {ScriptOpen,      ScriptClose,   ScriptDecode,      ScriptAdvance,
+                              ScriptNotYetDue, ScriptPlaying, TavikSetFrameRate, TavikSetReadSpeed,
+                              ScriptSummary,   ScriptDest,    ScriptNextRect,    ScriptRemap,
+                              TavikUseMMX};
 
-class PlayerMainTest : public ::testing::Test {
+class PlayerMainTest : public PlayerTest {
   protected:
     void SetUp() override {
-        headless::Reset(headless::Recorded());
-        ResetDisplayState();
-        ResetWindowState();
-        SetPlatform(&HeadlessPlatform());
+        PlayerTest::SetUp();
         g_script = &script;
         SetMovies(&kScripted);
         SetSelfPlayFieldForTesting("");
     }
     void TearDown() override {
-        SetMovies(nullptr);
-        SetPlatform(nullptr);
+        PlayerTest::TearDown();
         SetSelfPlayFieldForTesting("");
         g_script = nullptr;
-        EXPECT_EQ(Screen().windows.size(), 0u);
-        EXPECT_EQ(Screen().livePalettes, 0);
-        EXPECT_EQ(Screen().liveDrawContexts, 0);
     }
-    void Play(const std::string& commandLine, const std::string& programPath = "") {
-        PlayerRun run;
-        run.commandLine = commandLine;
-        run.programPath = programPath;
-        PlayerEntry(run);
-    }
-    static headless::Screen& Screen() { return headless::TheScreen(); }
     const headless::Message& LastMessage() { return Screen().messages.back(); }
 
     Script script;
-    std::vector<size_t> stepsSeen;
-    size_t decodedWhileAway = 0;
 };
 
-TEST_F(PlayerMainTest, OneMovieLoopsWithoutReopening) {
-    Play("a /L2");
+TEST_F(PlayerMainTest, OneMovieLoopsWithoutReopeningAListReopensEachMovie) {
+    Play("a /L2 /D4");
     EXPECT_EQ(script.opened, (std::vector<std::string>{"a.Tvk"}));
     EXPECT_EQ(script.decoded, (std::vector<uint32_t>{0, 1, 2, 0, 1, 2}));
-    EXPECT_EQ(script.closes, 1);
-    EXPECT_EQ(script.dests, 1);
-    EXPECT_EQ(script.remaps, 1);  // the first palette, with statics reserved
+    // One destination; one remap: the first palette, with statics reserved.
+    EXPECT_EQ(std::tuple(script.closes, script.dests, script.remaps), std::tuple(1, 1, 1));
     EXPECT_EQ(LastMessage().caption, "TavikPlay - V3.2k");  // the closing notice
     EXPECT_EQ(Screen().messages.size(), 1u);
-}
+    // The display resolution is changed around the whole list.
+    ASSERT_EQ(Screen().resolutionChanges.size(), 2u);
+    EXPECT_EQ(Screen().resolutionChanges[0].x, 1024);
+    EXPECT_EQ(Screen().resolutionChanges[1].x, 0);
 
-TEST_F(PlayerMainTest, ListLoopsReopenEachMovie) {
+    script = Script{};
     Play("a b.tvk /L2");
     EXPECT_EQ(script.opened, (std::vector<std::string>{"a.Tvk", "b.tvk", "a.Tvk", "b.tvk"}));
     EXPECT_EQ(script.decoded.size(), 12u);
     EXPECT_EQ(script.closes, 4);
 }
 
-TEST_F(PlayerMainTest, FailedOpenEndsTheList) {
+TEST_F(PlayerMainTest, FailedOpenOrWindowEndsTheList) {
     Play("a missing b /S");
     EXPECT_EQ(script.opened, (std::vector<std::string>{"a.Tvk", "missing.Tvk"}));
     ASSERT_EQ(Screen().messages.size(), 2u);
@@ -181,11 +152,32 @@ TEST_F(PlayerMainTest, FailedOpenEndsTheList) {
     Play("missing /S");  // nothing played: no summary, no notice
     ASSERT_EQ(Screen().messages.size(), 1u);
     EXPECT_EQ(Screen().messages[0].caption, "TavikPlay");
+
+    script = Script{};
+    headless::Config c;
+    c.failOffscreen = true;
+    Start(c);
+    Play("a b /V4");
+    EXPECT_EQ(script.opened.size(), 1u);
+    EXPECT_EQ(script.closes, 1);
+    EXPECT_EQ(Screen().messages[0].text, " Error opening graphics buffer.");
 }
 
 TEST_F(PlayerMainTest, UsageCases) {
     Play("");
-    EXPECT_EQ(LastMessage().text.rfind(" SYNTAX", 0), 0u);
+    const headless::Message& usage = LastMessage();
+    EXPECT_EQ(usage.caption, UsageCaption());
+    EXPECT_EQ(UsageCaption().rfind("TavikPlay  V 3.2k - ", 0), 0u);
+    EXPECT_FALSE(usage.stopIcon);
+    // The box drops one leading blank of the text.
+    EXPECT_EQ(usage.text, std::string(kUsageText).substr(1));
+    EXPECT_EQ(usage.text.rfind(" SYNTAX: TavikPly <Tavik1 Tavik2...> [/Switches]\r\n", 0), 0u);
+    EXPECT_NE(usage.text.find("    /I# \t- Window style: 1=thin border, 2=thin, no caption, "
+                              "3=no caption, 4=nothing.\r\n"),
+              std::string::npos);
+    const std::string ending =
+        "\r\n        \t    Add 128 for interlaced, 256 for smoothing, or 384 for no DirectDraw.";
+    EXPECT_EQ(usage.text.substr(usage.text.size() - ending.size()), ending);
     Play("/S /P");
     EXPECT_EQ(Screen().messages.size(), 2u);
     Play("a /Px");
@@ -209,12 +201,8 @@ TEST_F(PlayerMainTest, QuitSkipAndDisabledControls) {
     for (const auto& c : cases) {
         script = Script{};
         script.onDecode = [&c](int decodes) {
-            for (const char* k = c.keys; decodes == c.at && *k != 0; ++k) {
-                if (*k == '\x7f')
-                    headless::TheScreen().PostClose();
-                else
-                    headless::TheScreen().PostChar(static_cast<uint8_t>(*k));
-            }
+            for (const char* k = c.keys; decodes == c.at && *k != 0; ++k)
+                *k == '\x7f' ? Screen().PostClose() : Screen().PostChar(static_cast<uint8_t>(*k));
         };
         Play(c.line);
         EXPECT_EQ(script.opened.size(), c.opened) << c.line << " " << c.keys;
@@ -226,18 +214,13 @@ TEST_F(PlayerMainTest, QuitSkipAndDisabledControls) {
 TEST_F(PlayerMainTest, PauseAndStepOneFrameAtATime) {
     script.frames = 6;
     script.onDecode = [](int decodes) {
-        if (decodes == 1) headless::TheScreen().PostChar(' ');
+        if (decodes == 1) Screen().PostChar(' ');
     };
-    script.onWait = [this](int call, TavikMovie*) {
-        auto& screen = headless::TheScreen();
-        if (call == 10 || call == 20) {
-            stepsSeen.push_back(script.decoded.size());
-            screen.PostChar(13);
-        }
-        if (call == 30) {
-            stepsSeen.push_back(script.decoded.size());
-            screen.PostChar(' ');
-        }
+    std::vector<size_t> stepsSeen;  // Enter steps in waits 10 and 20, a blank resumes in 30
+    script.onWait = [&](int call, TavikMovie*) {
+        if (call % 10 != 0 || call > 30) return;
+        stepsSeen.push_back(script.decoded.size());
+        Screen().PostChar(call == 30 ? ' ' : 13);
     };
     Play("a");
     EXPECT_EQ(stepsSeen, (std::vector<size_t>{1, 2, 3}));
@@ -247,13 +230,10 @@ TEST_F(PlayerMainTest, PauseAndStepOneFrameAtATime) {
 
 TEST_F(PlayerMainTest, LosingTheFocusPauses) {
     script.frames = 4;
-    script.onWait = [this](int call, TavikMovie*) {
-        auto& screen = headless::TheScreen();
-        if (call == 1) screen.focus = nullptr;
-        if (call == 8) {
-            decodedWhileAway = script.decoded.size();
-            screen.focus = screen.PlayerWindow();
-        }
+    size_t decodedWhileAway = 0;
+    script.onWait = [&](int call, TavikMovie*) {
+        if (call == 8) decodedWhileAway = script.decoded.size();
+        if (call == 1 || call == 8) Screen().focus = call == 1 ? nullptr : Screen().PlayerWindow();
     };
     Play("a");
     EXPECT_EQ(decodedWhileAway, 2u);  // the loss is seen in frame 1's wait
@@ -262,7 +242,7 @@ TEST_F(PlayerMainTest, LosingTheFocusPauses) {
 
     script = Script{};
     script.onWait = [](int call, TavikMovie*) {
-        if (call == 1) headless::TheScreen().focus = nullptr;
+        if (call == 1) Screen().focus = nullptr;
     };
     Play("a /J");
     EXPECT_TRUE(script.playing.empty());
@@ -280,14 +260,13 @@ TEST_F(PlayerMainTest, SoundOnlyShowsAProgressBar) {
     };
     Play("a /O");
     EXPECT_EQ(filled, (std::vector<int>{1, 41, 81, 121}));
-    EXPECT_EQ(script.dests, 0);
-    EXPECT_EQ(script.remaps, 0);
+    EXPECT_EQ(std::tuple(script.dests, script.remaps), std::tuple(0, 0));
 }
 
 TEST_F(PlayerMainTest, DifferencesFrameNumbersAndRemapOptions) {
     std::vector<std::string> titles;
     script.onWait = [&titles](int, TavikMovie*) {
-        titles.push_back(headless::TheScreen().PlayerWindow()->title);
+        titles.push_back(Screen().PlayerWindow()->title);
     };
     Play("a /K /Q /R2");
     EXPECT_EQ(titles.back(), "TavikPlay - Frame: 3");
@@ -298,44 +277,19 @@ TEST_F(PlayerMainTest, DifferencesFrameNumbersAndRemapOptions) {
     EXPECT_GE(wholeDraws, 6u);
 }
 
-TEST_F(PlayerMainTest, WindowFailureEndsTheList) {
-    headless::Config c;
-    c.failOffscreen = true;
-    c.record = true;
-    headless::Reset(c);
-    Play("a b /V4");
-    EXPECT_EQ(script.opened.size(), 1u);
-    EXPECT_EQ(script.closes, 1);
-    EXPECT_EQ(Screen().messages[0].text, " Error opening graphics buffer.");
-}
-
-TEST_F(PlayerMainTest, DisplayResolutionAroundTheList) {
-    Play("a /D4");
-    ASSERT_EQ(Screen().resolutionChanges.size(), 2u);
-    EXPECT_EQ(Screen().resolutionChanges[0].x, 1024);
-    EXPECT_EQ(Screen().resolutionChanges[1].x, 0);
-}
-
 TEST_F(PlayerMainTest, SelfPlayFieldPlaysTheAppendedMovieFirst) {
-    const std::string path =
-        ::testing::TempDir() + "tavik_selfplay_program_" + std::to_string(getpid());
-    {
-        FILE* f = std::fopen(path.c_str(), "wb");
-        ASSERT_NE(f, nullptr);
-        std::fputs("program bytes;X", f);
-        std::fclose(f);
-    }
-    SetSelfPlayFieldForTesting(":14 /L2");
-    Play("b", path);
+    // Any file stands for the program: the movie's bytes begin at the field's offset.
+    const std::string program = std::string(TAVIK_CONFORMANCE_DIR) + "/blocks_64x48.tvk";
+    SetSelfPlayFieldForTesting(":3 /L2");
+    Play("b", program);
     EXPECT_EQ(script.opened,
               (std::vector<std::string>{"(own file)", "b.Tvk", "(own file)", "b.Tvk"}));
-    EXPECT_EQ(script.ownFileByte, 'X');
-    std::remove(path.c_str());
+    EXPECT_EQ(script.ownFileByte, '2');  // of "TVK2"
 
     // An unknown switch in the field ends the program after the usage message.
-    SetSelfPlayFieldForTesting(":14 /Px");
+    SetSelfPlayFieldForTesting(":3 /Px");
     script = Script{};
-    Play("b", path);
+    Play("b", program);
     EXPECT_TRUE(script.opened.empty());
     EXPECT_EQ(LastMessage().text.rfind(" SYNTAX", 0), 0u);
 }

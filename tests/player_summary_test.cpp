@@ -20,33 +20,11 @@ TEST(PlayerSummary, Durations) {
     EXPECT_EQ(FormatDuration(0xFFFFFFFFu), "1193 hours 2 minutes");
 }
 
+// TavikSummary's fields in their order (named in the text below), the slowest time 0 on purpose.
 PlaybackSummary Sample() {
-    PlaybackSummary p;
-    TavikSummary& s = p.stats;
-    s.TotalTime = 10000;
-    s.FrameTime = 6600;
-    s.OpenTime = 250;
-    s.FramesPlayed = 151;
-    s.FramesSkipped = 2;
-    s.SoundSkips = 1;
-    s.BlitTime = 1234;
-    s.PlayReadTime = 500;
-    s.DecompTime = 3333;
-    s.BackReadTime = 0;
-    s.DeviceSpeed = 1500000;
-    s.SlowestTime = 0;  // as reported: 1000 when nothing was measured... here 0 on purpose
-    s.SecondSlowestTime = 30;
-    s.SlowestFrame = 7;
-    s.SecondSlowestFrame = 12;
-    s.AverageFrameSize = 4096;
-    s.MemoryUsed = 300000;
-    s.ExtraBuffer = 65536;
-    s.ExtraBufferUsed = 4000;
-    p.highestRate = 90000;
-    p.highestRateFrame = 3;
-    p.screenColours = 256;
-    p.display = "DIBSection";
-    return p;
+    const TavikSummary stats = {10000,   6600, 250, 151, 2,  1,    1234,   500,   3333, 0,
+                                1500000, 0,    30,  7,   12, 4096, 300000, 65536, 4000};
+    return {stats, 90000, 3, 256, "DIBSection"};
 }
 
 TEST(PlayerSummary, WholeText) {

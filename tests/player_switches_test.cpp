@@ -1,11 +1,9 @@
 // The command line: names, switches in their order, the usage cases, the self-play field.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
+#include <tuple>
 
-#include "platform/headless/headless_platform.h"
 #include "player/command_line.h"
 #include "player/main_loop.h"
 #include "player/self_play.h"
@@ -69,21 +67,15 @@ TEST(PlayerSwitches, EveryRowOfTheTable) {
     EXPECT_TRUE(ok);
     TrimBlanks(left);
     EXPECT_EQ(left, "movie");
-    EXPECT_EQ(s.windowX, 10);
-    EXPECT_EQ(s.windowY, -20);
-    EXPECT_EQ(s.readSpeed, 5000);
-    EXPECT_EQ(s.extraBuffer, 65536u);
-    EXPECT_EQ(s.loopCount, 3u);
-    EXPECT_TRUE(s.noMMX);
-    EXPECT_EQ(s.frameRate, 10);
-    EXPECT_EQ(s.disabledControls, 7u);
-    EXPECT_TRUE(s.showSummary && s.differencesOnly && s.frameInCaption);
-    EXPECT_FALSE(s.useDirectSound);  // no DirectSound to be had
-    EXPECT_EQ(s.remapOption, 1);
+    EXPECT_EQ(
+        std::tuple(s.windowX, s.windowY, s.readSpeed, s.extraBuffer, s.loopCount, s.frameRate),
+        std::tuple(10, -20, 5000, 65536u, 3u, 10));
+    EXPECT_EQ(std::tuple(s.disabledControls, s.remapOption, s.stretchWidth, s.stretchHeight,
+                         s.displayResolution),
+              std::tuple(7u, 1, 640, 400, 2));
+    EXPECT_TRUE(s.noMMX && s.showSummary && s.differencesOnly && s.frameInCaption);
     EXPECT_TRUE(s.keepPlayingWithoutFocus);
-    EXPECT_EQ(s.stretchWidth, 640);
-    EXPECT_EQ(s.stretchHeight, 400);
-    EXPECT_EQ(s.displayResolution, 2);
+    EXPECT_FALSE(s.useDirectSound);  // no DirectSound to be had
     EXPECT_EQ(s.openFlags,
               uint32_t{TavikSimulateSpeed | TavikPreload | TavikNoSkip | TavikFillRing |
                        TavikTrack0 | TavikTrack2 | TavikDouble | TavikRateOverride});
@@ -91,7 +83,7 @@ TEST(PlayerSwitches, EveryRowOfTheTable) {
     EXPECT_EQ(s.displayFlags, 0x100u | 0x1000u | 0xC200u | 0x40u | 25u);
 }
 
-TEST(PlayerSwitches, LoopsFrameRatesTracksAndScaling) {
+TEST(PlayerSwitches, LoopsFrameRatesTracksScalingAndDisplayFlags) {
     EXPECT_EQ(Parse("/L").loopCount, 0xFFFFFFFFu);
     EXPECT_EQ(Parse("/L0").loopCount, 1u);
     EXPECT_EQ(Parse("/l5").loopCount, 5u);
@@ -107,9 +99,6 @@ TEST(PlayerSwitches, LoopsFrameRatesTracksAndScaling) {
     EXPECT_EQ(Parse("/A3").openFlags & TavikNoScale, uint32_t{TavikNoScale});
     EXPECT_EQ(Parse("/A7").openFlags & TavikNoScale, 0u);
     EXPECT_FALSE(Parse("/M0").openFlags & TavikSimulateSpeed);
-}
-
-TEST(PlayerSwitches, DisplayFlagsFromStyleVideoAndSoundOnly) {
     EXPECT_EQ(Parse("/I1").displayFlags, 0xC000u);
     EXPECT_EQ(Parse("/I3").displayFlags, 0x200u);
     EXPECT_EQ(Parse("/I4").displayFlags, 0x4200u);
@@ -149,31 +138,7 @@ TEST(PlayerSwitches, LaterParseKeepsMostButRewritesMmxDirectSoundAndRemap) {
     EXPECT_TRUE(s.useDirectSound);
 }
 
-TEST(PlayerSwitches, UsageMessage) {
-    headless::Reset(headless::Recorded());
-    SetPlatform(&HeadlessPlatform());
-    std::string text = "/Px";
-    PlayerSettings s;
-    EXPECT_FALSE(ParseSwitches(text, s, nullptr));
-    const auto& messages = headless::TheScreen().messages;
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].caption, UsageCaption());
-    EXPECT_EQ(UsageCaption().rfind("TavikPlay  V 3.2k - ", 0), 0u);
-    EXPECT_FALSE(messages[0].stopIcon);
-    // The box drops one leading blank of the text.
-    EXPECT_EQ(messages[0].text, std::string(kUsageText).substr(1));
-    EXPECT_EQ(messages[0].text.rfind(" SYNTAX: TavikPly <Tavik1 Tavik2...> [/Switches]\r\n", 0),
-              0u);
-    EXPECT_NE(messages[0].text.find("    /I# \t- Window style: 1=thin border, 2=thin, no caption, "
-                                    "3=no caption, 4=nothing.\r\n"),
-              std::string::npos);
-    const std::string ending =
-        "\r\n        \t    Add 128 for interlaced, 256 for smoothing, or 384 "
-        "for no DirectDraw.";
-    EXPECT_EQ(messages[0].text.substr(messages[0].text.size() - ending.size()), ending);
-}
-
-TEST(PlayerCommandLine, ArgumentsDashesQuotesAndLongOptions) {
+TEST(PlayerCommandLine, ArgumentsDashesQuotesLongOptionsAndControllingWindow) {
     // An argument starting with '/' is a name when it holds a '.' or a second '/', or exists.
     const ProgramOptions o = ReadProgramArguments(
         {"--video=null", "-S", "my movie", "-f-40", "/L", "-", "x-y", "dir/a.tvk", "/abs/b",
@@ -189,9 +154,6 @@ TEST(PlayerCommandLine, ArgumentsDashesQuotesAndLongOptions) {
 #ifndef _WIN32
     EXPECT_EQ(NativeName("\\abs\\b"), "/abs/b");
 #endif
-}
-
-TEST(PlayerCommandLine, ControllingWindowSwitch) {
     std::string line = "a /#1234 /S";
     EXPECT_EQ(TakeControllingWindow(line), 1234u);
     EXPECT_EQ(line, "a  /S");
@@ -209,21 +171,6 @@ TEST(PlayerSelfPlay, FieldNamesAndOffsets) {
     EXPECT_FALSE(SelfPlayOffset(":99999999999", &offset));
     EXPECT_FALSE(IsSelfPlayName("movie"));
     EXPECT_EQ(SelfPlayField(), "");  // the plain program does not play itself
-}
-
-// The markers and the field are in the program's bytes, once, where the tool finds them.
-TEST(PlayerSelfPlay, BlockIsInTheProgramFile) {
-    std::ifstream in("/proc/self/exe", std::ios::binary | std::ios::ate);
-    if (!in) GTEST_SKIP() << "no /proc/self/exe";
-    std::string bytes(static_cast<size_t>(in.tellg()), '\0');
-    in.seekg(0);
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    int blocks = 0;
-    for (size_t at = bytes.find("SELFPLAY"); at != std::string::npos;
-         at = bytes.find("SELFPLAY", at + 1)) {
-        if (bytes.compare(at + 8 + kSelfPlayFieldSize, 8, "TAVIKPL!") == 0) ++blocks;
-    }
-    EXPECT_EQ(blocks, 1);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Takes a movie file apart for the video decoder alone: header numbers, the trees built from
-// its tree block, and per frame its palette and video chunks. Header-only, for tests and
-// benchmarks that drive the decoders without the movie core.
+// its tree block, and per frame its palette and video chunks (found as the movie core finds
+// them). Header-only, for tests and benchmarks that drive the decoders without the movie core.
 #pragma once
 
 #include <algorithm>
@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/frame_chunks.h"
 #include "video/marker_runs.h"
 #include "video/trees.h"
 
@@ -57,28 +58,14 @@ struct MovieChunks {
         }
         BuildMarkerRuns(trees.data(), runs.get());
         at += treeBlockSize;
+        uint32_t formats[7];
+        for (uint32_t t = 0; t < 7; ++t) formats[t] = U32(d + 72 + 4 * t);
         for (uint32_t i = 0; i < total; ++i) {
             const uint32_t frameSize = U32(d + 104 + 4 * i);
             const uint8_t type = d[104 + 4 * total + i];
             if (at + frameSize > size) return;
-            const uint8_t* p = d + at;
-            const uint8_t* end = p + frameSize;
-            FrameChunks f;
-            if (type & 1) {
-                f.palette = p;
-                f.paletteAvailable = frameSize;
-                p += 4 * p[0];
-            }
-            for (uint32_t t = 0; t < 7; ++t) {
-                if (type >> (t + 1) & 1) {
-                    if (end - p < 4) return;
-                    p += U32(p);
-                }
-            }
-            if (p > end) return;
-            f.video = p;
-            f.videoSize = static_cast<uint32_t>(end - p);
-            frames.push_back(f);
+            const tavik::FrameChunks c = LocateFrameChunks(d + at, frameSize, type, formats);
+            frames.push_back({type & 1 ? d + at : nullptr, frameSize, c.video, c.videoSize});
             at += frameSize;
         }
         ok = true;

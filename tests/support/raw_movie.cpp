@@ -18,19 +18,16 @@ uint32_t RawMovie::FirstFrameOffset() const {
 std::vector<uint8_t> RawMovie::Build() const {
     std::vector<uint8_t> out;
     const uint32_t total = static_cast<uint32_t>(frames.size());
-    const uint32_t count =
-        frameCountOverride != 0xFFFFFFFF ? frameCountOverride : total - (flags & 1);
     out.insert(out.end(), {'T', 'V', 'K', '2'});
     Put32(out, width);
     Put32(out, height);
-    Put32(out, count);
+    Put32(out, total - (flags & 1));
     Put32(out, static_cast<uint32_t>(frameRate));
     Put32(out, flags);
-    for (uint32_t v : audioMaxSize) Put32(out, v);
+    out.resize(out.size() + 28, 0);  // the tracks' largest chunks
     Put32(out, treeBlockSize);
     for (int i = 0; i < 4; ++i) Put32(out, 12);
-    for (uint32_t v : audioFormat) Put32(out, v);
-    Put32(out, 0);
+    out.resize(out.size() + 32, 0);  // the tracks' formats and a reserved word
     for (const RawFrame& f : frames) Put32(out, f.size);
     for (const RawFrame& f : frames) {
         uint8_t type = f.palette.empty() ? 0 : 1;

@@ -19,9 +19,6 @@ struct RawMovie {
     uint32_t flags = 0;
     uint32_t treeBlockSize = 1;    // at least 1: the absent trees' four presence bits
     std::vector<RawFrame> frames;  // FrameTotal of them (the ring frame last)
-    uint32_t audioFormat[7] = {};
-    uint32_t audioMaxSize[7] = {};
-    uint32_t frameCountOverride = 0xFFFFFFFF;  // header FrameCount if set
 
     std::vector<uint8_t> Build() const;
     // Offset of frame 0 in the built file.
