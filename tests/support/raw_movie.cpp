@@ -27,7 +27,8 @@ std::vector<uint8_t> RawMovie::Build() const {
     out.resize(out.size() + 28, 0);  // the tracks' largest chunks
     Put32(out, treeBlockSize);
     for (int i = 0; i < 4; ++i) Put32(out, 12);
-    out.resize(out.size() + 32, 0);  // the tracks' formats and a reserved word
+    for (uint32_t v : audioFormat) Put32(out, v);
+    Put32(out, 0);
     for (const RawFrame& f : frames) Put32(out, f.size);
     for (const RawFrame& f : frames) {
         uint8_t type = f.palette.empty() ? 0 : 1;

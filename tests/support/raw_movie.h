@@ -19,6 +19,7 @@ struct RawMovie {
     uint32_t flags = 0;
     uint32_t treeBlockSize = 1;    // at least 1: the absent trees' four presence bits
     std::vector<RawFrame> frames;  // FrameTotal of them (the ring frame last)
+    uint32_t audioFormat[7] = {};
 
     std::vector<uint8_t> Build() const;
     // Offset of frame 0 in the built file.
