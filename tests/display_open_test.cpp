@@ -260,9 +260,11 @@ TEST_F(DisplayTest, EachScreenKindTakesThePaletteItsWay) {
 
 TEST_F(DisplayTest, RealisingAndReadingTheSystemPalette) {
     DisplayBuffer* b = Open(MethodDibSection, 64, 64);
-    // Realised before any movie palette: the palette is made then.
+    // Realised before any movie palette: the palette is made then, the free range protected.
     BufferRealizePalette(b);
     ASSERT_EQ(Screen().palettesCreated.size(), 1u);
+    EXPECT_EQ(tuple(Screen().palettesCreated[0][9].flags, Screen().palettesCreated[0][10].flags),
+              tuple(0, kPaletteNoCollapse));
     std::vector<uint8_t> rgb = GreyPalette();
     rgb[3 * 20] = 200;
     BufferSetPalette(b, rgb.data(), 0);
