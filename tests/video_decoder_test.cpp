@@ -96,23 +96,6 @@ TEST(VideoDecoder, ChangeMapIsDecidedByTheFirstRunThatClosesAGroup) {
     EXPECT_EQ(std::vector<uint8_t>(picture.Map(), picture.Map() + 11), std::vector<uint8_t>(11, 0));
 }
 
-TEST(VideoDecoder, RecentValuesStartFromTheResetEntryEveryFrame) {
-    // The type tree's leaf 0x7777 is recent-value leaf 1: at a frame's start it yields the reset
-    // entry (type word 0: one two-colour block), later the type word decoded before it.
-    TestPicture picture({.width = 16, .codedHeight = 4});
-    Trees trees = MakeTrees({0xFFFF}, {0x0900}, {}, {TypeWord(kSolid, 0, 0x33), 0x7777},
-                            {0x7777, 0xDEAE, 0xDEAF});
-    ChunkWriter c(trees.block);
-    c.Value(3, 0x7777).TwoColour(0x0900, 0xFFFF);  // reset entry: one two-colour block
-    c.Type(kSolid, 0, 0x33).Value(3, 0x7777);      // solid, then the same again
-    c.Value(3, 0x7777);                            // and again
-    Decode(c, trees, picture);
-    EXPECT_EQ(picture.At(0, 0), 0x09u);
-    for (uint32_t b = 1; b < 4; ++b) EXPECT_EQ(picture.At(4 * b, 0), 0x33u) << b;
-    Decode(c, trees, picture);  // the next frame starts over from the reset entry
-    EXPECT_EQ(std::tuple(picture.At(0, 0), picture.At(12, 3)), std::tuple(0x09u, 0x33u));
-}
-
 TEST(VideoDecoder, AChunkThatRunsOutStopsWhereItsDataEnds) {
     TestPicture picture({.width = 64, .codedHeight = 8});  // 32 blocks, 2 groups
     std::memset(picture.Map(), 0x77, picture.MapBytes());
