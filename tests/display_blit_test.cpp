@@ -15,7 +15,7 @@ const std::vector<test::BlitRecord>& Blits() {
     return RecordingBlitter::Records();
 }
 
-TEST_F(DisplayTest, StandardDibSourceCountsFromTheBottomAndScales) {
+TEST_F(DisplayTest, StretchedDrawsCountTheirRowsAndScale) {
     DisplayBuffer* b = Open(MethodStandardDib, 320, 200, 640, 300);
     EXPECT_EQ(BufferBlit(b, nullptr, 0, 0, 4, 0, 8, 10), 0u);
     ASSERT_EQ(Screen().draws.size(), 1u);
@@ -27,6 +27,11 @@ TEST_F(DisplayTest, StandardDibSourceCountsFromTheBottomAndScales) {
     BufferBlit(b, nullptr, 70000, 0, 0, 0, 1, 1);
     EXPECT_EQ(Screen().draws.back().dx, 70000 - 65536);
     EXPECT_EQ(Screen().liveDrawContexts, 0);
+    // A DIB section is stretched from its own rows.
+    BufferBlit(Open(MethodDibSection, 100, 100, 150, 100), nullptr, 3, 4, 10, 20, 30, 40);
+    const headless::DrawCall& s = Screen().draws.back();
+    EXPECT_EQ(tuple(s.kind, s.dx, s.dy, s.dw, s.sw),
+              tuple(DrawKind::Stretch, 3 + 15, 4 + 20, 45, 30));
 }
 
 TEST_F(DisplayTest, BatchCollectsThenReplaysInOrder) {
@@ -67,14 +72,6 @@ TEST_F(DisplayTest, RedrawAfterPaletteShowsWholeBufferAndDropsTheRest) {
     EXPECT_EQ(tuple(Screen().draws[0].dw, Screen().draws[0].dh, b->RedrawAll), tuple(64, 48, 0u));
     BufferSetPalette(b, rgb.data(), 0);
     EXPECT_EQ(BufferBlit(b, nullptr, 0, 0, 1, 1, 1, 1), kBlitWholeBuffer);
-}
-
-TEST_F(DisplayTest, StretchedOffscreenDraw) {
-    DisplayBuffer* b = Open(MethodDibSection, 100, 100, 150, 100);
-    BufferBlit(b, nullptr, 3, 4, 10, 20, 30, 40);
-    const headless::DrawCall& d = Screen().draws.at(0);
-    EXPECT_EQ(tuple(d.kind, d.dx, d.dy, d.dw, d.sw),
-              tuple(DrawKind::Stretch, 3 + 15, 4 + 20, 45, 30));
 }
 
 class DisplayDirectTest : public DisplayTest {

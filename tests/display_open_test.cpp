@@ -15,9 +15,6 @@ TEST_F(DisplayTest, AutomaticChoiceAndRecordArithmetic) {
     // Capacity (16 * 1) / 2 = 8, raised to 16; no direct writes without DirectDraw.
     EXPECT_EQ(tuple(b->Method, b->Pitch, b->RectCapacity, b->BottomUp, b->Blitter),
               tuple(MethodDibSection, 104u, 16u, 0u, nullptr));
-    // 20 reserved colours, half at each end.
-    EXPECT_EQ(tuple(b->ScreenColours, b->PaletteSize, b->FirstFree, b->FreeEnd, b->FreeCount),
-              tuple(256u, 256u, 10u, 246u, 236u));
     EXPECT_EQ(b->ColourTableLayout, 6u);
     // The colour table starts as the system palette: entry 255 is white (blue, green, red, 0).
     EXPECT_EQ(tuple(b->ColourTable[4 * 255], b->ColourTable[4 * 255 + 3]), tuple(255, 0));
@@ -29,31 +26,32 @@ TEST_F(DisplayTest, AutomaticChoiceAndRecordArithmetic) {
 TEST_F(DisplayTest, ScreenFactsAndMethods) {
     struct Case {
         headless::Config config;
-        uint32_t method, bottomUp, firstFree, freeEnd, freeCount, paletteSize;
+        uint32_t method, bottomUp, firstFree, freeEnd, freeCount, paletteSize, screenColours;
     };
     const Case cases[] = {
+        // 20 reserved colours, half at each end.
+        {{}, MethodDibSection, 0, 10, 246, 236, 256, 256},
         // Without DIB sections: WinG in its recommended format, else standard DIBs.
-        {{.dibSections = false, .wing = true}, MethodDibSection, 1, 10, 246, 236, 256},
-        {{.dibSections = false}, MethodStandardDib, 1, 10, 246, 236, 256},
-        {{.staticColours = false}, MethodDibSection, 0, 1, 255, 254, 256},
+        {{.dibSections = false, .wing = true}, MethodDibSection, 1, 10, 246, 236, 256, 256},
+        {{.dibSections = false}, MethodStandardDib, 1, 10, 246, 236, 256, 256},
+        {{.staticColours = false}, MethodDibSection, 0, 1, 255, 254, 256, 256},
         // Reserved colours only count on a 256-colour screen.
-        {{.depth = 24}, MethodDibSection, 0, 0, 256, 256, 256},
-        {{.depth = 4}, MethodDibSection, 0, 0, 16, 16, 16},
+        {{.depth = 24}, MethodDibSection, 0, 0, 256, 256, 256, 16777216},
+        {{.depth = 4}, MethodDibSection, 0, 0, 16, 16, 16, 16},
     };
     for (const Case& c : cases) {
         Start(c.config);
         DisplayBuffer* b = Open(MethodAutomatic, 64, 48);
         ASSERT_NE(b, nullptr);
-        EXPECT_EQ(
-            tuple(b->Method, b->BottomUp, b->FirstFree, b->FreeEnd, b->FreeCount, b->PaletteSize),
-            tuple(c.method, c.bottomUp, c.firstFree, c.freeEnd, c.freeCount, c.paletteSize))
+        EXPECT_EQ(tuple(b->Method, b->BottomUp, b->FirstFree, b->FreeEnd, b->FreeCount,
+                        b->PaletteSize, b->ScreenColours),
+                  tuple(c.method, c.bottomUp, c.firstFree, c.freeEnd, c.freeCount, c.paletteSize,
+                        c.screenColours))
             << "depth " << c.config.depth;
     }
     Start({.dibSections = false});
     EXPECT_EQ(Open(MethodDibSection, 64, 48), nullptr);  // asked for explicitly: fails
     EXPECT_FALSE(DibSectionsFound());
-    Start({.depth = 24});
-    EXPECT_EQ(Open(MethodAutomatic, 64, 48)->ScreenColours, 16777216u);
 }
 
 TEST_F(DisplayTest, StretchDecidesRectModeAndDirectDraw) {

@@ -1,15 +1,18 @@
-// Video and palette chunks built by hand, and the helpers that read the result (change
-// rectangles, colour remapping).
+// Video and palette chunks built by hand, every picture layout, and the helpers that read the
+// result (change rectangles, colour remapping).
 #include "video/video_decoder.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
+#include <fstream>
+#include <iterator>
 #include <numeric>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "support/movie_chunks.h"
 #include "support/test_picture.h"
 #include "support/test_trees.h"
 #include "video/frame_helpers.h"
@@ -30,95 +33,47 @@ void Decode(const ChunkWriter& chunk, Trees& trees, TestPicture& picture, uint8_
     EXPECT_TRUE(picture.GuardsIntact());
 }
 
-// The layout frame, on a 32 x 8 picture (8 blocks per row, 2 block rows): three two-colour
-// blocks, a full block, two skipped blocks, then a solid run of 12 that crosses into the second
-// block row and outlasts the frame.
-constexpr uint32_t kPairs[3] = {0x5713, 0x0201, 0xC0B0}, kMasks[3] = {0x0000, 0xFFFF, 0x8421};
-constexpr uint32_t kFullRows[4][2] = {
-    {0x1211, 0x1413}, {0x2221, 0x2423}, {0x3231, 0x3433}, {0x4241, 0x4443}};
-constexpr uint32_t kSolidColour = 0x9C;
-
-// The palette index expected at coded pixel (x, y) of the layout frame; -1 where skipped.
-int32_t LayoutPixel(uint32_t x, uint32_t y) {
-    const uint32_t block = (y / 4) * 8 + x / 4, r = y % 4, c = x % 4;
-    if (block < 3) {
-        const uint32_t bit = kMasks[block] >> (4 * r + c) & 1;
-        return static_cast<int32_t>(bit ? kPairs[block] >> 8 : kPairs[block] & 0xFF);
-    }
-    if (block == 3) {
-        // The first value of a row is its right half; each value's low byte is on the left.
-        const uint32_t value = c < 2 ? kFullRows[r][1] : kFullRows[r][0];
-        return static_cast<int32_t>(c % 2 ? value >> 8 : value & 0xFF);
-    }
-    return block < 6 ? -1 : int32_t{kSolidColour};
-}
-
+// Each layout gets the pixels of the plain 8-bit picture in its own places, frame by frame
+// through the conformance movie of every block type (which the conformance test decodes
+// exactly). Pixels no frame writes differ between two plain pictures of different fills.
 class VideoDecoderLayout : public testing::TestWithParam<PictureOptions> {};
 
-TEST_P(VideoDecoderLayout, WritesEveryBlockTypeWhereTheLayoutPutsIt) {
+TEST_P(VideoDecoderLayout, WritesEveryPixelWhereTheLayoutPutsIt) {
+    std::ifstream in(std::string(TAVIK_CONFORMANCE_DIR) + "/blocks_64x48.tvk", std::ios::binary);
+    MovieChunks m({std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()});
+    ASSERT_TRUE(m.ok);
     PictureOptions options = GetParam();
-    options.width = 32;
-    options.codedHeight = 8;
-    TestPicture picture(options);
-    std::vector<int32_t> fulls;
-    for (const auto& row : kFullRows) fulls.insert(fulls.end(), {int32_t(row[0]), int32_t(row[1])});
-    Trees trees = MakeTrees({0x0000, 0xFFFF, 0x8421}, {0x5713, 0x0201, 0xC0B0}, fulls,
-                            {TypeWord(kTwoColour, 2), TypeWord(kFull, 0), TypeWord(kSkip, 1),
-                             TypeWord(kSolid, 11, kSolidColour)});
-    EXPECT_EQ(trees.runs->worthwhile, 0u);  // no recent-value leaves: runs would not pay
-    ChunkWriter c(trees.block);
-    c.Type(kTwoColour, 2);
-    for (int i = 0; i < 3; ++i) c.TwoColour(kPairs[i], kMasks[i]);
-    c.Type(kFull, 0);
-    for (const auto& row : kFullRows) c.FullRow(row[0], row[1]);
-    c.Type(kSkip, 1).Type(kSolid, 11, kSolidColour);
-    Decode(c, trees, picture);
-
+    options.width = m.width;
+    options.codedHeight = m.height;
+    TestPicture picture(options), plain({.width = m.width, .codedHeight = m.height}),
+        other({.width = m.width, .codedHeight = m.height, .fill = 0x11});
     const bool twoLines = options.doubled || options.interlaced;
-    for (uint32_t line = 0; line < picture.DisplayLines(); ++line) {
-        const bool written = !options.interlaced || line % 2 == 0;
-        for (uint32_t x = 0; x < 32; ++x) {
-            const int32_t index = written ? LayoutPixel(x, twoLines ? line / 2 : line) : -1;
-            const uint32_t expected = index < 0      ? (options.wide ? 0xEEEE : 0xEE)
-                                      : options.wide ? picture.Colours()[uint32_t(index)]
-                                                     : uint32_t(index);
-            ASSERT_EQ(picture.At(x, line), expected) << "x " << x << " line " << line;
+    for (const MovieChunks::FrameChunks& f : m.frames) {
+        for (TestPicture* p : {&picture, &plain, &other})
+            DecodeVideoFrame(f.video, f.videoSize, m.trees.data(), m.runs.get(), p->Dest());
+        for (uint32_t line = 0; line < picture.DisplayLines(); ++line) {
+            for (uint32_t x = 0; x < m.width; ++x) {
+                const uint32_t row = twoLines ? line / 2 : line, index = plain.At(x, row);
+                const bool written =
+                    (!options.interlaced || line % 2 == 0) && index == other.At(x, row);
+                const uint32_t expected = !written       ? (options.wide ? 0xEEEE : 0xEE)
+                                          : options.wide ? picture.Colours()[index]
+                                                         : index;
+                ASSERT_EQ(picture.At(x, line), expected) << "x " << x << " line " << line;
+            }
         }
     }
-    EXPECT_EQ(std::tuple(picture.Map()[0], picture.Map()[1]), std::tuple(1, 0));
+    EXPECT_TRUE(picture.GuardsIntact());
 }
 
-// 8-bit and 16-bit pictures, plain, doubled, interlaced and bottom-up.
+// 8-bit and 16-bit pictures, doubled, interlaced and bottom-up (plain 8-bit ones are the
+// conformance test's).
 INSTANTIATE_TEST_SUITE_P(
     Layouts, VideoDecoderLayout,
-    testing::Values(PictureOptions{}, PictureOptions{.doubled = true},
-                    PictureOptions{.interlaced = true}, PictureOptions{.bottomUp = true},
+    testing::Values(PictureOptions{.doubled = true}, PictureOptions{.bottomUp = true},
                     PictureOptions{.wide = true}, PictureOptions{.wide = true, .doubled = true},
                     PictureOptions{.wide = true, .interlaced = true},
                     PictureOptions{.wide = true, .doubled = true, .bottomUp = true}));
-
-TEST(VideoDecoder, RunLengthTableAndRunsAcrossBlockRows) {
-    // 32 blocks per row, 8 block rows: 256 blocks.
-    TestPicture picture({.width = 128, .codedHeight = 32});
-    Trees trees = MakeTrees({}, {}, {},
-                            {TypeWord(kSkip, 28), TypeWord(kSolid, 59, 1), TypeWord(kSolid, 58, 2),
-                             TypeWord(kSolid, 63, 3)});
-    ChunkWriter c(trees.block);
-    // 29 skipped, 128 of colour 1 (from 3 blocks before the end of row 0), 59 of colour 2, then
-    // a run of 2048 that ends the frame after the last 40 blocks.
-    c.Type(kSkip, 28).Type(kSolid, 59, 1).Type(kSolid, 58, 2).Type(kSolid, 63, 3);
-    c.Stream().Bits(0xFFFFFFFF, 32);  // left over after the frame: ignored
-    Decode(c, trees, picture);
-    for (uint32_t block = 0; block < 256; ++block) {
-        const uint32_t x = (block % 32) * 4, y = (block / 32) * 4;
-        const uint32_t expected = block < 29 ? 0xEE : block < 157 ? 1 : block < 216 ? 2 : 3;
-        ASSERT_EQ(picture.At(x + 3, y + 3), expected) << "block " << block;
-    }
-    // Groups: 0 skipped; 1 mixed (blocks 16-28 skipped, then colour 1); all later ones changed.
-    std::vector<uint8_t> groups(17, 1);
-    groups[0] = groups[16] = 0;
-    EXPECT_EQ(std::vector<uint8_t>(picture.Map(), picture.Map() + 17), groups);
-}
 
 TEST(VideoDecoder, ChangeMapIsDecidedByTheFirstRunThatClosesAGroup) {
     // 80 blocks per row, 2 block rows: 10 groups, group 5 = blocks 80-95.
@@ -139,23 +94,6 @@ TEST(VideoDecoder, ChangeMapIsDecidedByTheFirstRunThatClosesAGroup) {
     skips.Type(kSkip, 63);
     Decode(skips, trees, picture);
     EXPECT_EQ(std::vector<uint8_t>(picture.Map(), picture.Map() + 11), std::vector<uint8_t>(11, 0));
-}
-
-TEST(VideoDecoder, RecentValuesStartFromTheResetEntryEveryFrame) {
-    // The type tree's leaf 0x7777 is recent-value leaf 1: at a frame's start it yields the reset
-    // entry (type word 0: one two-colour block), later the type word decoded before it.
-    TestPicture picture({.width = 16, .codedHeight = 4});
-    Trees trees = MakeTrees({0xFFFF}, {0x0900}, {}, {TypeWord(kSolid, 0, 0x33), 0x7777},
-                            {0x7777, 0xDEAE, 0xDEAF});
-    ChunkWriter c(trees.block);
-    c.Value(3, 0x7777).TwoColour(0x0900, 0xFFFF);  // reset entry: one two-colour block
-    c.Type(kSolid, 0, 0x33).Value(3, 0x7777);      // solid, then the same again
-    c.Value(3, 0x7777);                            // and again
-    Decode(c, trees, picture);
-    EXPECT_EQ(picture.At(0, 0), 0x09u);
-    for (uint32_t b = 1; b < 4; ++b) EXPECT_EQ(picture.At(4 * b, 0), 0x33u) << b;
-    Decode(c, trees, picture);  // the next frame starts over from the reset entry
-    EXPECT_EQ(std::tuple(picture.At(0, 0), picture.At(12, 3)), std::tuple(0x09u, 0x33u));
 }
 
 TEST(VideoDecoder, AChunkThatRunsOutStopsWhereItsDataEnds) {
@@ -230,8 +168,6 @@ struct Case {
 
 TEST(VideoPalette, ChunksRewriteOnlyTheirEntries) {
     const Case cases[] = {
-        {{0xFF, 0xFF}, {}},                             // keep runs only
-        {{0xBF, 0x7F, 0x00, 0xFF}, {{64, 0, 64}}},      // keep 64, copy 0-63 to 64-127
         {{0x80, 0x41, 0x00, 0xFF, 0xFF}, {{1, 0, 2}}},  // overlapping: copies the old entries
         // Six bits widen to eight; green and blue of 64 or more use their low six bits.
         {{0x3F, 0x3F, 0x3F, 0x00, 0x00, 0x00, 0x20, 0x10, 0x01, 0x01, 0x7F, 0xC0, 0xFF},
@@ -347,18 +283,14 @@ TEST(VideoRemap, RewritesOutputValuesAndFindsTheUsedColours) {
 
     // Colour and full-block leaves map both bytes; solid type words only their colour; the mask
     // tree and other type words stay; the reset entries take colour 0's new index twice.
-    const uint8_t* trees = t.memory.data();
-    auto entry = [&](uint32_t tree, uint32_t index) {
-        return Load32(trees + NodeArrayOffset(trees, tree) + 4 * index);
-    };
-    EXPECT_EQ(entry(0, 1), 0x12341234u);
-    EXPECT_EQ(entry(1, 1), uint32_t(b[2] << 8 | b[1]) << 16 | 0x0201);
-    EXPECT_EQ(entry(2, 2), uint32_t(b[0] << 8 | b[7]) << 16 | 0x0007);
-    EXPECT_EQ(entry(3, 2), uint32_t(b[8] << 8 | 0x03) << 16 | 0x0803);  // solid, colour 8
-    EXPECT_EQ(entry(3, 3), 0x00020002u);                                // skip
+    EXPECT_EQ(t.Entry(0, 1), 0x12341234u);
+    EXPECT_EQ(t.Entry(1, 1), uint32_t(b[2] << 8 | b[1]) << 16 | 0x0201);
+    EXPECT_EQ(t.Entry(2, 2), uint32_t(b[0] << 8 | b[7]) << 16 | 0x0007);
+    EXPECT_EQ(t.Entry(3, 2), uint32_t(b[8] << 8 | 0x03) << 16 | 0x0803);  // solid, colour 8
+    EXPECT_EQ(t.Entry(3, 3), 0x00020002u);                                // skip
     for (uint32_t tree : {1u, 2u})
-        EXPECT_EQ(LoadTreeRecord(trees, tree).resetEntry, uint32_t(b[0]) * 257 << 16);
-    EXPECT_EQ(LoadTreeRecord(trees, 3).resetEntry, 0u);
+        EXPECT_EQ(LoadTreeRecord(t.memory.data(), tree).resetEntry, uint32_t(b[0]) * 257 << 16);
+    EXPECT_EQ(LoadTreeRecord(t.memory.data(), 3).resetEntry, 0u);
 }
 
 }  // namespace

@@ -21,35 +21,13 @@ namespace {
 using std::tuple;
 using test::BalancedShape;
 using test::BitWriter;
+using test::BuildBlock;
 using test::kInternal;
 using test::TreeBlockWriter;
 
-struct Built {
-    bool ok = false;
-    std::vector<uint8_t> memory;
-    uint32_t Entry(uint32_t tree, uint32_t index) const {
-        return Load32(memory.data() + NodeArrayOffset(memory.data(), tree) + 4 * index);
-    }
-    uint32_t Lookup(uint32_t tree, uint32_t index) const {
-        return Load32(memory.data() + kLookupOffsets[tree] + 4 * index);
-    }
-    uint32_t Location(uint32_t tree, uint32_t index) const {
-        return NodeArrayOffset(memory.data(), tree) + 4 * index;
-    }
-};
-
-Built Build(const TreeBlockWriter& block, std::array<uint32_t, 4> sizes, uint32_t blockSize) {
-    std::vector<uint8_t> input = block.Input();
-    Built built;
-    uint64_t total = TreeMemorySize();
-    for (uint32_t s : sizes) total += s;
-    built.memory.assign(std::min<uint64_t>(total, 1u << 25), 0xCD);
-    built.ok = BuildTrees(input.data(), built.memory.data(), sizes[0], sizes[1], sizes[2], sizes[3],
-                          blockSize);
-    return built;
-}
-Built Build(const TreeBlockWriter& block) {
-    return Build(block, block.ExactSizes(), block.BlockSize());
+// The word at entry `index` of tree `tree`'s direct-lookup table.
+uint32_t Lookup(const test::Trees& t, uint32_t tree, uint32_t index) {
+    return Load32(t.memory.data() + kLookupOffsets[tree] + 4 * index);
 }
 
 // A block whose first tree is `preorder`, followed by `absent` absent trees.
@@ -81,8 +59,8 @@ TreeBlockWriter SampleBlock() {
 TEST(VideoTrees, BuildsTheDocumentedLayout) {
     EXPECT_EQ(TreeMemorySize(), 53352u);
     const TreeBlockWriter block = SampleBlock();
-    const Built b = Build(block);
-    ASSERT_TRUE(b.ok);
+    const test::Trees b = BuildBlock(block);
+    ASSERT_TRUE(b.built);
     const std::array<uint32_t, 4> sizes = block.ExactSizes();
     for (uint32_t t = 0; t < 4; ++t) EXPECT_EQ(TreeSize(b.memory.data(), t), sizes[t]);
     // Leaves: 0x10 20 30 4242 100..113 200 5 102 and the recent-value leaf as 0: 1 is free.
@@ -92,7 +70,7 @@ TEST(VideoTrees, BuildsTheDocumentedLayout) {
     // twice (lookups and walks are checked by decoding, below and in the full-block tests).
     EXPECT_EQ(tuple(b.Entry(0, 0), b.Entry(0, 1), b.Entry(0, 2), b.Entry(0, 4), b.Entry(3, 4)),
               tuple((1u << 16) | free, 0x00100010u, (1u << 16) | free, 0x00300030u, 0u));
-    EXPECT_EQ(b.Lookup(2, 0xFFF), b.Location(2, 24) << 8 | 12);  // the lookup stops at depth 12
+    EXPECT_EQ(Lookup(b, 2, 0xFFF), b.Location(2, 24) << 8 | 12);  // the lookup stops at depth 12
     // Spare entries behind the nodes: slot 2 takes the second.
     const TreeRecord type = LoadTreeRecord(b.memory.data(), 3);
     EXPECT_EQ(tuple(type.resetEntry, type.slots[0], type.slots[1], type.slots[2]),
@@ -106,15 +84,15 @@ TEST(VideoTrees, FreeValueSkipsEveryStoredValueOfAllTrees) {
     w.Present(BalancedShape({0, 4}), {0x500, 0x501, 0x502});
     w.Absent();
     w.Present(BalancedShape({6, 5}), {0x500, 0x501, 0x502});
-    const Built b = Build(w);
-    ASSERT_TRUE(b.ok);
+    const test::Trees b = BuildBlock(w);
+    ASSERT_TRUE(b.built);
     EXPECT_EQ(FreeValue(b.memory.data()), 7u);
 
     TreeBlockWriter noZero;  // nothing uses 0 and no marker matches: 0 itself is free
     noZero.Present(BalancedShape({1, 2}), {9, 9, 9});
     for (int32_t v : {3, 4, 5}) noZero.Present({v}, {9, 9, 9});
-    const Built z = Build(noZero);
-    ASSERT_TRUE(z.ok);
+    const test::Trees z = BuildBlock(noZero);
+    ASSERT_TRUE(z.built);
     EXPECT_EQ(FreeValue(z.memory.data()), 0u);
     EXPECT_EQ(z.Entry(0, 0), 1u << 16);
 }
@@ -122,8 +100,9 @@ TEST(VideoTrees, FreeValueSkipsEveryStoredValueOfAllTrees) {
 // Markers pick the last matching leaf or a spare entry; byte trees may be reused.
 TEST(VideoTrees, MarkersAndAbsentTrees) {
     // Leaves 0x30 twice: the later one becomes slot 2. Marker 1 (0x77) matches nothing.
-    const Built b = Build(OneTree(BalancedShape({0x30, 0x40, 0x30, 0x50}), {0x77, 0x30, 0x50}));
-    ASSERT_TRUE(b.ok);
+    const test::Trees b =
+        BuildBlock(OneTree(BalancedShape({0x30, 0x40, 0x30, 0x50}), {0x77, 0x30, 0x50}));
+    ASSERT_TRUE(b.built);
     // Pre-order: I I 30 40 I 30 50 -> the second 0x30 is node 5, 0x50 node 6; slot 1 takes the
     // spare just behind the last node. Every matching leaf is stored as 0, even when superseded.
     const TreeRecord r = LoadTreeRecord(b.memory.data(), 0);
@@ -136,15 +115,15 @@ TEST(VideoTrees, MarkersAndAbsentTrees) {
     const TreeRecord absent = LoadTreeRecord(b.memory.data(), 1);
     EXPECT_EQ(tuple(absent.resetEntry, absent.slots[0], absent.slots[1], absent.slots[2]),
               tuple(0u, first, first, first));
-    EXPECT_EQ(tuple(NodeCount(b.memory.data(), 1), b.Lookup(1, 5)), tuple(0u, 0u));
+    EXPECT_EQ(tuple(NodeCount(b.memory.data(), 1), Lookup(b, 1, 5)), tuple(0u, 0u));
 
     // Absent byte trees keep the ones read before.
     TreeBlockWriter w = OneTree(BalancedShape({0x0101, 0x0202}), {9, 9, 9}, 0);
     w.Present(BalancedShape({0x0202, 0x0101}), {9, 9, 9}, false, false);
     w.Absent();
     w.Absent();
-    const Built reused = Build(w);
-    ASSERT_TRUE(reused.ok);
+    const test::Trees reused = BuildBlock(w);
+    ASSERT_TRUE(reused.built);
     EXPECT_EQ(tuple(reused.Entry(1, 1), reused.Entry(1, 2)), tuple(0x02020202u, 0x01010101u));
 }
 
@@ -152,25 +131,25 @@ TEST(VideoTrees, RefusesBlocksThatBreakTheLimits) {
     const TreeBlockWriter good = SampleBlock();
     const std::array<uint32_t, 4> exact = good.ExactSizes();
     const uint32_t size = good.BlockSize();
-    EXPECT_TRUE(Build(good, exact, size).ok);
+    EXPECT_TRUE(BuildBlock(good, exact, size).built);
     // Node array plus spare entries must fit each tree size.
     for (uint32_t t = 0; t < 4; ++t) {
         std::array<uint32_t, 4> small = exact;
         small[t] -= 4;
-        EXPECT_FALSE(Build(good, small, size).ok) << "tree " << t;
+        EXPECT_FALSE(BuildBlock(good, small, size).built) << "tree " << t;
     }
     // Sizes must be multiples of 4 and at least 12; the whole memory below 16 MiB; the stream
     // must end inside the block.
     const uint32_t rest = (1u << 24) - 53352 - exact[0] - exact[1] - exact[2];
-    EXPECT_FALSE(Build(good, {exact[0] + 2, exact[1], exact[2], exact[3]}, size).ok);
-    EXPECT_FALSE(Build(good, {exact[0], exact[1], exact[2], 8}, size).ok);
-    EXPECT_FALSE(Build(good, {exact[0], exact[1], exact[2], rest}, size).ok);
-    EXPECT_FALSE(Build(good, exact, size - 1).ok);
+    EXPECT_FALSE(BuildBlock(good, {exact[0] + 2, exact[1], exact[2], exact[3]}, size).built);
+    EXPECT_FALSE(BuildBlock(good, {exact[0], exact[1], exact[2], 8}, size).built);
+    EXPECT_FALSE(BuildBlock(good, {exact[0], exact[1], exact[2], rest}, size).built);
+    EXPECT_FALSE(BuildBlock(good, exact, size - 1).built);
 
     // A value tree whose byte trees were never read.
     TreeBlockWriter noBytes;
     noBytes.Present({0x10}, {1, 2, 3}, true, false);
-    EXPECT_FALSE(Build(noBytes, {16, 12, 12, 12}, noBytes.BlockSize()).ok);
+    EXPECT_FALSE(BuildBlock(noBytes, {16, 12, 12, 12}, noBytes.BlockSize()).built);
 
     // A byte tree beyond 512 entries (300 leaves, 599 entries).
     TreeBlockWriter bigByteTree;
@@ -181,7 +160,7 @@ TEST(VideoTrees, RefusesBlocksThatBreakTheLimits) {
         if (v != kInternal) s.Bits(static_cast<uint32_t>(v), 8);
     }
     s.Bits(0, 65);
-    EXPECT_FALSE(Build(bigByteTree, {4096, 12, 12, 12}, bigByteTree.BlockSize()).ok);
+    EXPECT_FALSE(BuildBlock(bigByteTree, {4096, 12, 12, 12}, bigByteTree.BlockSize()).built);
 
     // 65536 leaves on the root's 0-branch cannot be counted in 16 bits.
     std::vector<int32_t> values(65536);
@@ -189,7 +168,7 @@ TEST(VideoTrees, RefusesBlocksThatBreakTheLimits) {
     std::vector<int32_t> shape = BalancedShape(values);
     shape.insert(shape.begin(), kInternal);
     shape.push_back(65536 % 60000);
-    EXPECT_FALSE(Build(OneTree(shape, {60001, 60001, 60001})).ok);
+    EXPECT_FALSE(BuildBlock(OneTree(shape, {60001, 60001, 60001})).built);
 }
 
 // The slots as the format defines them, one value at a time.

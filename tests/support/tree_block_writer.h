@@ -9,7 +9,6 @@
 #include <cstring>
 #include <map>
 #include <set>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -48,15 +47,15 @@ class TreeBlockWriter {
         out_.Bit(highByteTree);
         if (highByteTree) WriteByteTree(highs, high_);
         for (uint32_t m : markers) out_.Bits(m, 16);
-        Tree tree{preorder, std::vector<std::string>(preorder.size())};
+        Tree tree{preorder.size(), {}};
         size_t at = 0;
-        WriteNode(tree, at, "");
+        WriteNode(preorder, tree, at, "");
         out_.Bit(0);  // closing bit
         trees_.push_back(tree);
     }
     void Absent() {
         out_.Bit(0);
-        trees_.push_back(Tree{});
+        trees_.push_back(Tree{0, {}});
     }
 
     BitWriter& Stream() { return out_; }
@@ -73,23 +72,19 @@ class TreeBlockWriter {
     std::array<uint32_t, 4> ExactSizes() const {
         std::array<uint32_t, 4> sizes{12, 12, 12, 12};
         for (size_t t = 0; t < trees_.size() && t < 4; ++t)
-            sizes[t] = static_cast<uint32_t>(4 * trees_[t].preorder.size() + 12);
+            sizes[t] = static_cast<uint32_t>(4 * trees_[t].nodes + 12);
         return sizes;
     }
 
     // The code of the first leaf (in pre-order) with `value` in tree `tree`.
     const std::string& ValueCode(size_t tree, int32_t value) const {
-        const Tree& t = trees_.at(tree);
-        for (size_t i = 0; i < t.preorder.size(); ++i) {
-            if (t.preorder[i] == value) return t.leafCodes[i];
-        }
-        throw std::out_of_range("no leaf with that value");
+        return trees_.at(tree).codes.at(value);  // throws for a value of no leaf
     }
 
   private:
     struct Tree {
-        std::vector<int32_t> preorder;
-        std::vector<std::string> leafCodes;  // by node index; empty for internal nodes
+        size_t nodes;
+        std::map<int32_t, std::string> codes;  // of the first leaf (in pre-order) of each value
     };
 
     // A balanced byte tree over `values`, remembering the code of each.
@@ -114,18 +109,18 @@ class TreeBlockWriter {
         out_.Bit(0);  // closing bit
     }
 
-    void WriteNode(Tree& tree, size_t& at, const std::string& path) {
-        const size_t index = at++;
-        const int32_t v = tree.preorder.at(index);
+    void WriteNode(const std::vector<int32_t>& preorder, Tree& tree, size_t& at,
+                   const std::string& path) {
+        const int32_t v = preorder.at(at++);
         out_.Bit(v == kInternal);
         if (v == kInternal) {
-            WriteNode(tree, at, path + "0");
-            WriteNode(tree, at, path + "1");
+            WriteNode(preorder, tree, at, path + "0");
+            WriteNode(preorder, tree, at, path + "1");
             return;
         }
         out_.Code(low_.at(v & 0xFF));
         out_.Code(high_.at(static_cast<uint32_t>(v) >> 8));
-        tree.leafCodes[index] = path;
+        tree.codes.emplace(v, path);
     }
 
     BitWriter out_;
