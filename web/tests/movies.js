@@ -1,9 +1,8 @@
-// Test movies for the browser tests: indexed PNG frames written here and made into movies by
-// our encoder, the conformance movies, and tavik-dump's frames of each as the truth.
+// Test movies for the browser tests: streams written here and made into movies by our encoder,
+// the conformance movies, and tavik-dump's frames of each as the truth.
 import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
-import zlib from 'node:zlib';
 
 function runTool(tools, name, args) {
     try {
@@ -13,63 +12,28 @@ function runTool(tools, name, args) {
     }
 }
 
-const crcTable = Array.from({ length: 256 }, (_, n) => {
-    let c = n;
-    for (let k = 0; k < 8; ++k) c = c & 1 ? 0xedb88320 ^ (c >>> 1) : c >>> 1;
-    return c >>> 0;
-});
-
-function crc32(bytes) {
-    let c = 0xffffffff;
-    for (const b of bytes) c = crcTable[(c ^ b) & 0xff] ^ (c >>> 8);
-    return (c ^ 0xffffffff) >>> 0;
-}
-
-function chunk(type, data) {
-    const body = Buffer.concat([Buffer.from(type, 'latin1'), data]);
-    const out = Buffer.alloc(body.length + 8);
-    out.writeUInt32BE(data.length, 0);
-    body.copy(out, 4);
-    out.writeUInt32BE(crc32(body), body.length + 4);
-    return out;
-}
-
-// An 8-bit indexed PNG of `indices` (width x height, top-down) with `palette` (r, g, b, ...).
-function indexedPng(width, height, indices, palette) {
-    const header = Buffer.alloc(13);
-    header.writeUInt32BE(width, 0);
-    header.writeUInt32BE(height, 4);
-    header.set([8, 3, 0, 0, 0], 8);
-    const rows = Buffer.alloc((width + 1) * height);
-    for (let y = 0; y < height; ++y) {
-        rows.set(indices.subarray(y * width, (y + 1) * width), y * (width + 1) + 1); // filter 0
-    }
-    return Buffer.concat([Buffer.from([137, 80, 78, 71, 13, 10, 26, 10]), chunk('IHDR', header),
-        chunk('PLTE', Buffer.from(palette)), chunk('IDAT', zlib.deflateSync(rows)),
-        chunk('IEND', Buffer.alloc(0))]);
-}
-
-// A moving pattern of 64 colours whose palette turns a little every frame. With `header`, the
-// movie's header then claims that size ([width, height]), which the encoder cannot make.
+// A moving pattern of 64 colours that change a little every frame, made from a 4:4:4
+// YUV4MPEG2 stream with a palette of its own for every frame. With `header`, the movie's header
+// then claims that size ([width, height]), which the encoder cannot make.
 function encodeMovie(tools, dir, name, { width, height, frames, flags = [], header = null }) {
-    const files = [];
+    const area = width * height;
+    const parts = [Buffer.from(`YUV4MPEG2 W${width} H${height} F10:1 C444\n`)];
     for (let f = 0; f < frames; ++f) {
-        const indices = new Uint8Array(width * height);
+        const planes = Buffer.alloc(3 * area);
         for (let y = 0; y < height; ++y) {
             for (let x = 0; x < width; ++x) {
-                indices[y * width + x] = ((x >> 2) * 3 + (y >> 1) + f * 5) & 63;
+                const i = ((x >> 2) * 3 + (y >> 1) + f * 5) & 63;
+                planes[y * width + x] = 16 + i * 3;
+                planes[area + y * width + x] = (i * 37 + f * 24) & 255;
+                planes[2 * area + y * width + x] = 255 - ((i * 4 + f * 9) & 255);
             }
         }
-        const palette = [];
-        for (let i = 0; i < 64; ++i) {
-            palette.push((i * 4 + f * 24) & 255, (i * 37) & 255, 255 - ((i * 4 + f * 9) & 255));
-        }
-        const file = path.join(dir, `${name}_${f}.png`);
-        fs.writeFileSync(file, indexedPng(width, height, indices, palette));
-        files.push(file);
+        parts.push(Buffer.from('FRAME\n'), planes);
     }
+    const stream = path.join(dir, `${name}.y4m`);
+    fs.writeFileSync(stream, Buffer.concat(parts));
     const movie = path.join(dir, `${name}.tvk`);
-    runTool(tools, 'tavik-encode', ['--fps', '10', ...flags, movie, ...files]);
+    runTool(tools, 'tavik-encode', ['--palette', 'frames', ...flags, '--y4m', stream, movie]);
     if (header) {
         const bytes = fs.readFileSync(movie);
         bytes.writeUInt32LE(header[0], 4);
