@@ -2,7 +2,7 @@
 #include <cstring>
 
 #include "audio/sound_hooks.h"
-#include "core/frame_chunks.h"
+#include "format/frame_chunks.h"
 #include "core/movie_internal.h"
 #include "video/palette_decoder.h"
 

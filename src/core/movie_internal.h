@@ -31,8 +31,6 @@ bool SeekMovieFile(TavikFile file, uint32_t offset);
 uint32_t TellMovieFile(TavikFile file);
 uint32_t MovieFileSize(TavikFile file);
 
-// Whether a header is within the limits that opening enforces (frames, picture size, trees).
-bool HeaderWithinLimits(const TavikHeader& header);
 // Frame setup of the current FrameNum (wrap, chunk location, palette).
 void SetUpFrame(TavikMovie* movie);
 // Closes the current frame's time measurements.

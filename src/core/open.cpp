@@ -5,8 +5,10 @@
 
 #include "audio/sound_hooks.h"
 #include "core/movie_internal.h"
+#include "format/frame_table.h"
+#include "format/header.h"
+#include "format/tree_block.h"
 #include "video/marker_runs.h"
-#include "video/trees.h"
 
 namespace tavik {
 namespace {
@@ -19,18 +21,6 @@ static_assert(sizeof(TavikHeader) == TAVIK_HEADER_SIZE, "the header is read as o
 constexpr uint32_t kPiece = 4096;
 constexpr uint32_t kDefaultRing = 12288;
 constexpr uint32_t kMinRing = 8192;
-// Limits this implementation enforces on headers, so that no allocation is absurd and every
-// size sum fits 32 bits:
-// - frames up to 16 million (5 x FrameTotal + 4 must fit 32 bits, and 80 MB of tables is plenty);
-constexpr uint32_t kMaxFrameTotal = 1u << 24;
-// - pictures up to 16384 x 16384, at least one pixel each way;
-constexpr uint32_t kMaxSide = 16384;
-// - tree memory below 16 MiB: the trees' lookup entries hold 24-bit offsets into it.
-constexpr uint64_t kMaxTreeMemory = 1u << 24;
-
-uint32_t RoundUp(uint32_t value, uint32_t step) {
-    return (value + step - 1) / step * step;
-}
 
 struct OpenState {
     TavikMovie* movie = nullptr;
@@ -56,35 +46,12 @@ TavikMovie* Fail(OpenState& state, const char* debugText) {
     return nullptr;
 }
 
-// Frames per second for the statistics.
-uint32_t StatisticsFps(uint32_t frameTime) {
-    const uint32_t fps = frameTime ? 100000 / frameTime : 100000;
-    return fps ? fps : 1;
-}
-
-void MeasureDataRate(TavikMovie* m, uint32_t frameTotal, uint32_t fps, uint64_t total) {
-    const uint32_t* sizes = m->FrameSizes;
-    m->LargestFrame = *std::max_element(sizes, sizes + frameTotal);
-    if (frameTotal - 1 < fps) {
-        m->HighestRate = static_cast<uint32_t>(total);
-        m->HighestRateFrame = 1;
-    } else {
-        // Windows of fps frames starting at 1 .. N-1-fps; the one at frame 0 never counts.
-        uint64_t best = 0;
-        uint32_t bestStart = 0;
-        uint64_t window = 0;
-        for (uint32_t i = 1; i <= fps && i < frameTotal; ++i) window += sizes[i];
-        for (uint32_t s = 1; s + fps + 1 <= frameTotal; ++s) {
-            if (s > 1) window += uint64_t{sizes[s + fps - 1]} - sizes[s - 1];
-            if (window > best) {
-                best = window;
-                bestStart = s;
-            }
-        }
-        m->HighestRate = static_cast<uint32_t>(best);
-        m->HighestRateFrame = bestStart + 1;
-    }
-    m->AverageFrameSize = static_cast<uint32_t>(total / frameTotal);
+void MeasureRates(TavikMovie* m, uint32_t frameTotal, const FrameTableFacts& facts) {
+    const DataRate rate = MeasureDataRate(m->FrameSizes, frameTotal, m->FrameTime);
+    m->LargestFrame = facts.largest;
+    m->HighestRate = rate.highest;
+    m->HighestRateFrame = rate.fromFrame;
+    m->AverageFrameSize = static_cast<uint32_t>(facts.totalBytes / frameTotal);
 }
 
 // Ring size, or 0 to preload.
@@ -123,33 +90,29 @@ bool ReadFrameTables(TavikMovie* m, uint32_t frameTotal) {
 // Reads the tree block into a scratch-fronted input buffer and builds the trees from it.
 bool ReadTrees(TavikMovie* m) {
     const TavikHeader& h = m->Header;
-    uint64_t treeBytes = TreeMemorySize();
-    for (uint32_t size : h.TreeSizes) treeBytes += size;
+    const uint64_t treeBytes = TreeMemoryBytes(h);
     m->Trees = static_cast<uint8_t*>(TavikAlloc(m, static_cast<uint32_t>(treeBytes)));
     if (!m->Trees) return false;  // no debug line for this one
     std::memset(m->Trees, 0, static_cast<size_t>(treeBytes));
-    const uint32_t inputSize = std::max(RoundUp(h.TreeBlockSize + kPiece, 4), 8192u);
-    // Eight bytes more, zeroed, so that word-wise bit reading near the end stays inside.
+    // The run lookup is the decoder's own speed-up, not part of the movie's stated memory: it
+    // is left out of MemUsed, so that the accounting stays what the format's buffers need.
+    m->MarkerRuns = static_cast<TavikMarkerRuns*>(AllocCounted(m, sizeof(TavikMarkerRuns), 0));
+    if (!m->MarkerRuns) return false;
+    const uint32_t inputSize = TreeInputBytes(h.TreeBlockSize);
     auto* input = static_cast<uint8_t*>(AllocCounted(m, inputSize + 8, inputSize));
     if (!input) {
         DebugLine("Couldn't allocate input buffer\r\n");
         return false;
     }
     std::memset(input, 0, inputSize + 8);
-    const bool read = TavikRead(m, input + kPiece, h.TreeBlockSize) == h.TreeBlockSize;
-    const bool built = read && BuildTrees(input, m->Trees, h.TreeSizes[0], h.TreeSizes[1],
-                                          h.TreeSizes[2], h.TreeSizes[3], h.TreeBlockSize);
+    const bool read = TavikRead(m, input + kTreeBlockScratch, h.TreeBlockSize) == h.TreeBlockSize;
+    const bool built = read && BuildMovieTrees(input, h, m->Trees, m->MarkerRuns);
     TavikFree(input);
     m->MemUsed -= h.TreeBlockSize + kPiece;
     if (!built) {
         DebugLine("Wasn't a Tavik file\r\n");
         return false;
     }
-    // The run lookup is the decoder's own speed-up, not part of the movie's stated memory: it
-    // is left out of MemUsed, so that the accounting stays what the format's buffers need.
-    m->MarkerRuns = static_cast<TavikMarkerRuns*>(AllocCounted(m, sizeof(TavikMarkerRuns), 0));
-    if (!m->MarkerRuns) return false;
-    BuildMarkerRuns(m->Trees, m->MarkerRuns);
     m->FirstFrameOffset += h.TreeBlockSize + TAVIK_HEADER_SIZE;
     return true;
 }
@@ -195,19 +158,6 @@ void ApplyHeightScaling(TavikMovie* m, uint32_t openFlags) {
 }
 
 }  // namespace
-
-bool HeaderWithinLimits(const TavikHeader& h) {
-    const uint64_t frameTotal = uint64_t{h.FrameCount} + (h.Flags & TavikFlagRingFrame);
-    if (h.FrameCount == 0 || frameTotal > kMaxFrameTotal) return false;
-    if (h.Width == 0 || h.Height == 0 || h.Width > kMaxSide || h.Height > kMaxSide) return false;
-    if (h.TreeBlockSize > kMaxTreeMemory) return false;
-    uint64_t treeBytes = TreeMemorySize();
-    for (uint32_t size : h.TreeSizes) {
-        if (size % 4 != 0 || size < 12) return false;
-        treeBytes += size;
-    }
-    return treeBytes < kMaxTreeMemory;
-}
 
 }  // namespace tavik
 
@@ -275,34 +225,25 @@ TavikMovie* TavikOpen(const void* source, uint32_t openFlags, uint32_t extra) {
                                                        : 0;
 
     TavikHeader& h = m->Header;
-    if (TavikRead(m, &h, TAVIK_HEADER_SIZE) != TAVIK_HEADER_SIZE ||
-        std::memcmp(h.Magic, "TVK2", 4) != 0)
+    if (TavikRead(m, &h, TAVIK_HEADER_SIZE) != TAVIK_HEADER_SIZE || !HasMovieMagic(h.Magic))
         return Fail(state, "Wasn't a Tavik file\r\n");
-    // Headers beyond the limits above, or tables and tree block longer than the file, are not
+    // Headers beyond the format's limits, or tables and tree block longer than the file, are not
     // movies this core can play.
     const uint32_t frameTotal = FrameTotal(m);
-    if (!HeaderWithinLimits(h) ||
-        TAVIK_HEADER_SIZE + 5ull * frameTotal + h.TreeBlockSize > fileLeft ||
-        h.TreeBlockSize > kMaxTreeMemory)
+    if (!HeaderProblem(h).empty() || FrameDataOffset(h) > fileLeft)
         return Fail(state, "Wasn't a Tavik file\r\n");
 
     if (openFlags & TavikRateOverride) h.FrameRate = FrameRateOverride();
-    m->FrameTime = h.FrameRate < 0   ? static_cast<uint32_t>(-static_cast<int64_t>(h.FrameRate))
-                   : h.FrameRate > 0 ? static_cast<uint32_t>(h.FrameRate) * 100
-                                     : 0;
-    const uint32_t fps = StatisticsFps(m->FrameTime);
+    m->FrameTime = FrameTimeTicks(h.FrameRate);
 
     if (!ReadFrameTables(m, frameTotal)) return Fail(state, nullptr);
     if (!ReadTrees(m)) return Fail(state, nullptr);
 
-    uint64_t total = 0;
-    for (uint32_t i = 0; i < frameTotal; ++i) total += m->FrameSizes[i];
+    const FrameTableFacts facts = MeasureFrameTable(m->FrameSizes, frameTotal);
+    const uint64_t total = facts.totalBytes;
     const uint64_t dataLeft = fileLeft - (m->FirstFrameOffset - startOffset);
-    MeasureDataRate(m, frameTotal, fps, total);
-    // Every frame must fit the file on its own; all of them together may not (a file that ends
-    // early plays until the missing frame, which stops the pictures). Sums stay within 32 bits.
-    if (total > 0xFFFFFF00u || m->LargestFrame > dataLeft)
-        return Fail(state, "Wasn't a Tavik file\r\n");
+    MeasureRates(m, frameTotal, facts);
+    if (!FrameTableProblem(facts, dataLeft).empty()) return Fail(state, "Wasn't a Tavik file\r\n");
     m->TotalFrameBytes = static_cast<uint32_t>(total);
 
     // A movie longer than its file is never preloaded: it would only allocate for bytes that

@@ -88,6 +88,8 @@ const char* TavikStatusText(TavikStatus status) {
             return "There was not enough memory.";
         case TavikErrorArgument:
             return "An argument was not valid.";
+        case TavikErrorLimit:
+            return "The movie is larger than the program's limits allow.";
     }
     return "Unknown status.";
 }

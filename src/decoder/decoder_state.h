@@ -1,5 +1,6 @@
 // The record behind a TavikDecoder: everything of one open movie, owned by it alone, so that
-// decoders on different threads share nothing.
+// decoders on different threads share nothing. The engine's own seek (TavikSeek) keeps one of
+// these beside a movie, made over the movie's tables, trees and bytes (decoder_internal.h).
 #pragma once
 
 #include <array>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "decoder/byte_source.h"
+#include "format/limits.h"
 #include "tavik/decoder.h"
 #include "tavik/movie.h"
 #include "video/dest.h"
@@ -32,20 +34,23 @@ struct Snapshot {
 // for movies whose pictures would pass it at the shortest interval.
 constexpr uint64_t kSnapshotBudget = 64u << 20;
 constexpr uint32_t kShortestSnapshotInterval = 8;
-// A compressed sound chunk that announces more than this is not decoded: it is about 24 seconds
-// of 16-bit stereo at 44.1 kHz, far more than any frame carries.
-constexpr uint32_t kMaxSoundChunk = 4u << 20;
+
+// One track's sound chunk, decoded for TavikDecoderReadSound.
+struct DecodedChunk {
+    uint32_t frame = UINT32_MAX;
+    std::vector<uint8_t> bytes;
+};
 
 }  // namespace tavik
 
 struct TavikDecoder {
     std::unique_ptr<tavik::ByteSource> source;
-    TavikHeader header{};
+    TavikHeader header{};  // as stored: Height is the stored height
     TavikInfo info{};
     bool interlaced = false, doubled = false;
     std::vector<uint32_t> frameSizes;
     std::vector<uint8_t> frameTypes;
-    std::vector<uint64_t> frameOffsets;  // from the movie's first byte
+    std::vector<uint64_t> frameOffsets;  // in the source
     tavik::AlignedBlock<uint8_t> trees;
     tavik::AlignedBlock<TavikMarkerRuns> markerRuns;
     tavik::AlignedBlock<TavikDestDesc> dest;
@@ -64,5 +69,13 @@ struct TavikDecoder {
     std::vector<tavik::Snapshot> snapshots;
     // [n]: each track's sound that frames 0 to n - 1 bring, as far as they are counted.
     std::vector<std::array<uint64_t, TAVIK_MAX_TRACKS>> soundOffsets;
-    std::vector<uint8_t> scan;  // a frame read only for its chunk lengths
+
+    // Sound in playing order: each track's position, and the chunk it reads from.
+    std::array<uint64_t, TAVIK_MAX_TRACKS> soundPosition{};
+    std::array<tavik::DecodedChunk, TAVIK_MAX_TRACKS> soundChunk;
+    // A sound chunk announcing more is left out (the format's limit, or what a memory limit
+    // leaves for the sound buffers).
+    uint32_t largestSoundChunk = tavik::FormatLimits::kMaxSoundChunk;
+
+    uint64_t picturesDecoded = 0;  // video chunks decoded, for the benchmarks
 };

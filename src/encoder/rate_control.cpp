@@ -2,12 +2,13 @@
 
 #include <algorithm>
 
+#include "format/frame_table.h"
+#include "format/header.h"
+
 namespace tavik::enc {
 
 uint32_t FramesPerSecond(int32_t frameRate) {
-    const int64_t ticks = frameRate > 0 ? int64_t{frameRate} * 100 : -int64_t{frameRate};
-    const int64_t fps = ticks == 0 ? 100000 : 100000 / ticks;
-    return static_cast<uint32_t>(std::max<int64_t>(1, fps));
+    return FramesPerSecondForRate(FrameTimeTicks(frameRate));
 }
 
 std::vector<RateWindow> RateWindows(const std::vector<uint32_t>& sizes, uint32_t fps) {

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "format/limits.h"
+
 namespace tavik {
 
 constexpr uint32_t kTreeCount = 4;
@@ -25,7 +27,8 @@ static_assert(kNodeArraysOffset == 53352);
 // Each node array ends with room for three spare slots.
 constexpr uint32_t kSpareEntries = 3;
 // Lookup entries hold a location in 24 bits: tree memory must stay below 16 MiB.
-constexpr uint64_t kMaxTreeMemory = uint64_t{1} << 24;
+constexpr uint64_t kMaxTreeMemory = FormatLimits::kMaxTreeMemory;
+static_assert(kMaxTreeMemory <= uint64_t{1} << 24);
 
 // Per tree: the entry that all three slots take at the start of a frame, then the slot locations.
 struct TreeRecord {

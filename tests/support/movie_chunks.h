@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "core/frame_chunks.h"
+#include "format/frame_chunks.h"
 #include "video/marker_runs.h"
 #include "video/trees.h"
 
