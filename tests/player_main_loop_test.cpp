@@ -97,7 +97,7 @@ void ScriptRemap(TavikMovie*, const void*, uint32_t, uint32_t, uint32_t) {
 const MovieCalls kScripted = {ScriptOpen,      ScriptClose,   ScriptDecode,      ScriptAdvance,
                               ScriptNotYetDue, ScriptPlaying, TavikSetFrameRate, TavikSetReadSpeed,
                               ScriptSummary,   ScriptDest,    ScriptNextRect,    ScriptRemap,
-                              TavikUseMMX};
+                              TavikUseMMX,     TavikSeek};
 
 class PlayerMainTest : public PlayerTest {
   protected:

@@ -17,7 +17,7 @@ namespace {
 const MovieCalls kEngine = {TavikOpen,       TavikClose,      TavikDecodeFrame,  TavikAdvance,
                             TavikNotYetDue,  TavikSetPlaying, TavikSetFrameRate, TavikSetReadSpeed,
                             TavikGetSummary, TavikSetDest,    TavikNextRect,     TavikRemap,
-                            TavikUseMMX};
+                            TavikUseMMX,     TavikSeek};
 
 // A conformance movie: palette changes in all frames but one, a track of sound.
 const std::string kMovie = std::string(TAVIK_CONFORMANCE_DIR) + "/palette_160x120.tvk";

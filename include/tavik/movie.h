@@ -147,6 +147,8 @@ typedef struct TavikMovie {
     uint32_t TotalFrameBytes;           /* sum of all frame sizes */
     uint32_t VideoSize;                 /* bytes of the current frame's video chunk */
     struct TavikMarkerRuns* MarkerRuns; /* the full-block tree's run lookup, built with the trees */
+    struct TavikDecoder* Seeker;        /* made by the first TavikSeek: snapshots for seeking */
+    uint32_t ShowWholeFrame;            /* after a seek: the next decoded frame is shown whole */
 } TavikMovie;
 
 /* The 19 statistics of one playback. */
@@ -193,6 +195,17 @@ uint32_t TavikSetPlaying(TavikMovie* movie, int32_t playing);
 void TavikSetFrameRate(int32_t rate);
 void TavikSetReadSpeed(uint32_t bytesPerSecond);
 void TavikGetSummary(TavikMovie* movie, TavikSummary* summary);
+
+/* Moves the movie to frame `frame` (below FrameCount) as if play had reached it: the picture
+   in the destination and the palette become those after frame - 1, the reader stands on
+   `frame` (set up: its palette chunk taken over, NewPalette set), the sound tracks start over
+   with the sound that plays with that frame queued first, and the pacing starts afresh; the
+   next TavikDecodeFrame decodes `frame` and its rectangles cover the whole picture. A paused
+   movie stays paused, and resuming plays on from `frame`. The first call keeps a decoder beside
+   the movie (not counted in its memory statistics) whose snapshots make later seeks cheap.
+   Returns 1, or 0 for a null handle, a frame out of range, or when memory runs out. None of
+   the other operations calls it. */
+uint32_t TavikSeek(TavikMovie* movie, uint32_t frame);
 
 /* Copying frames out. */
 void TavikSetDest(TavikMovie* movie, uint32_t x, uint32_t y, int32_t pitch, uint32_t height,

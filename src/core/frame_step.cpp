@@ -1,4 +1,6 @@
 // Frame stepping and timing: decode, advance, wait, pause, and the playback statistics.
+#include <cstring>
+
 #include "audio/sound_hooks.h"
 #include "core/movie_internal.h"
 #include "video/dest.h"
@@ -10,6 +12,14 @@ namespace {
 
 int32_t g_frameRateOverride = 0;
 uint32_t g_readSpeed = 0;
+
+// After a seek the picture around the decoded frame is new too: every group counts as changed.
+void ShowWholeFrame(TavikMovie* m) {
+    const ChangeIterator& it = m->Dest->iterator;
+    const uint64_t groups = (uint64_t{it.width / 4} * (it.height / 4) + 15) / 16;
+    std::memset(ChangeMap(m->Dest), 1, static_cast<size_t>(groups));
+    m->ShowWholeFrame = 0;
+}
 
 }  // namespace
 
@@ -78,6 +88,7 @@ uint32_t TavikDecodeFrame(TavikMovie* m) {
                     BuildColourTable565(m->ColourTable16, m->Palette);
             }
             DecodeVideoFrame(m->VideoChunk, m->VideoSize, m->Trees, m->MarkerRuns, m->Dest);
+            if (m->ShowWholeFrame) ShowWholeFrame(m);
         } else {
             ++m->FramesSkipped;
         }

@@ -8,6 +8,7 @@
 #include "format/frame_table.h"
 #include "format/header.h"
 #include "format/tree_block.h"
+#include "tavik/decoder.h"
 #include "video/marker_runs.h"
 
 namespace tavik {
@@ -313,6 +314,7 @@ void TavikClose(TavikMovie* m) {
     TavikFree(m->FrameSizes);
     TavikFree(m->IOBuffer);
     TavikFree(m->RingStart);
+    TavikDecoderClose(m->Seeker);
     const bool ownMemory = m->OpenFlags & TavikOwnMemory;
     std::memset(m, 0, sizeof *m);
     if (!ownMemory) TavikFree(m);

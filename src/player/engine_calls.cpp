@@ -7,7 +7,7 @@ const MovieCalls& EngineMovieCalls() {
     static constexpr MovieCalls kEngine = {
         TavikOpen,       TavikClose,        TavikDecodeFrame,  TavikAdvance,    TavikNotYetDue,
         TavikSetPlaying, TavikSetFrameRate, TavikSetReadSpeed, TavikGetSummary, TavikSetDest,
-        TavikNextRect,   TavikRemap,        TavikUseMMX};
+        TavikNextRect,   TavikRemap,        TavikUseMMX,       TavikSeek};
     return kEngine;
 }
 

@@ -30,10 +30,13 @@ void NoRemap(TavikMovie*, const void*, uint32_t, uint32_t, uint32_t) {}
 uint32_t NoMMX(uint32_t) {
     return 0;
 }
+uint32_t NoSeek(TavikMovie*, uint32_t) {
+    return 0;
+}
 
 constexpr MovieCalls kNoMovies = {NoOpen,    NoClose, NoDecode, NoAdvance, NoWait,
                                   NoPlaying, NoRate,  NoSpeed,  NoSummary, NoDest,
-                                  NoRect,    NoRemap, NoMMX};
+                                  NoRect,    NoRemap, NoMMX,    NoSeek};
 const MovieCalls* g_movies = &kNoMovies;
 
 }  // namespace

@@ -24,6 +24,7 @@ struct MovieCalls {
     void (*remap)(TavikMovie* movie, const void* entries, uint32_t count, uint32_t entryFormat,
                   uint32_t reserved);
     uint32_t (*useMMX)(uint32_t on);
+    uint32_t (*seek)(TavikMovie* movie, uint32_t frame);  // the native program's seeking
 };
 
 // The table in use; until one is installed every call fails or does nothing.

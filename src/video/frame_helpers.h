@@ -16,6 +16,8 @@ uint32_t NextChangeRect(TavikDestDesc* dest, uint32_t* rect);
 
 // map: old palette index to new one. Always starts again from the trees' stored values.
 void RemapTreeColours(uint8_t* trees, const uint8_t* map);
+// map (256 bytes): the index each palette index decodes to now (itself unless remapped).
+void TreeColourMap(const uint8_t* trees, uint8_t* map);
 // used (256 bytes, cleared by the caller): set to 1 for each index the trees can produce.
 void FindUsedColours(const uint8_t* trees, uint8_t* used);
 

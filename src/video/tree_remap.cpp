@@ -57,6 +57,25 @@ void RemapTreeColours(uint8_t* trees, const uint8_t* map) {
     });
 }
 
+void TreeColourMap(const uint8_t* trees, uint8_t* map) {
+    for (uint32_t i = 0; i < 256; ++i) map[i] = static_cast<uint8_t>(i);
+    for (uint32_t tree : {kColourTree, kFullBlockTree}) {
+        // Stored value 0 also stands for the recent-value slots, whose entries are copies: index
+        // 0's output comes from the reset entry instead.
+        ForEachLeaf(trees, tree, [&](uint32_t location, uint32_t stored) {
+            if (stored == 0) return;
+            const uint32_t output = Load32(trees + location) >> 16;
+            map[stored & 0xFF] = static_cast<uint8_t>(output);
+            map[stored >> 8] = static_cast<uint8_t>(output >> 8);
+        });
+        map[0] = static_cast<uint8_t>(LoadTreeRecord(trees, tree).resetEntry >> 16);
+    }
+    ForEachLeaf(trees, kTypeTree, [&](uint32_t location, uint32_t stored) {
+        if (IsSolidTypeWord(stored))
+            map[stored >> 8] = static_cast<uint8_t>(Load32(trees + location) >> 24);
+    });
+}
+
 void FindUsedColours(const uint8_t* trees, uint8_t* used) {
     for (uint32_t tree : {kColourTree, kFullBlockTree}) {
         ForEachLeaf(trees, tree, [&](uint32_t, uint32_t stored) {

@@ -6,9 +6,7 @@
 #include <cstring>
 #include <utility>
 
-#include "core/frame_seek.h"
 #include "player/desktop/screenshot.h"
-#include "player/desktop/sound_lead.h"
 #include "player/movie_link.h"
 #include "player/player_window.h"
 #include "player/self_play.h"
@@ -32,34 +30,6 @@ constexpr uint32_t kFallbackFrameMs = 66;  // a movie played as fast as it goes,
 
 uint32_t NowMs() {
     return TavikGetSystem()->Milliseconds(TavikGetSystem()->Context);
-}
-
-// Frame `from` of the decoder into the display buffer's picture (its rows as the engine writes
-// them) and its palette into the movie; frame -1 is the black picture before frame 0.
-bool PutPicture(FrameSource& source, TavikMovie* movie, int64_t from) {
-    DisplayBuffer* b = WindowState().buffer;
-    const TavikHeader& h = movie->Header;
-    if (b == nullptr || b->Bits == nullptr || b->Width != h.Width || b->Height != h.Height) {
-        return from < 0 || source.Frame(static_cast<uint32_t>(from)) != nullptr;
-    }
-    const TavikFrame* frame = nullptr;
-    if (from >= 0 && (frame = source.Frame(static_cast<uint32_t>(from))) == nullptr) return false;
-    const uint32_t step =
-        frame != nullptr ? std::max<uint32_t>(source.Info().Height / h.Height, 1) : 1;
-    for (uint32_t y = 0; y < h.Height; ++y) {
-        uint8_t* row = b->Bits + size_t{b->BottomUp ? h.Height - 1 - y : y} * b->Pitch;
-        if (frame == nullptr) {
-            std::memset(row, 0, h.Width);
-        } else {
-            std::memcpy(row, frame->Pixels + size_t{y} * step * source.Info().Width, h.Width);
-        }
-    }
-    if (frame != nullptr) {
-        std::memcpy(movie->Palette, frame->Palette, sizeof movie->Palette);
-    } else {
-        std::memset(movie->Palette, 0, sizeof movie->Palette);
-    }
-    return true;
 }
 
 }  // namespace
@@ -104,7 +74,6 @@ void DesktopPlayer::MovieStarted(TavikMovie* movie, const std::string& name,
         source_.Open(programPath_, offset);
     }
     shown_ = 0;
-    seeked_ = false;
     if (!firstMovie_) return;
     firstMovie_ = false;
     if (start_.paused && paused == 0) {
@@ -118,15 +87,10 @@ void DesktopPlayer::MovieStarted(TavikMovie* movie, const std::string& name,
 }
 
 bool DesktopPlayer::SeekTo(TavikMovie* movie, int64_t frame, bool paused) {
-    if (!source_.Ready() || movie->Header.FrameCount == 0) return false;
+    if (movie->Header.FrameCount == 0) return false;
     const uint32_t target =
         static_cast<uint32_t>(std::clamp<int64_t>(frame, 0, movie->Header.FrameCount - 1));
-    if (!PutPicture(source_, movie, int64_t{target} - 1)) return false;
-    MoveToFrame(movie, target);
-    PutSoundLead(source_, movie, target, movie->Paused != 0);
-    movie->NewPalette = 1;
-    movie->RemapPending = 1;
-    seeked_ = true;
+    if (!Movies().seek(movie, target)) return false;
     shown_ = target;
     Overlay(movie, paused, false);
     return true;
@@ -134,11 +98,6 @@ bool DesktopPlayer::SeekTo(TavikMovie* movie, int64_t frame, bool paused) {
 
 void DesktopPlayer::FrameShown(TavikMovie* movie, bool paused) {
     shown_ = movie->FrameNum;
-    if (seeked_) {
-        seeked_ = false;
-        DisplayBuffer* b = WindowState().buffer;
-        if (b != nullptr) BufferBlit(b, nullptr, 0, 0, 0, 0, b->Width, b->Height);
-    }
     status_.Update(NowMs(), shown_ * FrameMs(movie), movie->Header.FrameCount * FrameMs(movie),
                    shown_, movie->Header.FrameCount, movie->FramesSkipped, paused);
 }

@@ -1,13 +1,10 @@
 // The native program's additions to the player: seeking, screenshots, volume, full screen, the
 // overlay and status line, and dropped files, with the keys the player leaves unused.
 //
-// Seeking. The player keeps playing through the engine, which only goes forward. A seek to frame
-// n takes the picture and palette of frame n-1 from the embedding interface's decoder (which
-// seeks exactly and cheaply, by snapshots) into the display buffer, then moves the engine's
-// movie to frame n (MoveToFrame: reader, sound and pacing start over there) with the sound that
-// belongs with frame n ahead of its own (sound_lead.h). The main loop then decodes frame n onto
-// that picture as it would have in play, and it is shown whole. So the Windows program, which
-// has no extras, plays exactly as before.
+// Seeking is one call into the engine (TavikSeek): the movie then stands on the new frame with
+// the picture, palette and sound it would have in play, and the main loop decodes that frame and
+// shows it whole. Screenshots come from the embedding interface's decoder (FrameSource), never
+// from the screen.
 #pragma once
 
 #include <cstdint>
@@ -63,8 +60,7 @@ class DesktopPlayer : public PlayerExtras {
     FrameSource source_;
     StatusLine status_;
     std::string movieName_;
-    uint32_t shown_ = 0;   // the frame on the screen
-    bool seeked_ = false;  // the next frame is to be shown whole
+    uint32_t shown_ = 0;  // the frame on the screen
     bool lastPaused_ = false;
     bool firstMovie_ = true;
     int32_t volume_ = 100;

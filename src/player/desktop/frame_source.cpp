@@ -39,24 +39,4 @@ const TavikFrame* FrameSource::Frame(uint32_t number) {
     return &frame_;
 }
 
-bool FrameSource::SoundOffset(uint32_t number, int t, uint64_t* offset) {
-    return decoder_ != nullptr && t >= 0 &&
-           TavikDecoderSoundOffset(decoder_, number, static_cast<uint32_t>(t), offset) == TavikOk;
-}
-
-bool FrameSource::CollectSound(uint32_t from, uint32_t to, uint32_t tracks,
-                               std::array<std::vector<uint8_t>, 7>& sound) {
-    for (std::vector<uint8_t>& s : sound) s.clear();
-    if (decoder_ == nullptr || (from < to && TavikDecoderSeek(decoder_, from) != TavikOk))
-        return false;
-    for (uint32_t n = from; n < to; ++n) {
-        if (TavikDecoderNext(decoder_, &frame_) != TavikOk || frame_.Number != n) return false;
-        for (int t = 0; t < 7; ++t)
-            if ((tracks >> t & 1) && frame_.Sound[t] != nullptr)
-                sound[t].insert(sound[t].end(), frame_.Sound[t],
-                                frame_.Sound[t] + frame_.SoundBytes[t]);
-    }
-    return true;
-}
-
 }  // namespace tavik

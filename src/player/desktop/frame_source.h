@@ -1,11 +1,9 @@
-// The pictures of the movie being played, from the embedding interface (which can seek): what
-// seeking puts in the display buffer and what a screenshot saves.
+// The pictures of the movie being played, from the embedding interface (which can seek): what a
+// screenshot saves, exactly, whatever the screen shows.
 #pragma once
 
-#include <array>
 #include <cstdio>
 #include <string>
-#include <vector>
 
 #include "tavik/decoder.h"
 
@@ -26,12 +24,6 @@ class FrameSource {
     // Frame `number` as play from the start shows it; null when it cannot be had. Valid until
     // the next call.
     const TavikFrame* Frame(uint32_t number);
-    // Where frame `number`'s sound of track t begins in the track's sound; false when unknown.
-    bool SoundOffset(uint32_t number, int t, uint64_t* offset);
-    // The sound of every track in `tracks` (bit t: track t) that frames `from` to `to` - 1
-    // bring, one after another, into sound[t]; false when a frame cannot be had.
-    bool CollectSound(uint32_t from, uint32_t to, uint32_t tracks,
-                      std::array<std::vector<uint8_t>, 7>& sound);
 
   private:
     TavikDecoder* decoder_ = nullptr;
