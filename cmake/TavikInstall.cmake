@@ -21,8 +21,13 @@ foreach(program tavikplay tavik-selfplay tavik-info tavik-dump tavik-encode tavi
   endif()
 endforeach()
 
-# A static libtavik is C++ inside: a C program linking it needs the C++ runtime as well.
-set(TAVIK_RUNTIME_LIBS "-lstdc++ -lm")
+# A static libtavik is C++ inside: a C program linking it needs the C++ runtime as well, so
+# `pkg-config --libs tavik` names it (without --static); the shared library carries its own.
+if(TARGET tavik_shared)
+  set(TAVIK_PC_LIBS "-ltavik")
+else()
+  set(TAVIK_PC_LIBS "-ltavik -lstdc++ -lm")
+endif()
 if(NOT TARGET tavik_shared)
   set_property(TARGET tavik APPEND PROPERTY INTERFACE_LINK_LIBRARIES
     $<INSTALL_INTERFACE:stdc++> $<INSTALL_INTERFACE:m>)

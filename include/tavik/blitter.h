@@ -86,6 +86,17 @@ void BlitterClose(TavikBlitter* blitter);
 /* The name of a mode number, or "" for a number that does not occur. */
 const char* BlitterModeName(uint32_t mode);
 
+/* The same six under the library's prefix. A shared libtavik exports only these names (names
+   without the prefix would collide with a program's own); the static library has both. */
+TavikBlitter* TavikBlitterOpen(uint32_t flags);
+void TavikBlitterSetPalette(TavikBlitter* blitter, const void* palette, uint32_t layout);
+char* TavikBlitterName(const TavikBlitter* blitter, char* text);
+void TavikBlit(TavikBlitter* blitter, void* destination, int32_t destinationPitch,
+               uint32_t destinationX, uint32_t destinationY, uint32_t sourceX, int32_t sourcePitch,
+               const void* source, uint32_t sourceY, uint32_t width, uint32_t height);
+void TavikBlitterClose(TavikBlitter* blitter);
+const char* TavikBlitterModeName(uint32_t mode);
+
 #ifdef __cplusplus
 }
 #endif

@@ -23,6 +23,12 @@ uint32_t UseDirectSound(void* directSound);
    track closes. Null cancels a pending recording. The path is copied. */
 void HeadlessSoundCapture(const char* path);
 
+/* The same three under the library's prefix. A shared libtavik exports only these names; the
+   static library has both. */
+uint32_t TavikUseWaveOut(void);
+uint32_t TavikUseDirectSound(void* directSound);
+void TavikHeadlessSoundCapture(const char* path);
+
 #ifdef __cplusplus
 }
 #endif
