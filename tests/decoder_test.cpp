@@ -1,5 +1,6 @@
 // The embedding interface: every conformance movie through every way of opening it, seeking
-// into it, converting its pictures, on several threads at once, and its failures.
+// into it with its sound, converting its pictures, on several threads at once, its failures,
+// damaged movies and limits.
 #include "tavik/decoder.h"
 
 #include <gtest/gtest.h>
@@ -138,7 +139,8 @@ TEST(Decoder, SeekingShowsEachFrameAsTheFirstPassDoes) {
         const uint32_t count = TavikDecoderGetInfo(d)->FrameCount;
         const Played straight = Play(d, count);
         // Backwards, then forwards by jumps, each seek followed by a frame of play whose sound
-        // lies in the track's sound where its offset says.
+        // lies in the track's sound where its offset says, and by the sound that plays with the
+        // frame: the straight sound from the frame's time on.
         std::vector<uint32_t> order;
         for (uint32_t n = count; n-- > 0;) order.push_back(n);
         for (uint32_t n = 0; n < count; n += 3) order.push_back(n);
@@ -147,6 +149,22 @@ TEST(Decoder, SeekingShowsEachFrameAsTheFirstPassDoes) {
             for (uint32_t t = 0; t < 7; ++t)
                 ASSERT_EQ(TavikDecoderSoundOffset(d, n, t, &at[t]), TavikOk);
             ASSERT_EQ(TavikDecoderSeek(d, n), TavikOk);
+            for (int t = 0; t < 7; ++t) {
+                const TavikTrackInfo& track = TavikDecoderGetInfo(d)->Tracks[t];
+                if (!track.Present) continue;
+                const uint64_t sample = track.Channels * track.Bits / 8;
+                uint64_t from =
+                    uint64_t{n} * TavikDecoderGetInfo(d)->FrameTime * track.Rate * sample / 100000;
+                from = std::min<uint64_t>(from - from % sample, straight.sound[t].size());
+                std::vector<uint8_t> read(3000);
+                size_t got = 0;
+                const TavikStatus status = TavikDecoderReadSound(d, t, read.data(), 3000, &got);
+                ASSERT_EQ(got, std::min<uint64_t>(3000, straight.sound[t].size() - from));
+                EXPECT_EQ(status, got ? TavikOk : TavikEndOfMovie);
+                EXPECT_TRUE(
+                    std::equal(read.begin(), read.begin() + got, straight.sound[t].begin() + from))
+                    << e.movie << " frame " << n << " track " << t;
+            }
             const Played one = Play(d, 1);
             EXPECT_EQ(one.pictures[0], straight.pictures[n]) << e.movie << " frame " << n;
             for (int t = 0; t < 7; ++t) {
@@ -163,6 +181,99 @@ TEST(Decoder, SeekingShowsEachFrameAsTheFirstPassDoes) {
         EXPECT_EQ(TavikDecoderSeek(d, count), TavikErrorArgument);
         TavikDecoderClose(d);
     }
+}
+
+// Sound in playing order, in pieces that cross chunk boundaries, to its end; looping does not
+// wrap it and pictures do not move it.
+TEST(Decoder, SoundReadsInPlayingOrderToItsEnd) {
+    for (const char* movie : {"tracks7_160x120", "ring_100x64"}) {
+        Source source;
+        TavikDecoder* d = Open(Way::Memory, movie, source);
+        const uint32_t count = TavikDecoderGetInfo(d)->FrameCount;
+        const Played straight = Play(d, count);
+        TavikDecoderSetLooping(d, 1);
+        for (int t = 0; t < 7; ++t) {
+            std::vector<uint8_t> all, piece(777);
+            size_t got = 0;
+            TavikStatus status;
+            while ((status = TavikDecoderReadSound(d, t, piece.data(), piece.size(), &got)) ==
+                   TavikOk) {
+                all.insert(all.end(), piece.begin(), piece.begin() + got);
+                if (got < piece.size()) break;
+                TavikFrame frame;
+                ASSERT_EQ(TavikDecoderNext(d, &frame), TavikOk);
+            }
+            EXPECT_EQ(all, straight.sound[t]) << movie << " track " << t;
+            EXPECT_EQ(TavikDecoderReadSound(d, t, piece.data(), piece.size(), &got),
+                      TavikEndOfMovie);
+            EXPECT_EQ(got, 0u);
+        }
+        size_t got = 1;
+        EXPECT_EQ(TavikDecoderReadSound(d, 7, nullptr, 0, &got), TavikErrorArgument);
+        EXPECT_EQ(TavikDecoderReadSound(d, 0, nullptr, 10, &got), TavikErrorArgument);
+        TavikDecoderClose(d);
+    }
+}
+
+// A damaged frame is reported on the frame; limits refuse a movie before it costs anything.
+TEST(Decoder, DamageIsReportedAndLimitsRefuseEarly) {
+    std::vector<uint8_t> movie = ReadWhole(Path("tracks7_160x120.tvk"));
+    auto u32 = [&](size_t at) {
+        return uint32_t{movie[at]} | movie[at + 1] << 8 | movie[at + 2] << 16 |
+               uint32_t{movie[at + 3]} << 24;
+    };
+    const uint32_t frames = u32(12), treeBlock = u32(52);
+    size_t at = 104 + 5 * frames + treeBlock + u32(104);  // frame 1
+    const uint8_t type = movie[104 + 4 * frames + 1];
+    ASSERT_TRUE(type & 2) << "frame 1 carries sound of track 0";
+    if (type & 1) at += movie[at] * 4;
+    movie[at + 3] = 0x7F;  // its chunk now runs far past the frame
+    TavikDecoder* d = nullptr;
+    ASSERT_EQ(TavikDecoderOpenMemory(movie.data(), movie.size(), &d), TavikOk);
+    TavikFrame frame;
+    ASSERT_EQ(TavikDecoderNext(d, &frame), TavikOk);
+    EXPECT_EQ(frame.Damage, 0u);
+    ASSERT_EQ(TavikDecoderNext(d, &frame), TavikOk);
+    EXPECT_EQ(frame.Damage, uint32_t{TavikDamageSound | TavikDamagePicture});
+    EXPECT_EQ(frame.Sound[0], nullptr);
+    TavikDecoderClose(d);
+
+    // A header that claims 16384 x 16384 opens (the picture is made at the first frame) unless
+    // a limit says no; the limits are checked having read the header and no more.
+    movie = ReadWhole(Path("blocks_64x48.tvk"));
+    for (int i = 0; i < 2; ++i) movie[5 + 4 * i] = 0x40, movie[4 + 4 * i] = 0;
+    Source source{movie};
+    size_t reads = 0;
+    struct Counted {
+        Source* source;
+        size_t* reads;
+    } counted{&source, &reads};
+    const TavikReader reader{&counted,
+                             [](void* user, void* to, size_t count) {
+                                 auto* c = static_cast<Counted*>(user);
+                                 ++*c->reads;
+                                 return ReadSource(c->source, to, count);
+                             },
+                             [](void* user, uint64_t offset) {
+                                 return SeekSource(static_cast<Counted*>(user)->source, offset);
+                             }};
+    const TavikDecoderLimits limits[] = {{4096, 0, 0}, {0, 4096, 0}, {0, 0, 64u << 20}};
+    for (const TavikDecoderLimits& limit : limits) {
+        reads = 0;
+        source.position = 0;
+        EXPECT_EQ(TavikDecoderOpenReaderLimited(&reader, &limit, &d), TavikErrorLimit);
+        EXPECT_EQ(d, nullptr);
+        EXPECT_EQ(reads, 1u);  // the header, in one read
+    }
+    ASSERT_EQ(TavikDecoderOpenMemory(movie.data(), movie.size(), &d), TavikOk);
+    EXPECT_EQ(TavikDecoderGetInfo(d)->Width, 16384u);
+    TavikDecoderClose(d);
+    // Within the limits, the movie plays as without them.
+    movie = ReadWhole(Path("tracks7_160x120.tvk"));
+    const TavikDecoderLimits roomy{160, 120, 8u << 20};
+    ASSERT_EQ(TavikDecoderOpenMemoryLimited(movie.data(), movie.size(), &roomy, &d), TavikOk);
+    ExpectAsExpected(kExpectations[4], d, Play(d, kExpectations[4].frames));
+    TavikDecoderClose(d);
 }
 
 TEST(Decoder, ConvertsToEveryFormatAtAnyPitch) {
@@ -232,7 +343,7 @@ TEST(Decoder, FailuresAreNamedAndLeaveNoDecoder) {
     EXPECT_EQ(TavikDecoderNext(d, &frame), TavikEndOfMovie);
     TavikDecoderClose(d);
     for (TavikStatus s : {TavikOk, TavikEndOfMovie, TavikErrorIo, TavikErrorFormat,
-                          TavikErrorMemory, TavikErrorArgument})
+                          TavikErrorMemory, TavikErrorArgument, TavikErrorLimit})
         EXPECT_GT(std::strlen(TavikStatusText(s)), 5u);
 }
 

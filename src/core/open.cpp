@@ -244,7 +244,7 @@ TavikMovie* TavikOpen(const void* source, uint32_t openFlags, uint32_t extra) {
     const uint64_t total = facts.totalBytes;
     const uint64_t dataLeft = fileLeft - (m->FirstFrameOffset - startOffset);
     MeasureRates(m, frameTotal, facts);
-    if (!FrameTableProblem(facts, dataLeft).empty()) return Fail(state, "Wasn't a Tavik file\r\n");
+    if (!FrameTableProblem(facts, m->FirstFrameOffset, dataLeft).empty()) return Fail(state, "Wasn't a Tavik file\r\n");
     m->TotalFrameBytes = static_cast<uint32_t>(total);
 
     // A movie longer than its file is never preloaded: it would only allocate for bytes that

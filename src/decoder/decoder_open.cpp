@@ -157,7 +157,7 @@ TavikStatus Open(TavikDecoder& d, const TavikDecoderLimits& limits) {
     if (TavikStatus s = ReadTables(d); s != TavikOk) return s;
     // As the engine: all frames together stay within the format's limit.
     const FrameTableFacts facts = MeasureFrameTable(d.frameSizes.data(), FrameTotalOf(h));
-    if (!FrameTableProblem(facts, UINT64_MAX).empty()) return TavikErrorFormat;
+    if (!FrameTableProblem(facts, FrameDataOffset(h), UINT64_MAX).empty()) return TavikErrorFormat;
     if (TavikStatus s = ApplyLimits(d, limits, true); s != TavikOk) return s;
     PlaceFrames(d, FrameDataOffset(h));
     if (TavikStatus s = ReadTrees(d); s != TavikOk) return s;

@@ -65,6 +65,11 @@ bool EncodeMovie(const MovieSpec& plan, const EncodeOptions& options, std::vecto
 
 bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes);
 
+// Empty when pictures of this size can be encoded (the format's limit per side, the encoder's
+// on pixels, see format/limits.h); else what is wrong, naming the limit. Picture readers check
+// it before reading any pixels.
+std::string PictureSizeProblem(uint64_t width, uint64_t height);
+
 // A palette component is stored with 6 bits (value >> 2) and comes back as (c << 2) | (c >> 4).
 // Only components of that form round-trip exactly; QuantizePalette maps every component to the
 // value it will decode to.

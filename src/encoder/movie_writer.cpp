@@ -1,6 +1,7 @@
 // Assembles a movie: header, frame size and type tables, tree block, then the frames with their
 // palette, audio and video chunks.
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 
 #include "encoder/audio_chunk.h"
@@ -9,25 +10,34 @@
 #include "encoder/free_value.h"
 #include "encoder/palette_chunk.h"
 #include "encoder/value_trees.h"
+#include "format/frame_table.h"
+#include "format/header.h"
 
 namespace tavik::enc {
 
 namespace {
 
-constexpr size_t kHeaderSize = 104;
-constexpr uint32_t kMaxRate = 0xFFFFFF;
-constexpr uint64_t kMaxFileSize = 0xFFFFFFFFull;
-// Pictures beyond this many pixels are refused: far above any display, and it keeps every
-// size and offset well inside 32 bits.
-constexpr uint64_t kMaxPixels = 1ull << 26;
-
 void PutU32(std::vector<uint8_t>& out, uint32_t value) {
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
 }
 
-uint32_t FormatWord(const AudioTrackFormat& format) {
-    return format.rate | (format.stereo ? 1u << 28 : 0) | (format.is16Bit ? 1u << 29 : 0) |
-           1u << 30 | (format.compressed ? 1u << 31 : 0);
+// The movie's header; the tree block and the largest chunks come once the frames are coded.
+TavikHeader MovieHeader(const MovieSpec& plan) {
+    TavikHeader h{};
+    std::memcpy(h.Magic, "TVK2", 4);
+    h.Width = plan.width;
+    h.Height = plan.height;
+    h.FrameCount = static_cast<uint32_t>(std::min<size_t>(plan.frames.size(), UINT32_MAX));
+    h.FrameRate = plan.frameRate;
+    h.Flags = (plan.ringFrame ? 1u : 0u) | (plan.interlaced ? 2u : 0u) | (plan.doubled ? 4u : 0u);
+    for (uint32_t& size : h.TreeSizes) size = 12;  // the least a tree takes
+    for (size_t t = 0; t < kTrackCount; ++t) {
+        const std::optional<AudioTrackFormat>& track = plan.tracks[t];
+        if (track)
+            h.AudioFormat[t] =
+                TrackFormatWord(track->rate, track->stereo, track->is16Bit, track->compressed);
+    }
+    return h;
 }
 
 uint32_t RawChunkLength(const std::vector<uint8_t>& chunk) {
@@ -46,26 +56,30 @@ uint32_t RawChunkSound(const std::vector<uint8_t>& chunk, const AudioTrackFormat
 }
 
 bool Check(const MovieSpec& plan, std::string& error) {
-    if (plan.width == 0 || plan.height == 0 || plan.width % 4 != 0 || plan.height % 4 != 0) {
-        error = "width and height must be positive multiples of 4";
+    // What the engine and the decoder would refuse is refused first, in the same words.
+    if (plan.frames.size() > FormatLimits::kMaxFrameTotal) {
+        error = "the movie has " + std::to_string(plan.frames.size()) +
+                " frames; movies have 1 to " + std::to_string(FormatLimits::kMaxFrameTotal) +
+                " frames, the ring frame included";
+        return false;
+    }
+    error = PictureSizeProblem(plan.width, plan.height);
+    if (error.empty()) error = HeaderProblem(MovieHeader(plan));
+    if (!error.empty()) return false;
+    if (plan.width % 4 != 0 || plan.height % 4 != 0) {
+        error = "width and height must be multiples of 4";
         return false;
     }
     const uint64_t pixels = uint64_t{plan.width} * plan.height;
-    if (pixels > kMaxPixels) {
-        error = "the picture is too large";
-        return false;
-    }
-    if (plan.frames.empty() || plan.frames.size() > 100000000) {
-        error = "a movie needs between 1 and 100000000 frames";
-        return false;
-    }
     if (!plan.frames[0].palette) {
         error = "frame 0 must carry a palette";
         return false;
     }
     for (size_t t = 0; t < kTrackCount; ++t) {
-        if (plan.tracks[t] && (plan.tracks[t]->rate == 0 || plan.tracks[t]->rate > kMaxRate)) {
-            error = "track " + std::to_string(t) + ": the sample rate must be 1 to 16777215";
+        if (plan.tracks[t] &&
+            (plan.tracks[t]->rate == 0 || plan.tracks[t]->rate > FormatLimits::kMaxSampleRate)) {
+            error = "track " + std::to_string(t) + ": the sample rate must be 1 to " +
+                    std::to_string(FormatLimits::kMaxSampleRate);
             return false;
         }
     }
@@ -129,6 +143,17 @@ struct FrameParts {
 };
 
 }  // namespace
+
+std::string PictureSizeProblem(uint64_t width, uint64_t height) {
+    const uint32_t side = FormatLimits::kMaxSide;
+    if (width == 0 || width > side || height == 0 || height > side)
+        return "the picture is " + std::to_string(width) + "x" + std::to_string(height) +
+               "; movies are 1 to " + std::to_string(side) + " pixels wide and high";
+    if (width * height > EncoderLimits::kMaxPixels)
+        return "the picture has " + std::to_string(width * height) +
+               " pixels; the encoder takes at most " + std::to_string(EncoderLimits::kMaxPixels);
+    return {};
+}
 
 bool EncodeMovie(const MovieSpec& plan, const EncodeOptions& options, std::vector<uint8_t>& movie,
                  std::string& error) {
@@ -210,8 +235,8 @@ bool EncodeMovie(const MovieSpec& plan, const EncodeOptions& options, std::vecto
         const std::vector<uint8_t> chunk = video.Finish();
         frameData.insert(frameData.end(), chunk.begin(), chunk.end());
         while ((frameData.size() - start) % 4 != 0) frameData.push_back(0);
-        if (frameData.size() > kMaxFileSize) {
-            error = "the movie would exceed 4 GiB";
+        if (frameData.size() > FormatLimits::kMaxFrameBytes) {
+            error = FrameTableProblem({frameData.size(), 0}, 0, UINT64_MAX);
             return false;
         }
         sizes[i] = static_cast<uint32_t>(frameData.size() - start);
@@ -219,26 +244,21 @@ bool EncodeMovie(const MovieSpec& plan, const EncodeOptions& options, std::vecto
 
     // The tree block is padded so that the frames start on a multiple of 4 bytes.
     std::vector<uint8_t> treeBlock = std::move(trees.block);
-    while ((kHeaderSize + 5 * frameTotal + treeBlock.size()) % 4 != 0) treeBlock.push_back(0);
-    const uint64_t fileSize = kHeaderSize + 5 * frameTotal + treeBlock.size() + frameData.size();
-    if (fileSize > kMaxFileSize) {
-        error = "the movie would exceed 4 GiB";
-        return false;
-    }
+    while ((TAVIK_HEADER_SIZE + 5 * frameTotal + treeBlock.size()) % 4 != 0) treeBlock.push_back(0);
+    TavikHeader h = MovieHeader(plan);
+    h.TreeBlockSize = static_cast<uint32_t>(std::min<size_t>(treeBlock.size(), UINT32_MAX));
+    std::copy(trees.sizes.begin(), trees.sizes.end(), h.TreeSizes);
+    std::copy(audioMaxSize.begin(), audioMaxSize.end(), h.AudioMaxSize);
+    error = HeaderProblem(h);
+    if (error.empty())
+        error =
+            FrameTableProblem(MeasureFrameTable(sizes.data(), static_cast<uint32_t>(frameTotal)),
+                              FrameDataOffset(h), UINT64_MAX);
+    if (!error.empty()) return false;
 
-    movie.reserve(fileSize);
-    movie.insert(movie.end(), {'T', 'V', 'K', '2'});
-    PutU32(movie, plan.width);
-    PutU32(movie, plan.height);
-    PutU32(movie, static_cast<uint32_t>(frameCount));
-    PutU32(movie, static_cast<uint32_t>(plan.frameRate));
-    PutU32(movie, (plan.ringFrame ? 1u : 0) | (plan.interlaced ? 2u : 0) | (plan.doubled ? 4u : 0));
-    for (uint32_t size : audioMaxSize) PutU32(movie, size);
-    PutU32(movie, static_cast<uint32_t>(treeBlock.size()));
-    for (uint32_t size : trees.sizes) PutU32(movie, size);
-    for (const std::optional<AudioTrackFormat>& track : plan.tracks)
-        PutU32(movie, track ? FormatWord(*track) : 0);
-    PutU32(movie, 0);  // reserved
+    movie.reserve(FrameDataOffset(h) + frameData.size());
+    movie.resize(TAVIK_HEADER_SIZE);
+    std::memcpy(movie.data(), &h, TAVIK_HEADER_SIZE);  // little-endian, as the engine reads it
     for (uint32_t size : sizes) PutU32(movie, size);
     movie.insert(movie.end(), types.begin(), types.end());
     movie.insert(movie.end(), treeBlock.begin(), treeBlock.end());

@@ -4,14 +4,13 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "encoder/encoder.h"
+
 namespace tavik::enc {
 
 namespace {
 
 constexpr size_t kLongestHeader = 4096;
-// The same limit as the movie writer's: far above any display.
-constexpr uint64_t kMaxPixels = 1ull << 26;
-constexpr uint32_t kMaxSide = 16384;
 
 bool ParseNumber(const std::string& text, uint32_t& value) {
     if (text.empty() || text.size() > 9) return false;
@@ -110,8 +109,7 @@ bool Y4mReader::ReadHeader(std::string& error) {
     }
     if (!haveChroma) SetChroma("420jpeg", error);
     if (width_ == 0 || height_ == 0) return error = "the header gives no picture size", false;
-    if (uint64_t{width_} * height_ > kMaxPixels || width_ > kMaxSide || height_ > kMaxSide)
-        return error = "the picture is too large", false;
+    if (error = PictureSizeProblem(width_, height_); !error.empty()) return false;
     chromaWidth_ = (width_ + (1u << shiftX_) - 1) >> shiftX_;
     chromaHeight_ = (height_ + (1u << shiftY_) - 1) >> shiftY_;
     BuildTables();

@@ -15,10 +15,14 @@ FrameTableFacts MeasureFrameTable(const uint32_t* sizes, uint32_t frameTotal) {
     return facts;
 }
 
-std::string FrameTableProblem(const FrameTableFacts& facts, uint64_t dataBytes) {
+std::string FrameTableProblem(const FrameTableFacts& facts, uint64_t firstFrame,
+                              uint64_t dataBytes) {
     if (facts.totalBytes > FormatLimits::kMaxFrameBytes)
         return "the frames hold " + std::to_string(facts.totalBytes) + " bytes; at most " +
                std::to_string(FormatLimits::kMaxFrameBytes) + " are allowed";
+    if (firstFrame + facts.totalBytes > FormatLimits::kMaxMovieEnd)
+        return "the movie would end " + std::to_string(firstFrame + facts.totalBytes) +
+               " bytes into its file; movies end within the first 4 GiB";
     if (facts.largest > dataBytes)
         return "a frame of " + std::to_string(facts.largest) +
                " bytes is longer than the file's frame data";

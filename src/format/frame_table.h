@@ -16,8 +16,10 @@ FrameTableFacts MeasureFrameTable(const uint32_t* sizes, uint32_t frameTotal);
 
 // Empty when the frames fit the limits and the data that follows the tables (`dataBytes`, what
 // the file holds from frame 0 on): every frame on its own must fit it, all of them together may
-// not (a file that ends early plays until the first missing frame).
-std::string FrameTableProblem(const FrameTableFacts& facts, uint64_t dataBytes);
+// not (a file that ends early plays until the first missing frame). `firstFrame` is frame 0's
+// position in the file.
+std::string FrameTableProblem(const FrameTableFacts& facts, uint64_t firstFrame,
+                              uint64_t dataBytes);
 
 // The highest sum of frame sizes over one second of frames, as the player's summary counts it:
 // windows of a second's frames (frames per second from the frame time, at least 1) starting at

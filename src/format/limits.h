@@ -16,6 +16,9 @@ struct FormatLimits {
     static constexpr uint32_t kMaxFrameTotal = 1u << 24;
     // Bytes of all frames together: frame offsets and the preload buffer fit 32 bits.
     static constexpr uint32_t kMaxFrameBytes = 0xFFFFFF00u;
+    // A movie ends within the first 4 GiB of its file (self-playing programs carry theirs at an
+    // offset): file positions are 32-bit.
+    static constexpr uint64_t kMaxMovieEnd = 0xFFFFFFFFu;
     // Built tree memory (fixed part plus the four tree sizes) stays below this: the trees' lookup
     // entries hold 24-bit offsets into it. The tree block in the file is no longer than this.
     static constexpr uint32_t kMaxTreeMemory = 1u << 24;
@@ -27,6 +30,12 @@ struct FormatLimits {
     // Bytes one compressed sound chunk may decode to: about 24 seconds of 16-bit stereo at
     // 44.1 kHz, far more than any frame carries. Larger announcements are damage.
     static constexpr uint32_t kMaxSoundChunk = 4u << 20;
+};
+
+// The encoder holds every frame of a movie in memory at once (pictures and their plans), so it
+// takes pictures of at most this many pixels: 8192 x 8192, far above any display.
+struct EncoderLimits {
+    static constexpr uint64_t kMaxPixels = 1ull << 26;
 };
 
 }  // namespace tavik

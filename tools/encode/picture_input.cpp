@@ -6,6 +6,8 @@
 #include <memory>
 #include <vector>
 
+#include "encoder/encoder.h"
+
 #ifdef TAVIK_HAVE_PNG
 #include <png.h>
 
@@ -19,7 +21,6 @@ namespace tavik::tools {
 namespace {
 
 // Far above any display, and it keeps every size well inside 32 bits.
-constexpr uint64_t kMaxPixels = 1ull << 26;
 
 struct PngErrorText {
     char text[200] = "";
@@ -103,7 +104,8 @@ bool ReadPngPicture(const std::string& path, uint32_t& width, uint32_t& height,
                     " differs from the first frame's " + std::to_string(width) + "x" +
                     std::to_string(height));
     }
-    if (uint64_t{w} * h > kMaxPixels) return fail("the picture is too large");
+    if (const std::string problem = enc::PictureSizeProblem(w, h); !problem.empty())
+        return fail(problem);
     const size_t pixels = size_t{w} * h;
     const bool indexed = colourType == PNG_COLOR_TYPE_PALETTE;
     const size_t rowBytes = RowBytes(reader.png, reader.info);
