@@ -1,5 +1,5 @@
 // One movie in the engine's WebAssembly module: opening it from bytes, its facts, frames in play
-// order with their RGBA pictures and sound, and seeking. Used by the page and by the benchmark.
+// order with their RGBA pictures, each track's sound in playing order, and seeking. Used by the page and by the benchmark.
 
 const kStatusOk = 0;
 const kStatusEnd = 1;
@@ -38,9 +38,7 @@ export class Movie {
         for (let t = 0; t < 7; ++t) {
             const [present, rate, channels, bits] = words.subarray(5 + 4 * t, 9 + 4 * t);
             if (!present) continue;
-            const bytesPerSecond = rate * channels * (bits / 8);
-            const firstSeconds = e._TavikWebFirstSoundBytes(this.handle, t) / bytesPerSecond;
-            tracks.push({ index: t, rate, channels, bits, firstSeconds });
+            tracks.push({ index: t, rate, channels, bits, frameBytes: channels * (bits / 8) });
         }
         return {
             width: words[0],
@@ -58,7 +56,8 @@ export class Movie {
         return this.outcome(this.engine._TavikWebNext(this.handle, convert ? 1 : 0));
     }
 
-    // The next call of next() gives frame `frame`, as play from the start shows it.
+    // The next call of next() gives frame `frame`, as play from the start shows it, and every
+    // track's sound goes on from the sound that plays with it.
     seek(frame) {
         return this.outcome(this.engine._TavikWebSeek(this.handle, frame));
     }
@@ -81,13 +80,14 @@ export class Movie {
             width * height * 4);
     }
 
-    // The last frame's sound of track `t` in the track's PCM format (empty when it has none);
-    // valid until the next call.
-    sound(t) {
+    // Up to `bytes` bytes of track `t`'s sound in its PCM format, on from where the last read
+    // or seek left it; valid until the next call. Empty at the end of the track's sound; a
+    // string with the reason when it cannot be read.
+    readSound(t, bytes) {
         const e = this.engine;
-        const bytes = e._TavikWebSoundBytes(this.handle, t);
-        if (!bytes) return new Uint8Array(0);
-        return new Uint8Array(e.HEAPU8.buffer, e._TavikWebSound(this.handle, t), bytes);
+        const got = e._TavikWebReadSound(this.handle, t, bytes);
+        if (got < 0) return this.statusText(got);
+        return new Uint8Array(e.HEAPU8.buffer, e._TavikWebSound(this.handle), got);
     }
 
     statusText(status) {

@@ -1,8 +1,10 @@
 // Playback of one open movie on a canvas: pictures paced by the sound that has played (by the
-// clock without sound), a few frames decoded ahead so that their sound is queued in time,
-// pausing, stepping and seeking. Frames play once, from 0 to the last.
+// clock without sound), a few frames decoded ahead, the track's sound queued a little ahead of
+// the clock in pieces read in playing order; pausing, stepping and seeking. Frames play once,
+// from 0 to the last.
 
-const kAheadSeconds = 0.25; // pictures decoded, and their sound queued, this far ahead
+const kAheadSeconds = 0.25; // pictures decoded, and sound queued, this far ahead
+const kPieceSeconds = 0.05; // sound is read and queued in pieces of this length
 const kStartDelay = 0.1; // seconds from a (re)start to its first sound
 const kUntimedFrameSeconds = 1 / 60; // a movie without a frame time: one frame a refresh
 
@@ -77,7 +79,7 @@ export class Player {
         }
         if (this.state !== 'paused') return;
         if (this.outOfStep) {
-            this.startAt(this.shown, true); // sound and queue no longer match the picture
+            this.startAt(this.shown, true); // no sound queued, or none that matches the picture
             return;
         }
         if (this.bySound) this.sound.resume();
@@ -89,7 +91,7 @@ export class Player {
     // One more frame while paused.
     step() {
         if (!this.paused || this.shown >= this.last) return;
-        const image = this.queue.length ? this.queue.shift() : this.decodeInto(false, null);
+        const image = this.queue.length ? this.queue.shift() : this.decodeInto(null);
         if (!image) return;
         this.draw(image);
         this.outOfStep = true;
@@ -120,29 +122,27 @@ export class Player {
     }
 
     // Shows frame `n` and, when `playing`, plays on from it: the clock starts at n's time and
-    // the sound that plays from then on is queued first, from the frames that carry it.
+    // the track's sound from the sound that plays with n (where the seek left it) is queued.
+    // Paused, no sound is queued: playing on starts here again.
     startAt(n, playing) {
         this.sound.stopAll();
         this.queue = [];
-        this.outOfStep = false;
+        this.outOfStep = !playing;
         this.base = n * this.frameSeconds;
         const withSound = playing && this.bySound;
-        let from = n;
         if (withSound) {
-            const leadSeconds = Math.max(0, this.track.firstSeconds - this.frameSeconds);
-            from = Math.max(0, n - Math.ceil(leadSeconds / this.frameSeconds) - 1);
             this.clockStart = this.sound.now() + kStartDelay;
-            // Frame 0's sound starts the movie; later frames' by frame 0's lead.
-            this.soundAt = from === 0 ? 0 : this.track.firstSeconds + (from - 1) * this.frameSeconds;
+            this.soundAt = this.base; // movie time of the next sound to queue
+            this.soundLeft = true;
         } else {
             this.clockStart = performance.now() / 1000;
             this.frozenAt = this.base;
         }
-        if (!this.check(this.movie.seek(from), from)) return;
-        this.decoded = from - 1;
-        while (this.decoded < n - 1) if (!this.skipFrame(withSound)) return;
-        const image = this.decodeInto(withSound, null);
+        if (!this.check(this.movie.seek(n), n)) return;
+        this.decoded = n - 1;
+        const image = this.decodeInto(null);
         if (!image) return;
+        if (withSound) this.queueSound(this.base + kAheadSeconds);
         this.draw(image);
         this.setState(!playing ? 'paused' : n >= this.last ? 'ended' : 'playing');
         if (withSound && !this.sound.running) this.sound.resume();
@@ -150,18 +150,16 @@ export class Player {
     }
 
     // Decodes the next frame without its picture (one that will not be shown).
-    skipFrame(withSound) {
+    skipFrame() {
         if (!this.check(this.movie.next(false), this.decoded + 1)) return false;
-        if (withSound) this.queueSound();
         this.decoded = this.movie.frameNumber;
         return true;
     }
 
     // Decodes the next frame into a free image of the pool (neither on the screen, nor queued,
-    // nor `keep`), queueing its sound when asked; null when it fails.
-    decodeInto(withSound, keep) {
+    // nor `keep`); null when it fails.
+    decodeInto(keep) {
         if (!this.check(this.movie.next(true), this.decoded + 1)) return null;
-        if (withSound) this.queueSound();
         const image = this.pool.find((i) => i !== this.onScreen && i !== keep &&
             !this.queue.includes(i));
         image.data.set(this.movie.pixels());
@@ -170,10 +168,23 @@ export class Player {
         return image;
     }
 
-    queueSound() {
-        const when = this.clockStart + (this.soundAt - this.base);
-        this.soundAt += this.sound.play(this.movie.sound(this.track.index), this.track, when,
-            this.clockStart);
+    // Queues the track's sound, piece by piece, until it reaches movie time `until` or ends;
+    // what is due before now (after the page was held back) is left out. Sound that cannot be
+    // read leaves the rest of the run silent; pictures go on.
+    queueSound(until) {
+        const { index, rate, frameBytes } = this.track;
+        const pieceBytes = Math.ceil(rate * kPieceSeconds) * frameBytes;
+        const earliest = Math.max(this.clockStart, this.sound.now());
+        while (this.soundLeft && this.soundAt < until) {
+            const pcm = this.movie.readSound(index, pieceBytes);
+            if (typeof pcm === 'string') {
+                this.soundLeft = false;
+                return;
+            }
+            this.soundLeft = pcm.length === pieceBytes;
+            const when = this.clockStart + (this.soundAt - this.base);
+            this.soundAt += this.sound.play(pcm, this.track, when, earliest);
+        }
     }
 
     check(failure, frame) {
@@ -215,20 +226,20 @@ export class Player {
         if (!this.playing) return;
         const now = this.clockTime();
         const due = Math.min(this.last, Math.floor(now / this.frameSeconds + 1e-6));
-        const withSound = this.bySound;
         // The latest frame that is due goes on the screen; frames before it that were never
         // queued are decoded without pictures.
         let next = null;
         while (this.queue.length && this.queue[0].frame <= due) next = this.queue.shift();
         while (this.decoded < due - 1) {
-            if (!this.skipFrame(withSound)) return;
+            if (!this.skipFrame()) return;
         }
         while (this.decoded < Math.min(this.last, due + this.aheadFrames)) {
-            const image = this.decodeInto(withSound, next);
+            const image = this.decodeInto(next);
             if (!image) return;
             if (image.frame <= due) next = image;
             else this.queue.push(image);
         }
+        if (this.bySound) this.queueSound(now + kAheadSeconds);
         if (next) this.draw(next);
         if (this.shown >= this.last && now >= this.length) {
             this.setState('ended');

@@ -58,8 +58,7 @@ export class SoundOut {
     // channels interleaved) from audio time `when`, leaving out what falls before `earliest`.
     // Returns the piece's length in seconds.
     play(pcm, track, when, earliest) {
-        const frameBytes = track.channels * (track.bits / 8);
-        const length = Math.floor(pcm.length / frameBytes);
+        const length = Math.floor(pcm.length / track.frameBytes);
         const seconds = length / track.rate;
         if (!this.context || length === 0) return seconds;
         const skip = Math.max(0, earliest - when);

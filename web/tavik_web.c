@@ -1,6 +1,6 @@
 /* The embedding interface as the web page uses it: a movie opened from bytes the page hands
-   over, its pictures converted to RGBA for a canvas, each frame's sound left in place for the
-   page to read. Every call takes the handle made by TavikWebCreate. */
+   over, its pictures converted to RGBA for a canvas, and a track's sound in playing order read
+   into a buffer for the page to queue. Every call takes the handle made by TavikWebCreate. */
 #include <emscripten.h>
 #include <stdint.h>
 #include <stdlib.h>
@@ -17,13 +17,15 @@ typedef struct TavikWebMovie {
     uint8_t* data; /* the movie's bytes, owned from TavikWebOpen on */
     uint8_t* rgba; /* Width x Height x 4 */
     TavikFrame frame;
-    uint32_t firstSoundBytes[7]; /* the sound frame 0 brings, per track */
+    uint8_t* sound; /* what TavikWebReadSound read last */
+    size_t soundCapacity;
 } TavikWebMovie;
 
 static void Release(TavikWebMovie* m) {
     TavikDecoderClose(m->decoder);
     free(m->data);
     free(m->rgba);
+    free(m->sound);
     memset(m, 0, sizeof *m);
 }
 
@@ -58,13 +60,9 @@ EMSCRIPTEN_KEEPALIVE TavikStatus TavikWebOpen(TavikWebMovie* m, uint8_t* data, s
         Release(m);
         return TavikErrorMemory;
     }
-    /* The page places sound after a seek by how far frame 0's sound leads the pictures. */
-    if (TavikDecoderNext(m->decoder, &m->frame) == TavikOk)
-        for (int t = 0; t < 7; ++t) m->firstSoundBytes[t] = m->frame.SoundBytes[t];
-    status = TavikDecoderSeek(m->decoder, 0);
-    memset(&m->frame, 0, sizeof m->frame);
-    if (status != TavikOk) Release(m);
-    return status;
+    /* Sound comes from TavikWebReadSound alone: frames need not decode theirs. */
+    TavikDecoderSetSoundTracks(m->decoder, 0);
+    return TavikOk;
 }
 
 /* Null before a movie is open. */
@@ -81,6 +79,7 @@ EMSCRIPTEN_KEEPALIVE TavikStatus TavikWebNext(TavikWebMovie* m, int convert) {
     return TavikConvertFrame(&m->frame, info, TavikRGBA32, m->rgba, (ptrdiff_t)info->Width * 4);
 }
 
+/* Pictures from frame `frame` on, and every track's sound from what plays with it. */
 EMSCRIPTEN_KEEPALIVE TavikStatus TavikWebSeek(TavikWebMovie* m, uint32_t frame) {
     if (!m || !m->decoder) return TavikErrorArgument;
     return TavikDecoderSeek(m->decoder, frame);
@@ -94,17 +93,26 @@ EMSCRIPTEN_KEEPALIVE uint32_t TavikWebFrameNumber(const TavikWebMovie* m) {
     return m ? m->frame.Number : 0;
 }
 
-/* The last frame's sound of track `t` in the track's PCM format, or null. */
-EMSCRIPTEN_KEEPALIVE const uint8_t* TavikWebSound(const TavikWebMovie* m, uint32_t t) {
-    return m && t < 7 ? m->frame.Sound[t] : NULL;
+/* Reads up to `bytes` bytes of track `t`'s sound, in its PCM format, from where the last read
+   or seek left it, into the buffer that TavikWebSound gives. Returns the bytes read: 0 at the
+   end of the track's sound, a negative status when it cannot be read. */
+EMSCRIPTEN_KEEPALIVE int32_t TavikWebReadSound(TavikWebMovie* m, uint32_t t, uint32_t bytes) {
+    if (!m || !m->decoder || bytes > INT32_MAX) return TavikErrorArgument;
+    if (bytes > m->soundCapacity) {
+        uint8_t* grown = realloc(m->sound, bytes);
+        if (!grown) return TavikErrorMemory;
+        m->sound = grown;
+        m->soundCapacity = bytes;
+    }
+    size_t got = 0;
+    const TavikStatus status = TavikDecoderReadSound(m->decoder, t, m->sound, bytes, &got);
+    /* What was read before a failure still plays; the failure comes with the next read. */
+    if (got > 0 || status == TavikEndOfMovie) return (int32_t)got;
+    return status == TavikOk ? 0 : status;
 }
 
-EMSCRIPTEN_KEEPALIVE uint32_t TavikWebSoundBytes(const TavikWebMovie* m, uint32_t t) {
-    return m && t < 7 && m->frame.Sound[t] ? m->frame.SoundBytes[t] : 0;
-}
-
-EMSCRIPTEN_KEEPALIVE uint32_t TavikWebFirstSoundBytes(const TavikWebMovie* m, uint32_t t) {
-    return m && t < 7 ? m->firstSoundBytes[t] : 0;
+EMSCRIPTEN_KEEPALIVE const uint8_t* TavikWebSound(const TavikWebMovie* m) {
+    return m ? m->sound : NULL;
 }
 
 EMSCRIPTEN_KEEPALIVE const char* TavikWebStatusText(TavikStatus status) {

@@ -1,5 +1,5 @@
 // The web player in headless Chromium: paused frames against tavik-dump's, playback, seeks by
-// keys and by the time bar, and bad files. Every test fails on an uncaught exception in the page.
+// keys and by the time bar with their sound, and bad files. Every test fails on an uncaught exception in the page.
 // Usage: node browser.js SITE_DIR BUILD_DIR [CONFORMANCE_DIR]
 import fs from 'node:fs';
 import http from 'node:http';
@@ -24,6 +24,9 @@ process.on('exit', () => fs.rmSync(work, { recursive: true, force: true }));
 const movies = makeMovies(build, conformance, work);
 const demoFile = path.join(site, 'demo.tvk');
 const demo = { name: 'demo', frames: dumpFrames(path.join(build, 'tools'), demoFile, work) };
+// The demo's sound as tavik-dump writes it beside the frames: 22050 Hz mono 8-bit, after the
+// WAV's 44-byte header.
+const demoSound = fs.readFileSync(path.join(work, 'demo.tvk.dump', 'track_0.wav')).subarray(44);
 // Cut in the header, in frame 0 and later; bytes that are no movie.
 const demoBytes = fs.readFileSync(demoFile);
 const bad = new Map([
@@ -173,6 +176,31 @@ const tests = [
         const five = Math.round(5 / kDemoFrameSeconds);
         if (!drawn.slice(1).some((f, i) => f === drawn[i] + five) || drawn.at(-1) !== 159) {
             throw new Error(`frames drawn: ${drawn.join(' ')}`);
+        }
+    }],
+    ['a seek while playing queues the sound that plays with its frame', async (errors) => {
+        const page = await open('', errors);
+        await waitFrom(page, 2);
+        // The samples of the first sound buffer made while the time bar seeks to frame 50.
+        const samples = await page.$eval('#position', (bar) => {
+            const made = [];
+            const create = AudioContext.prototype.createBuffer;
+            AudioContext.prototype.createBuffer = function (...args) {
+                made.push(create.apply(this, args));
+                return made.at(-1);
+            };
+            bar.value = '50';
+            bar.dispatchEvent(new Event('input'));
+            AudioContext.prototype.createBuffer = create;
+            return made.length ? Array.from(made[0].getChannelData(0)) : [];
+        });
+        // Frame 50 plays 50 frame times of 6666 ticks of 10 microseconds in.
+        const from = Math.floor(50 * 6666 * 22050 / 100000);
+        const want = Array.from(demoSound.subarray(from, from + samples.length),
+            (b) => (b - 128) / 128);
+        if (!samples.length || samples.join() !== want.join()) {
+            throw new Error(`${samples.length} samples queued: ${samples.slice(0, 8).join(' ')}, ` +
+                `dumped from byte ${from}: ${want.slice(0, 8).join(' ')}`);
         }
     }],
     // Bad files by ?movie= and by the file button: a message, the error state, nothing thrown.
