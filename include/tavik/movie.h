@@ -200,7 +200,9 @@ void TavikGetSummary(TavikMovie* movie, TavikSummary* summary);
    in the destination and the palette become those after frame - 1, the reader stands on
    `frame` (set up: its palette chunk taken over, NewPalette set), the sound tracks start over
    with the sound that plays with that frame queued first, and the pacing starts afresh; the
-   next TavikDecodeFrame decodes `frame` and its rectangles cover the whole picture. A paused
+   next TavikDecodeFrame decodes `frame` and its rectangles cover the whole picture (a 16-bit
+   destination gets the picture through the palette of frame - 1, where play would have left
+   pixels drawn under earlier palettes in their old colours). A paused
    movie stays paused, and resuming plays on from `frame`. The first call keeps a decoder beside
    the movie (not counted in its memory statistics) whose snapshots make later seeks cheap.
    Returns 1, or 0 for a null handle, a frame out of range, or when memory runs out. None of
