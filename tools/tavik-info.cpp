@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "common/json_writer.h"
+#include "format/frame_chunks.h"
+#include "format/header.h"
 #include "tavik/tavik.h"
 
 namespace {
@@ -20,10 +22,6 @@ const char* const kTrees[4] = {"mask", "colour", "full-block", "type"};
 int Fail(const std::string& name, const std::string& message) {
     std::fprintf(stderr, "tavik-info: %s: %s\n", name.c_str(), message.c_str());
     return 1;
-}
-
-uint32_t U32(const std::vector<uint8_t>& d, size_t at) {
-    return d[at] | d[at + 1] << 8 | d[at + 2] << 16 | static_cast<uint32_t>(d[at + 3]) << 24;
 }
 
 std::string FrameRateText(int32_t rate) {
@@ -45,28 +43,18 @@ std::string CheckFrames(const std::vector<uint8_t>& file, const TavikMovie& m, u
     size_t at = m.FirstFrameOffset;
     for (uint32_t i = 0; i < frameTotal; ++i) {
         const uint32_t size = m.FrameSizes[i];
-        const uint8_t type = m.FrameTypes[i];
         if (size > file.size() - at)
             return "frame " + std::to_string(i) + " runs past the end of the file";
-        size_t p = at;
-        const size_t end = at + size;
-        if (type & 1) {
-            const uint32_t length = p < end ? file[p] * 4u : 0;
-            if (length == 0 || length > end - p)
-                return "frame " + std::to_string(i) + ": palette chunk runs past the frame";
-            p += length;
-            ++palettes;
-        }
-        for (int t = 0; t < TAVIK_MAX_TRACKS; ++t) {
-            if (!(type & (2 << t))) continue;
-            const uint32_t length = end - p >= 4 ? U32(file, p) : 0;
-            if (length < 4 || length > end - p)
-                return "frame " + std::to_string(i) + ": audio chunk of track " +
-                       std::to_string(t) + " runs past the frame";
-            ++chunks[t];
-            p += length;
-        }
-        at = end;
+        const FrameChunks c =
+            LocateFrameChunks(file.data() + at, size, m.FrameTypes[i], m.Header.AudioFormat);
+        const std::string frame = "frame " + std::to_string(i) + ": ";
+        if (c.damage == ChunkDamage::kPalette) return frame + "palette chunk runs past the frame";
+        for (int t = 0; t < TAVIK_MAX_TRACKS; ++t) chunks[t] += c.audio[t] != nullptr;
+        if (c.damage == ChunkDamage::kSound)
+            return frame + "audio chunk of track " + std::to_string(c.damagedTrack) +
+                   " runs past the frame";
+        palettes += c.paletteFits;
+        at += size;
     }
     trailing = file.size() - at;
     return {};
@@ -220,7 +208,7 @@ int main(int argc, char** argv) {
     if (!in) return Fail(name, "cannot open the file");
     const std::vector<uint8_t> file{std::istreambuf_iterator<char>(in),
                                     std::istreambuf_iterator<char>()};
-    if (file.size() < TAVIK_HEADER_SIZE || std::memcmp(file.data(), "TVK2", 4) != 0)
+    if (file.size() < TAVIK_HEADER_SIZE || !HasMovieMagic(file.data()))
         return Fail(name, "not a Tavik movie");
 
     std::unique_ptr<TavikMovie, void (*)(TavikMovie*)> movie(
@@ -229,9 +217,10 @@ int main(int argc, char** argv) {
     TavikHeader& h = f.header;
     std::memcpy(&h, file.data(), sizeof h);
     const uint64_t frameTotal = uint64_t{h.FrameCount} + (h.Flags & 1);
-    const uint64_t tablesEnd = TAVIK_HEADER_SIZE + 5 * frameTotal + uint64_t{h.TreeBlockSize};
     if (!movie) {
-        if (tablesEnd > file.size())
+        if (const std::string problem = HeaderProblem(h); !problem.empty())
+            return Fail(name, "beyond the format's limits: " + problem);
+        if (FrameDataOffset(h) > file.size())
             return Fail(name, "truncated: the file ends inside its tables");
         return Fail(name, "inconsistent header, tables or tree block");
     }

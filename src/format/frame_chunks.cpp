@@ -18,6 +18,7 @@ FrameChunks LocateFrameChunks(const uint8_t* frame, uint32_t size, uint8_t type,
     chunks.video = frame + layout.videoAt;
     chunks.videoSize = layout.videoSize;
     chunks.damage = layout.damage;
+    chunks.damagedTrack = layout.damagedTrack;
     return chunks;
 }
 

@@ -81,6 +81,7 @@ struct FrameChunks {
     const uint8_t* video = nullptr;               // the video chunk
     uint32_t videoSize = 0;                       // its bytes, to the frame's end
     ChunkDamage damage = ChunkDamage::kNone;
+    int damagedTrack = -1;
 };
 
 // The same for a frame held whole in memory.
