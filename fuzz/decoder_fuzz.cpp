@@ -1,6 +1,6 @@
-// The embedding interface over any bytes: opened from memory, every frame decoded (and the
-// play wrapped once), with seeks and sound offsets of frames chosen by the input; nothing but clean
-// statuses.
+// The embedding interface over any bytes: opened from memory (with or without limits), every
+// frame decoded (and the play wrapped once), with seeks, sound offsets and sound reads chosen by
+// the input; nothing but clean statuses.
 #include <cstdint>
 #include <vector>
 
@@ -8,7 +8,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TavikDecoder* d = nullptr;
-    if (TavikDecoderOpenMemory(data, size, &d) != TavikOk) return 0;
+    const TavikDecoderLimits limits{1024, 1024, 16u << 20};
+    if (TavikDecoderOpenMemoryLimited(data, size, (size & 1) ? &limits : nullptr, &d) != TavikOk)
+        return 0;
     const TavikInfo* info = TavikDecoderGetInfo(d);
     // Pictures beyond 4 megapixels cost only time here; the limits of opening are tested anyway.
     if (uint64_t{info->Width} * info->Height <= (4u << 20)) {
@@ -24,6 +26,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             if ((choice >> 28) == 1) {
                 uint64_t offset = 0;
                 TavikDecoderSoundOffset(d, (choice >> 8) % (frames + 1), choice % 7, &offset);
+            }
+            if ((choice >> 28) == 2) {
+                uint8_t sound[5000];
+                size_t got = 0;
+                TavikDecoderReadSound(d, choice % 7, sound, (choice >> 8) % sizeof sound, &got);
             }
             if (TavikDecoderNext(d, &frame) == TavikOk) {
                 const auto format = static_cast<TavikPixelFormat>((choice >> 4) % 4);

@@ -1,6 +1,6 @@
 // Playing any bytes as a movie: the last input byte picks preloading or a ring, the pixel format
 // and the height scaling; the rest is the file. Frames are decoded, their rectangles handed out
-// and the movie stepped past its wrap.
+// and the movie stepped past its wrap, with seeks on the way.
 #include <vector>
 
 #include "memory_system.h"
@@ -12,7 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     tavik::fuzz::InstallMemorySystem(data, size - 1);
     static const uint32_t kScaling[4] = {0, TavikInterlace, TavikDouble, TavikNoScale};
     const uint32_t flags = ((choice & 1) ? TavikPreload : 0) | kScaling[(choice >> 1) & 3];
-    TavikMovie* m = TavikOpen("movie", flags, (choice & 8) ? 8192 : TAVIK_CHOOSE_RING_SIZE);
+    TavikMovie* m = TavikOpen("movie", flags | ((choice & 128) ? TavikTrack0 | TavikTrack3 : 0),
+                              (choice & 8) ? 8192 : TAVIK_CHOOSE_RING_SIZE);
     if (!m) return 0;
     const bool wide = choice & 16;
     const uint32_t width = m->Header.Width + 3, height = m->Header.Height + 1;
@@ -25,6 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (uint32_t i = 0; i < frames; ++i) {
             TavikDecodeFrame(m);
             if (i == 1) TavikRemap(m, m->Palette, 200, 0, 1000);
+            if (i % 7 == 3) TavikSeek(m, (i * 5 + choice) % (m->Header.FrameCount + 1));
             for (int r = 0; r < 64 && TavikNextRect(m, (choice >> 6) & 1); ++r) {
             }
             TavikAdvance(m);
