@@ -57,7 +57,9 @@ const char kLinuxHelp[] =
     "  full screen, s save the frame as NAME-FRAME.png, 9/0 volume down/up, m mute.\n"
     "  A file dropped on the window plays next. Names starting with '/' are names when they\n"
     "  hold a '.' or a second '/', or exist.\n"
-    "TAVIK_SDL_SCREEN=565|555|888 picks the pixel format of the SDL window's screen.\n";
+    "The SDL window shows the movie in the desktop's colours: exactly on a true-colour\n"
+    "desktop, in 5-6-5 or 5-5-5 on a 16- or 15-bit one. TAVIK_SDL_SCREEN=565|555|888 picks\n"
+    "the window's pixel format instead.\n";
 
 #ifdef TAVIK_HAVE_SDL
 const char* const kDisplays = "sdl or null";
