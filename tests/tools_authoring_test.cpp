@@ -236,7 +236,8 @@ TEST_F(AuthoringTools, SwitchesAndReports) {
     // backwards, erased before the report.
     const std::string capped = tools_ + "tavik-encode --fps 10 --max-rate " +
                                std::to_string(second / 2) + " " + Path("capped.tvk") + frames;
-    ASSERT_EQ(std::system(("script -qec '" + capped + "' /dev/null >" + Path("tty.txt")).c_str()), 0);
+    ASSERT_EQ(std::system(("script -qec '" + capped + "' /dev/null >" + Path("tty.txt")).c_str()),
+              0);
     const std::vector<uint8_t> tty = Read("tty.txt");
     const std::string terminal(tty.begin(), tty.end());
     EXPECT_NE(terminal.find("squeezed"), std::string::npos) << terminal;
@@ -250,7 +251,8 @@ TEST_F(AuthoringTools, SwitchesAndReports) {
         const int now = std::atoi(line.c_str());
         EXPECT_GE(now, percent) << line;
         percent = now;
-        const std::string step = line.substr(line.find(' ') + 1, line.find(',') - line.find(' ') - 1);
+        const std::string step =
+            line.substr(line.find(' ') + 1, line.find(',') - line.find(' ') - 1);
         if (steps.empty() || steps.back() != step) steps.push_back(step);
     }
     ASSERT_GE(steps.size(), 5u) << terminal;
@@ -301,9 +303,9 @@ TEST_F(AuthoringTools, SoundOfEverySampleFormat) {
                         static_cast<uint32_t>(std::clamp(std::lround(f * 32768), -32768L, 32767L)),
                         2);
         const auto integer = [&](double full) {
-            return static_cast<uint32_t>(
-                std::clamp(std::llround(f * full), static_cast<long long>(-full),
-                           static_cast<long long>(full) - 1));
+            return static_cast<uint32_t>(std::clamp(std::llround(f * full),
+                                                    static_cast<long long>(-full),
+                                                    static_cast<long long>(full) - 1));
         };
         test::PutLittle(s24, integer(8388608), 3);
         test::PutLittle(s32, integer(2147483648.0), 4);

@@ -85,8 +85,8 @@ std::string RateText(int32_t field) {
         std::snprintf(text, sizeof text, "%d ms a frame (%.2f frames per second)", field,
                       1000.0 / field);
     else if (field < 0)
-        std::snprintf(text, sizeof text, "%.2f ms a frame (%.3f frames per second)",
-                      -field / 100.0, 100000.0 / -field);
+        std::snprintf(text, sizeof text, "%.2f ms a frame (%.3f frames per second)", -field / 100.0,
+                      100000.0 / -field);
     else
         std::snprintf(text, sizeof text, "no timing (as fast as possible)");
     return text;
@@ -248,7 +248,8 @@ int main(int argc, char** argv) {
     std::vector<uint8_t> movie;
     std::vector<std::string> notes;
     if (BuildMovie(options, movie, notes, error) && WriteMovie(options.output, movie, error)) {
-        for (const std::string& note : notes) std::fprintf(stderr, "tavik-encode: %s\n", note.c_str());
+        for (const std::string& note : notes)
+            std::fprintf(stderr, "tavik-encode: %s\n", note.c_str());
         return 0;
     }
     std::fprintf(stderr, "tavik-encode: %s\n", error.c_str());

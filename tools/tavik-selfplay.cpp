@@ -63,8 +63,8 @@ int main(int argc, char** argv) {
                                             std::string(argv[i]) + ": unknown option");
     if (argc < 4)
         return tavik::tools::UsageError(
-            "tavik-selfplay", "takes PLAYER MOVIE OUTPUT, given " + std::to_string(argc - 1) +
-                                  " argument(s)");
+            "tavik-selfplay",
+            "takes PLAYER MOVIE OUTPUT, given " + std::to_string(argc - 1) + " argument(s)");
     std::vector<char> program, movie;
     if (!ReadAll(argv[1], &program)) {
         std::fprintf(stderr, "tavik-selfplay: cannot read %s\n", argv[1]);

@@ -114,9 +114,10 @@ int main(int argc, char** argv) {
     char* end = nullptr;
     const unsigned long size = std::strtoul(argv[3], &end, 10);
     if (*argv[3] == '\0' || *end != '\0' || size == 0 || size > kLargestSize)
-        return tavik::tools::UsageError("tavik-thumbnail", "SIZE " + std::string(argv[3]) +
-                                                               ": takes a number of pixels from 1 to " +
-                                                               std::to_string(kLargestSize));
+        return tavik::tools::UsageError("tavik-thumbnail",
+                                        "SIZE " + std::string(argv[3]) +
+                                            ": takes a number of pixels from 1 to " +
+                                            std::to_string(kLargestSize));
     if (!tavik::tools::PngAvailable()) return Fail(output, "built without PNG support");
 
     TavikDecoder* d = nullptr;

@@ -68,9 +68,10 @@ bool ParseInt(const char* text, long long min, long long max, long long& value) 
 // Digits with at most one decimal point: "12", "29.97", ".5".
 bool ParseDecimal(const std::string& text, double& value) {
     const size_t point = text.find('.');
-    const bool digits = text.find_first_not_of("0123456789.") == std::string::npos &&
-                        text.find_first_of("0123456789") != std::string::npos &&
-                        (point == std::string::npos || text.find('.', point + 1) == std::string::npos);
+    const bool digits =
+        text.find_first_not_of("0123456789.") == std::string::npos &&
+        text.find_first_of("0123456789") != std::string::npos &&
+        (point == std::string::npos || text.find('.', point + 1) == std::string::npos);
     if (!digits) return false;
     value = std::strtod(text.c_str(), nullptr);
     return true;
@@ -142,7 +143,9 @@ bool ParseEncodeArguments(int argc, char** argv, EncodeOptions& options, std::st
             value = argv[++i];
             return true;
         };
-        auto bad = [&](const std::string& why) { return error = arg + " " + value + ": " + why, false; };
+        auto bad = [&](const std::string& why) {
+            return error = arg + " " + value + ": " + why, false;
+        };
         long long number = 0;
         if (arg == "--demo") {
             options.demo = true;
@@ -166,8 +169,9 @@ bool ParseEncodeArguments(int argc, char** argv, EncodeOptions& options, std::st
             int32_t field = 0;
             if (!take()) return false;
             if (!ParseFrameRate(value, field))
-                return bad("takes frames per second such as 15, 12.5, 29.97 or 30000/1001 (more "
-                           "than 0, at most 100000)");
+                return bad(
+                    "takes frames per second such as 15, 12.5, 29.97 or 30000/1001 (more "
+                    "than 0, at most 100000)");
             options.frameRate = field;
         } else if (arg == "--lead") {
             if (!take()) return false;
@@ -247,8 +251,9 @@ bool ParseEncodeArguments(int argc, char** argv, EncodeOptions& options, std::st
     if (!options.y4m.empty() && !options.frames.empty())
         return error = "give either --y4m or PNG frames, not both", false;
     if (options.frames.empty() && options.y4m.empty())
-        return error = "no pictures are given (PNG files after " + options.output +
-                       ", or --y4m FILE)", false;
+        return error =
+                   "no pictures are given (PNG files after " + options.output + ", or --y4m FILE)",
+               false;
     return true;
 }
 
