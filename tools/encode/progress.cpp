@@ -65,8 +65,8 @@ double ProgressLine::Share(JobStep step, size_t done, size_t total, int pass) {
     return shownShare_;
 }
 
-// Under a data-rate cap another pass is expected until the job ends: most capped jobs take two
-// to four, and the share then slows down pass by pass instead of standing at 99%.
+// Under a data-rate cap one more pass is counted on until the job ends, so that the share slows
+// down pass by pass instead of standing near the end while passes follow.
 int ProgressLine::PassesAhead() const {
     return mayRepeat_ ? 1 : 0;
 }
