@@ -205,7 +205,7 @@ TEST_F(AuthoringTools, Y4mInAndOut) {
             << chroma << stderr_;
         const test::DecodedMovie movie = Decode("y.tvk");
         ASSERT_EQ(movie.frames.size(), 3u) << chroma;
-        EXPECT_EQ(movie.info.FrameTime, 3336u);
+        EXPECT_EQ(movie.info.FrameTime, 3337u);  // 3336.67 ticks, the nearest
         EXPECT_GE(test::Psnr(movie.frames[2].rgb, (chroma == "mono" ? grey : picture).rgb), 30)
             << chroma;
     }
@@ -215,7 +215,7 @@ TEST_F(AuthoringTools, Y4mInAndOut) {
             << stderr_;
         const std::vector<uint8_t> stream = Read("out.y4m");
         const std::string header(stream.begin(), std::find(stream.begin(), stream.end(), '\n'));
-        EXPECT_NE(header.find("W32 H16 F12500:417"), std::string::npos) << header;
+        EXPECT_NE(header.find("W32 H16 F100000:3337"), std::string::npos) << header;
         EXPECT_NE(header.find(*layout ? "C420jpeg" : "C444"), std::string::npos) << header;
         ASSERT_EQ(
             Run("tavik-encode", "--quality 100 --y4m " + Path("out.y4m") + " " + Path("z.tvk")), 0)
@@ -232,12 +232,34 @@ TEST_F(AuthoringTools, SwitchesAndReports) {
     const std::vector<uint32_t> sizes = enc::FrameSizesOf(Read("free.tvk"));
     uint64_t second = 0;
     for (size_t i = 1; i <= 10; ++i) second += sizes[i];
-    ASSERT_EQ(Run("tavik-encode", "--fps 10 --max-rate " + std::to_string(second / 2) + " " +
-                                      Path("capped.tvk") + frames),
-              0)
-        << stderr_;
-    EXPECT_NE(stderr_.find("squeezed"), std::string::npos) << stderr_;
-    EXPECT_NE(stderr_.find("quality 80 -> "), std::string::npos) << stderr_;
+    // Capped, on a terminal: one progress line over every step and pass, which never runs
+    // backwards, erased before the report.
+    const std::string capped = tools_ + "tavik-encode --fps 10 --max-rate " +
+                               std::to_string(second / 2) + " " + Path("capped.tvk") + frames;
+    ASSERT_EQ(std::system(("script -qec '" + capped + "' /dev/null >" + Path("tty.txt")).c_str()),
+              0);
+    const std::vector<uint8_t> tty = Read("tty.txt");
+    const std::string terminal(tty.begin(), tty.end());
+    EXPECT_NE(terminal.find("squeezed"), std::string::npos) << terminal;
+    EXPECT_NE(terminal.find("quality 80 -> "), std::string::npos) << terminal;
+    std::vector<std::string> steps;
+    int percent = -1;
+    for (size_t at = 0; (at = terminal.find('\r', at)) != std::string::npos;) {
+        const size_t end = terminal.find_first_of("\r\n\033", ++at);
+        const std::string line = terminal.substr(at, end - at);
+        if (line.empty()) continue;
+        const int now = std::atoi(line.c_str());
+        EXPECT_GE(now, percent) << line;
+        percent = now;
+        const std::string step =
+            line.substr(line.find(' ') + 1, line.find(',') - line.find(' ') - 1);
+        if (steps.empty() || steps.back() != step) steps.push_back(step);
+    }
+    ASSERT_GE(steps.size(), 5u) << terminal;
+    EXPECT_EQ(steps[0], "reading the pictures");
+    EXPECT_EQ(steps[3], "coding");
+    EXPECT_EQ(steps[4], "coding again for --max-rate (pass 2)");
+    EXPECT_LT(terminal.rfind('%'), terminal.find("\r\033[Ktavik-encode: --max-rate")) << terminal;
     Decode("capped.tvk");
     // A movie's palette, fixed or only in part; an indexed PNG's.
     Write("pal.png", Png(4, 4, {0}, std::vector<uint8_t>(768, 0x41)));
@@ -253,12 +275,66 @@ TEST_F(AuthoringTools, SwitchesAndReports) {
         }
     }
     EXPECT_EQ(Run("tavik-encode", "--help >" + Path("help.txt")), 0);
-    for (const char* bad : {"", "--bogus o.tvk a.png", "o.tvk", "--fps 0 o.tvk a.png",
-                            "--quality 0 o.tvk a.png", "--fixed-entries 1-2 o.tvk a.png",
-                            "--palette some o.tvk a.png", "--y4m x.y4m o.tvk a.png"}) {
-        EXPECT_EQ(Run("tavik-encode", bad), 2) << bad;
-        EXPECT_NE(stderr_.find("usage: tavik-encode"), std::string::npos) << bad;
+}
+
+// --fps takes decimals and fractions, kept as the nearest frame time the header holds; without
+// a rate, standard error says which one the pictures got.
+TEST_F(AuthoringTools, FrameRates) {
+    Write("a.png", Png(8, 8, {1, 2, 3}, {}, 2));
+    const std::pair<std::string, int32_t> cases[] = {
+        {"--fps 29.97", -3337}, {"--fps 30000/1001", -3337}, {"--fps 12.5", -8000}, {"", 66}};
+    for (const auto& [option, field] : cases) {
+        ASSERT_EQ(Run("tavik-encode", option + " " + Path("o.tvk") + " " + Path("a.png")), 0)
+            << option << stderr_;
+        EXPECT_EQ(static_cast<int32_t>(test::MovieChunks::U32(Read("o.tvk").data() + 16)), field)
+            << option;
     }
+    EXPECT_EQ(stderr_, "tavik-encode: no --fps given: 66 ms a frame (15.15 frames per second)\n");
+}
+
+// Sound of every sample format becomes 16 bits by its fraction of full scale: float samples
+// (clipped beyond full scale, never wrapped) and 24- and 32-bit integers, rounded. Sound that
+// lasts beyond the last picture is reported.
+TEST_F(AuthoringTools, SoundOfEverySampleFormat) {
+    const double fractions[] = {0.5, -0.25, 27000.0 / 32768, 0.5 / 32768, 1.5, -2.0, 0, -1};
+    std::vector<uint8_t> expected, f32, f64, s24, s32;
+    for (const double f : fractions) {
+        test::PutLittle(expected,
+                        static_cast<uint32_t>(std::clamp(std::lround(f * 32768), -32768L, 32767L)),
+                        2);
+        const auto integer = [&](double full) {
+            return static_cast<uint32_t>(std::clamp(std::llround(f * full),
+                                                    static_cast<long long>(-full),
+                                                    static_cast<long long>(full) - 1));
+        };
+        test::PutLittle(s24, integer(8388608), 3);
+        test::PutLittle(s32, integer(2147483648.0), 4);
+        const float single = static_cast<float>(f);
+        f32.insert(f32.end(), reinterpret_cast<const uint8_t*>(&single),
+                   reinterpret_cast<const uint8_t*>(&single) + 4);
+        f64.insert(f64.end(), reinterpret_cast<const uint8_t*>(&f),
+                   reinterpret_cast<const uint8_t*>(&f) + 8);
+    }
+    Write("a.png", Png(8, 8, {1, 2, 3}, {}, 2));
+    const std::tuple<const char*, uint16_t, uint16_t, const std::vector<uint8_t>&> sounds[] = {
+        {"f32", 32, 3, f32}, {"f64", 64, 3, f64}, {"s24", 24, 1, s24}, {"s32", 32, 1, s32}};
+    for (const auto& [name, bits, format, pcm] : sounds) {
+        Write(std::string(name) + ".wav", test::Wav(1000, 1, bits, pcm, format));
+        ASSERT_EQ(Run("tavik-encode", "--fps 10 --audio 0:" + Path(name) + ".wav:plain " +
+                                          Path("s.tvk") + " " + Path("a.png")),
+                  0)
+            << name << stderr_;
+        EXPECT_EQ(Decode("s.tvk").frames[0].sound[0], expected) << name;
+    }
+    // One frame of 100 ms after no lead carries 100 of the 1200 samples.
+    Write("long.wav", test::Wav(1000, 1, 8, std::vector<uint8_t>(1200, 0x90)));
+    ASSERT_EQ(Run("tavik-encode", "--fps 10 --lead 0 --audio 0:" + Path("long.wav") + " " +
+                                      Path("s.tvk") + " " + Path("a.png")),
+              0);
+    EXPECT_NE(stderr_.find("long.wav: the last 1.1 s of sound go on past the last picture and "
+                           "are left out"),
+              std::string::npos)
+        << stderr_;
 }
 
 TEST_F(AuthoringTools, BadInputFailsCleanly) {

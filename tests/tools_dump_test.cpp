@@ -53,10 +53,17 @@ TEST_F(ToolsInfo, Verdicts) {
         {"tables", {movie.begin(), movie.begin() + 120}, 1},
         {"magic", magic, 1},
         {"tree", tree, 1},
+        {"text", {'n', 'o', 't', ' ', 'a', ' ', 'm', 'o', 'v', 'i', 'e'}, 1},
     };
     for (const auto& [name, bytes, verdict] : cases) {
         Write(name, bytes);
         EXPECT_EQ(Run("tavik-info", Path(name) + " >/dev/null"), verdict) << name;
+        // As JSON, every verdict is an object that names the problem, if any.
+        EXPECT_EQ(Run("tavik-info", "--json " + Path(name) + " >" + Path("json")), verdict);
+        const std::vector<uint8_t> json = Read("json");
+        const std::string text(json.begin(), json.end());
+        EXPECT_NE(text.find(verdict ? "\"problem\":\"" : "\"problem\":null"), std::string::npos)
+            << name << text;
     }
     for (const char* good : {"runs_320x200.tvk", "tracks7_160x120.tvk"})
         EXPECT_EQ(Run("tavik-info", (root / good).string() + " >/dev/null"), 0) << good;

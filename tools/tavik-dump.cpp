@@ -16,7 +16,9 @@
 
 #include "audio/audio_decoder.h"
 #include "audio/wav_writer.h"
+#include "common/file_problem.h"
 #include "common/image_writer.h"
+#include "common/usage_error.h"
 #include "common/y4m_writer.h"
 #include "tavik/tavik.h"
 
@@ -50,39 +52,40 @@ int Fail(const std::string& message) {
 bool ParseArguments(int argc, char** argv, Options& o, std::string& error) {
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
+        std::string v;
         auto value = [&](std::string& to) {
-            if (i + 1 >= argc) return false;
+            if (i + 1 >= argc) return error = a + ": needs a value", false;
             to = argv[++i];
             return true;
         };
-        std::string v;
         if (a == "--out") {
-            if (!value(o.out)) return error = "--out needs a folder", false;
+            if (!value(o.out)) return false;
         } else if (a == "--count") {
-            if (!value(v)) return error = "--count needs a number", false;
+            if (!value(v)) return false;
             char* end = nullptr;
             o.count = std::strtoll(v.c_str(), &end, 10);
-            if (*end || o.count < 0) return error = "bad frame count: " + v, false;
+            if (v.empty() || *end || o.count < 0)
+                return error = "--count " + v + ": takes a number of frames", false;
         } else if (a == "--format") {
-            if (!value(o.format) ||
-                (o.format != "ppm" && o.format != "png" && o.format != "rgb-png"))
-                return error = "--format takes ppm, png or rgb-png", false;
+            if (!value(o.format)) return false;
+            if (o.format != "ppm" && o.format != "png" && o.format != "rgb-png")
+                return error = "--format " + o.format + ": takes ppm, png or rgb-png", false;
         } else if (a == "--y4m") {
-            if (!value(o.y4m)) return error = "--y4m needs a file ('-' for standard output)", false;
+            if (!value(o.y4m)) return false;
         } else if (a == "--y4m-420") {
             o.y4m420 = true;
         } else if (a == "--help" || a == "-h") {
             return error = "", false;
-        } else if (!a.empty() && a[0] == '-') {
-            return error = "unknown option " + a, false;
+        } else if (a.size() > 1 && a[0] == '-') {
+            return error = a + ": unknown option", false;
         } else if (o.movie.empty()) {
             o.movie = a;
         } else {
-            return error = "more than one movie given", false;
+            return error = a + ": one movie at a time", false;
         }
     }
-    if (o.movie.empty() || (o.out.empty() && o.y4m.empty()))
-        return error = "a movie and --out (or --y4m) are needed", false;
+    if (o.movie.empty()) return error = "no movie is named", false;
+    if (o.out.empty() && o.y4m.empty()) return error = "--out DIR or --y4m FILE is needed", false;
     if (o.y4m420 && o.y4m.empty()) return error = "--y4m-420 needs --y4m", false;
     return true;
 }
@@ -128,10 +131,14 @@ void AppendChunk(TrackDump& t, const uint8_t* chunk, std::vector<uint8_t>& scrat
 int main(int argc, char** argv) {
     Options o;
     std::string error;
+    if (argc < 2) {
+        std::fputs(kUsage, stderr);
+        return tavik::tools::kUsageStatus;
+    }
     if (!ParseArguments(argc, argv, o, error)) {
-        if (!error.empty()) std::fprintf(stderr, "tavik-dump: %s\n", error.c_str());
-        std::fputs(kUsage, error.empty() ? stdout : stderr);
-        return error.empty() ? 0 : 1;
+        if (!error.empty()) return tavik::tools::UsageError("tavik-dump", error);
+        std::fputs(kUsage, stdout);
+        return 0;
     }
     const bool frameFiles = o.y4m.empty();
     if (frameFiles && o.format != "ppm" && !tavik::tools::PngAvailable())
@@ -139,7 +146,9 @@ int main(int argc, char** argv) {
     if (!o.out.empty()) {
         std::error_code folderError;
         std::filesystem::create_directory(o.out, folderError);
-        if (folderError) return Fail("cannot create folder " + o.out);
+        if (folderError)
+            return Fail(o.out + ": cannot make the folder: " +
+                        tavik::tools::WhyNotWritten(o.out, folderError.value()));
     }
 
     std::unique_ptr<TavikMovie, MovieCloser> movie(
@@ -162,7 +171,8 @@ int main(int argc, char** argv) {
             stream.reset(stdout);
         } else {
             stream.reset(std::fopen(o.y4m.c_str(), "wb"));
-            if (!stream) return Fail("cannot create " + o.y4m);
+            if (!stream)
+                return Fail(o.y4m + ": cannot write: " + tavik::tools::WhyNotWritten(o.y4m, errno));
         }
         const int32_t rate = m->Header.FrameRate;
         const uint32_t ticks = rate > 0 ? static_cast<uint32_t>(rate) * 100

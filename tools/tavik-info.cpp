@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/json_writer.h"
+#include "common/usage_error.h"
 #include "format/frame_chunks.h"
 #include "format/header.h"
 #include "tavik/tavik.h"
@@ -191,25 +192,61 @@ void PrintJson(const Facts& f) {
     std::printf("%s\n", j.Text().c_str());
 }
 
+const char kUsage[] =
+    "usage: tavik-info [--json] MOVIE\n"
+    "Prints a movie's header, trees, data rate and buffering, and checks its frames.\n"
+    "  --json  the same facts as one JSON object; a file that is not a movie, or is damaged,\n"
+    "          gives an object with its \"problem\"\n"
+    "Exit status: 0 a sound movie, 1 a file that cannot be read, is not a movie or is damaged,\n"
+    "2 bad arguments.\n";
+
+// The failure, also as a JSON object when JSON was asked for.
+int Fail(const std::string& name, const std::string& message, bool json) {
+    if (json) {
+        tools::JsonWriter j;
+        j.Begin();
+        j.String("file", name);
+        j.String("problem", message);
+        j.End();
+        std::printf("%s\n", j.Text().c_str());
+    }
+    return Fail(name, message);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    const bool help = argc == 2 && !std::strcmp(argv[1], "--help");
-    const bool json = argc == 3 && !std::strcmp(argv[1], "--json");
-    if (!json && (argc != 2 || argv[1][0] == '-')) {
-        std::fputs(
-            "usage: tavik-info [--json] MOVIE\nPrints a movie's header, trees, data rate and"
-            " buffering, and checks its frames.\n  --json  the same facts as one JSON object\n",
-            help ? stdout : stderr);
-        return help ? 0 : 1;
+    bool json = false;
+    std::string name;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (arg == "--json") {
+            json = true;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return tools::UsageError("tavik-info", arg + ": unknown option");
+        } else if (!name.empty()) {
+            return tools::UsageError("tavik-info", arg + ": one movie at a time");
+        } else {
+            name = arg;
+        }
     }
-    const std::string name = argv[argc - 1];
+    if (name.empty()) {
+        if (argc < 2) {
+            std::fputs(kUsage, stderr);
+            return tools::kUsageStatus;
+        }
+        return tools::UsageError("tavik-info", "no movie is named");
+    }
     std::ifstream in(name, std::ios::binary);
-    if (!in) return Fail(name, "cannot open the file");
+    if (!in) return Fail(name, "cannot open the file", json);
     const std::vector<uint8_t> file{std::istreambuf_iterator<char>(in),
                                     std::istreambuf_iterator<char>()};
     if (file.size() < TAVIK_HEADER_SIZE || !HasMovieMagic(file.data()))
-        return Fail(name, "not a Tavik movie");
+        return Fail(name, "not a Tavik movie", json);
 
     std::unique_ptr<TavikMovie, void (*)(TavikMovie*)> movie(
         TavikOpen(name.c_str(), 0, TAVIK_CHOOSE_RING_SIZE), TavikClose);
@@ -219,10 +256,10 @@ int main(int argc, char** argv) {
     const uint64_t frameTotal = uint64_t{h.FrameCount} + (h.Flags & 1);
     if (!movie) {
         if (const std::string problem = HeaderProblem(h); !problem.empty())
-            return Fail(name, "beyond the format's limits: " + problem);
+            return Fail(name, "beyond the format's limits: " + problem, json);
         if (FrameDataOffset(h) > file.size())
-            return Fail(name, "truncated: the file ends inside its tables");
-        return Fail(name, "inconsistent header, tables or tree block");
+            return Fail(name, "truncated: the file ends inside its tables", json);
+        return Fail(name, "inconsistent header, tables or tree block", json);
     }
     f.name = name;
     f.fileBytes = file.size();

@@ -4,12 +4,17 @@
 //
 // Copies PLAYER to OUTPUT, appends MOVIE, and writes ":<offset>" (the player's length, where
 // the movie begins) and the switches into the player's self-play field, found by its markers.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
+
+#include "common/file_problem.h"
+#include "common/usage_error.h"
 
 namespace {
 
@@ -40,17 +45,26 @@ long FindField(const std::vector<char>& program) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const char* const usage = "usage: tavik-selfplay PLAYER MOVIE OUTPUT [SWITCHES...]\n";
     if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
-        std::puts(
-            "usage: tavik-selfplay PLAYER MOVIE OUTPUT [SWITCHES...]\n"
-            "Writes OUTPUT: a copy of the player program PLAYER that plays MOVIE by itself,\n"
-            "with the player's SWITCHES, when it is started without arguments.");
+        std::printf(
+            "%sWrites OUTPUT: a copy of the player program PLAYER that plays MOVIE by itself,\n"
+            "with the player's SWITCHES, when it is started without arguments.\n",
+            usage);
         return 0;
     }
-    if (argc < 4) {
-        std::fprintf(stderr, "usage: tavik-selfplay PLAYER MOVIE OUTPUT [SWITCHES...]\n");
-        return 2;
+    if (argc < 2) {
+        std::fputs(usage, stderr);
+        return tavik::tools::kUsageStatus;
     }
+    for (int i = 1; i < argc && i < 4; ++i)
+        if (argv[i][0] == '-' && argv[i][1] != '\0')
+            return tavik::tools::UsageError("tavik-selfplay",
+                                            std::string(argv[i]) + ": unknown option");
+    if (argc < 4)
+        return tavik::tools::UsageError(
+            "tavik-selfplay",
+            "takes PLAYER MOVIE OUTPUT, given " + std::to_string(argc - 1) + " argument(s)");
     std::vector<char> program, movie;
     if (!ReadAll(argv[1], &program)) {
         std::fprintf(stderr, "tavik-selfplay: cannot read %s\n", argv[1]);
@@ -84,12 +98,23 @@ int main(int argc, char** argv) {
     std::memset(&program[static_cast<size_t>(field)], 0, kFieldSize);
     std::memcpy(&program[static_cast<size_t>(field)], text.data(), text.size());
 
-    std::ofstream out(argv[3], std::ios::binary | std::ios::trunc);
+    // Written under another name and renamed, so that a failure leaves no half-made program.
+    const std::string output = argv[3], partial = output + ".partial";
+    errno = 0;
+    std::ofstream out(partial, std::ios::binary | std::ios::trunc);
+    int why = errno;
     out.write(program.data(), static_cast<std::streamsize>(program.size()));
     out.write(movie.data(), static_cast<std::streamsize>(movie.size()));
     out.close();
-    if (!out) {
-        std::fprintf(stderr, "tavik-selfplay: cannot write %s\n", argv[3]);
+    // A program like the player: runnable where the player is.
+    std::error_code ignored;
+    std::filesystem::permissions(partial, std::filesystem::status(argv[1], ignored).permissions(),
+                                 ignored);
+    if (!out || std::rename(partial.c_str(), output.c_str()) != 0) {
+        if (why == 0) why = errno;
+        std::remove(partial.c_str());
+        std::fprintf(stderr, "tavik-selfplay: %s: cannot write: %s\n", output.c_str(),
+                     tavik::tools::WhyNotWritten(output, why).c_str());
         return 1;
     }
     return 0;

@@ -6,13 +6,16 @@
 // Pictures smaller than SIZE keep their size: file managers enlarge them as they like.
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "common/file_problem.h"
 #include "common/image_writer.h"
+#include "common/usage_error.h"
 #include "tavik/decoder.h"
 
 namespace {
@@ -86,23 +89,35 @@ std::vector<uint8_t> Scale(const std::vector<uint8_t>& rgb, uint32_t width, uint
 }  // namespace
 
 int main(int argc, char** argv) {
+    const char* const usage = "usage: tavik-thumbnail INPUT OUTPUT SIZE\n";
     if (argc == 2 && !std::strcmp(argv[1], "--help")) {
-        std::puts(
-            "usage: tavik-thumbnail INPUT OUTPUT SIZE\n"
-            "Writes a PNG of the movie's first frame that is not almost one colour (looked for"
+        std::printf(
+            "%sWrites a PNG of the movie's first frame that is not almost one colour (looked for"
             " in\nits first seconds), scaled down to fit SIZE x SIZE pixels with its shape"
-            " kept.");
+            " kept.\n",
+            usage);
         return 0;
     }
-    if (argc != 4) {
-        std::fputs("usage: tavik-thumbnail INPUT OUTPUT SIZE\n", stderr);
-        return 2;
+    if (argc < 2) {
+        std::fputs(usage, stderr);
+        return tavik::tools::kUsageStatus;
     }
+    for (int i = 1; i < argc; ++i)
+        if (argv[i][0] == '-' && argv[i][1] != '\0')
+            return tavik::tools::UsageError("tavik-thumbnail",
+                                            std::string(argv[i]) + ": unknown option");
+    if (argc != 4)
+        return tavik::tools::UsageError(
+            "tavik-thumbnail",
+            "takes INPUT OUTPUT SIZE, given " + std::to_string(argc - 1) + " argument(s)");
     const std::string input = argv[1], output = argv[2];
     char* end = nullptr;
     const unsigned long size = std::strtoul(argv[3], &end, 10);
     if (*argv[3] == '\0' || *end != '\0' || size == 0 || size > kLargestSize)
-        return Fail(argv[3], "SIZE must be a number from 1 to " + std::to_string(kLargestSize));
+        return tavik::tools::UsageError("tavik-thumbnail",
+                                        "SIZE " + std::string(argv[3]) +
+                                            ": takes a number of pixels from 1 to " +
+                                            std::to_string(kLargestSize));
     if (!tavik::tools::PngAvailable()) return Fail(output, "built without PNG support");
 
     TavikDecoder* d = nullptr;
@@ -129,10 +144,12 @@ int main(int argc, char** argv) {
     // Written under another name and renamed, so that no half-written thumbnail is ever seen.
     const std::string partial = output + ".partial";
     std::string error;
+    errno = 0;
     if (!tavik::tools::WritePng(partial, outWidth, outHeight, thumbnail, error) ||
         std::rename(partial.c_str(), output.c_str()) != 0) {
+        const int why = errno;
         std::remove(partial.c_str());
-        return Fail(output, error.empty() ? "cannot write the file" : error);
+        return Fail(output, "cannot write: " + tavik::tools::WhyNotWritten(output, why));
     }
     return 0;
 }

@@ -94,12 +94,13 @@ bool AuthorMovie(MovieSpec& plan, const std::vector<SourceFrame>& sources,
     for (size_t i = 0; i < frames; ++i) {
         if (palettes.keepIndices[i]) {
             palettised[i] = sources[i].indices;
-            continue;
+        } else {
+            palettised[i].resize(pixels);
+            mapper.SetPalette(palettes.palettes[i]);
+            mapper.Map(sources[i].rgb.data(), plan.width, plan.height, options.dither,
+                       palettised[i].data());
         }
-        palettised[i].resize(pixels);
-        mapper.SetPalette(palettes.palettes[i]);
-        mapper.Map(sources[i].rgb.data(), plan.width, plan.height, options.dither,
-                   palettised[i].data());
+        if (options.progress) options.progress(AuthorStep::kMapping, i + 1, frames, 1);
     }
     std::vector<ColourSet> recoloured(frames);
     for (size_t i = 1; i < frames; ++i)
@@ -128,7 +129,7 @@ bool AuthorMovie(MovieSpec& plan, const std::vector<SourceFrame>& sources,
                 lossy.lambda = LambdaForQuality(quality[i]);
                 SimplifyFrame(lossy, plan.width, plan.height, mapper, model, frame.pixels.data());
             }
-            if (options.progress) options.progress(i + 1, frames);
+            if (options.progress) options.progress(AuthorStep::kCoding, i + 1, frames, pass + 1);
         }
         if (!EncodeMovie(plan, {}, movie, error)) return false;
         if (options.maxRate == 0) return true;

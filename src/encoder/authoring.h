@@ -24,6 +24,7 @@ struct SourceFrame {
 
 enum class PaletteMode { kGlobal, kScenes, kFrames };
 enum class Dither { kNone, kOrdered, kDiffusion };
+enum class AuthorStep { kPalettes, kMapping, kCoding };
 
 constexpr int kLosslessQuality = 100;
 constexpr int kDefaultQuality = 80;
@@ -40,8 +41,9 @@ struct AuthorOptions {
     std::optional<Palette> givenPalette;
     std::array<bool, 256> fixedEntries{};
     uint64_t maxRate = 0;  // bytes per second of frames; 0 = no cap
-    // Called after each coded frame of each pass with (frames done, frames in all).
-    std::function<void(size_t, size_t)> progress;
+    // Called as the work goes on: `done` of `total` scenes or frames of a step; the coding
+    // counts its passes from 1.
+    std::function<void(AuthorStep step, size_t done, size_t total, int pass)> progress;
 };
 
 struct AuthorReport {

@@ -160,6 +160,7 @@ bool PlanPalettes(const std::vector<SourceFrame>& sources, uint32_t width, uint3
             if (!StretchPalette(sources, i, i + 1, width, height, options, near, 0,
                                 plan.palettes[i], ignored))
                 plan.palettes[i] = near;  // no quantiser: the nearest indexed frame's palette
+            if (options.progress) options.progress(AuthorStep::kPalettes, i + 1, frames, 1);
         }
         return true;
     }
@@ -182,6 +183,7 @@ bool PlanPalettes(const std::vector<SourceFrame>& sources, uint32_t width, uint3
             return false;
         for (size_t i = starts[s]; i < starts[s + 1]; ++i) plan.palettes[i] = palette;
         previous = palette;
+        if (options.progress) options.progress(AuthorStep::kPalettes, s + 1, starts.size() - 1, 1);
     }
     return true;
 }

@@ -9,30 +9,56 @@ bool IsSwitchStart(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '@' || c == '#';
 }
 
-// Long forms of the common switches: the switch written without a value, and the one written
-// before "=VALUE" (null when the form takes none).
+// Long forms of the common switches: the switch written without a value, the one written
+// before "=VALUE" (null when the form takes none), whether the value may be negative, and what
+// the value is, for the message when it is not a number.
 struct LongSwitch {
     const char* name;
     const char* plain;
     const char* valued;
+    bool negative;
+    const char* value;
 };
 constexpr LongSwitch kLongSwitches[] = {
-    {"preload", "/P", nullptr},    {"loop", "/L", "/L"},
-    {"fps", nullptr, "/F"},        {"fast", "/F", nullptr},
-    {"tracks", nullptr, "/T"},     {"summary", "/S", nullptr},
-    {"sound-only", "/O", nullptr}, {"keep-playing", "/J", nullptr},
-    {"never-skip", "/N", nullptr},
+    {"preload", "/P", nullptr, false, nullptr},
+    {"loop", "/L", "/L", false, "the number of times to play"},
+    {"fps", nullptr, "/F", true,
+     "frames per second (--fps=15), or milliseconds per frame as a negative number (--fps=-40)"},
+    {"fast", "/F", nullptr, false, nullptr},
+    {"tracks", nullptr, "/T", false,
+     "the sound tracks to play, one bit each (--tracks=5: 0 and 2)"},
+    {"summary", "/S", nullptr, false, nullptr},
+    {"sound-only", "/O", nullptr, false, nullptr},
+    {"keep-playing", "/J", nullptr, false, nullptr},
+    {"never-skip", "/N", nullptr, false, nullptr},
 };
 
-// The switch a long option stands for, or "" when it is none of them.
-std::string LongSwitchText(const std::string& option) {
+bool IsWholeNumber(const std::string& text, bool negative) {
+    const size_t digits = negative && !text.empty() && text[0] == '-' ? 1 : 0;
+    return text.size() > digits && text.size() <= digits + 10 &&
+           text.find_first_not_of("0123456789", digits) == std::string::npos;
+}
+
+// The switch a long option stands for, "" when it is none of them, or "" with `problem` set
+// when its value is missing, not a number or not wanted.
+std::string LongSwitchText(const std::string& option, std::string& problem) {
     const size_t equals = option.find('=');
     const std::string name = option.substr(2, equals == std::string::npos ? equals : equals - 2);
     for (const LongSwitch& s : kLongSwitches) {
         if (name != s.name) continue;
-        if (equals == std::string::npos) return s.plain != nullptr ? s.plain : "";
-        // An empty or odd value stays in the switch, where the switch reader refuses it.
-        return s.valued != nullptr ? s.valued + option.substr(equals + 1) : "";
+        if (equals == std::string::npos) {
+            if (s.plain == nullptr) problem = option + ": needs a value, " + s.value;
+            return s.plain != nullptr ? s.plain : "";
+        }
+        const std::string value = option.substr(equals + 1);
+        if (s.valued == nullptr) {
+            problem = option + ": takes no value";
+        } else if (!IsWholeNumber(value, s.negative)) {
+            problem = option + ": takes " + s.value;
+        } else {
+            return s.valued + value;
+        }
+        return "";
     }
     return "";
 }
@@ -76,9 +102,11 @@ ProgramOptions ReadProgramArguments(const std::vector<std::string>& arguments,
                 TakeValue(argument, "--start=", options.startTime)) {
                 continue;
             }
-            std::string text = LongSwitchText(argument);
+            std::string problem;
+            std::string text = LongSwitchText(argument, problem);
             if (text.empty()) {
-                if (options.unknown.empty()) options.unknown = argument;
+                if (options.problem.empty())
+                    options.problem = problem.empty() ? argument + ": unknown option" : problem;
                 continue;
             }
             if (!options.commandLine.empty()) options.commandLine += ' ';

@@ -15,7 +15,7 @@ struct ProgramOptions {
     bool pause = false;        // --pause: start paused
     std::string startFrame;    // --start-frame=N
     std::string startTime;     // --start=TIME
-    std::string unknown;       // the first long option not understood
+    std::string problem;       // the first long option not understood: "OPTION: why"
     std::string commandLine;   // names and switches, joined
 };
 

@@ -57,7 +57,15 @@ const char kLinuxHelp[] =
     "  full screen, s save the frame as NAME-FRAME.png, 9/0 volume down/up, m mute.\n"
     "  A file dropped on the window plays next. Names starting with '/' are names when they\n"
     "  hold a '.' or a second '/', or exist.\n"
-    "TAVIK_SDL_SCREEN=565|555|888 picks the pixel format of the SDL window's screen.\n";
+    "The SDL window shows the movie in the desktop's colours: exactly on a true-colour\n"
+    "desktop, in 5-6-5 or 5-5-5 on a 16- or 15-bit one. TAVIK_SDL_SCREEN=565|555|888 picks\n"
+    "the window's pixel format instead.\n";
+
+#ifdef TAVIK_HAVE_SDL
+const char* const kDisplays = "sdl or null";
+#else
+const char* const kDisplays = "null";
+#endif
 
 PlatformOps g_ops;  // the chosen backend with its messages (and the headless Yield) replaced
 const PlatformOps* g_inner = nullptr;  // the chosen backend itself
@@ -134,6 +142,26 @@ void PrintUsage(std::FILE* out) {
                  kLinuxHelp);
 }
 
+// A bad long option: one line that names it, and where to look.
+int UsageError(const std::string& problem) {
+    std::fprintf(stderr, "tavikplay: %s\nRun 'tavikplay --help' for the options.\n",
+                 problem.c_str());
+    return kStatusUsage;
+}
+
+// The player answers a switch it cannot read with its usage message; on the terminal the switch
+// is named first. The switches are read here on a copy, only to find what is left over.
+void NameBadSwitch(const std::string& commandLine) {
+    std::string rest = commandLine;
+    PlayerSettings ignored;
+    if (ReadSwitches(rest, ignored, nullptr)) return;
+    const size_t at = rest.find('/');
+    size_t end = at;
+    while (end < rest.size() && !IsBlank(rest[end])) ++end;
+    std::fprintf(stderr, "tavikplay: %s: not a switch the player knows\n",
+                 rest.substr(at, end - at).c_str());
+}
+
 // The program's own file, which holds a self-play movie after its code.
 std::string ProgramPath(const char* argument0) {
 #ifdef __linux__
@@ -191,19 +219,18 @@ bool ReadDesktopOptions(const ProgramOptions& options, DesktopStart& start, int3
         return value <= limit ? value : -1;
     };
     start.paused = options.pause;
-    const char* bad = nullptr;
+    std::string bad;
     if (!options.scale.empty() && (scale = static_cast<int32_t>(number(options.scale, 16))) < 1) {
-        bad = "--scale takes a whole number from 1 to 16";
+        bad = "--scale=" + options.scale + ": takes a whole number from 1 to 16";
     }
     if (!options.startFrame.empty() && (start.frame = number(options.startFrame, 0x7FFFFFFF)) < 0) {
-        bad = "--start-frame takes a frame number";
+        bad = "--start-frame=" + options.startFrame + ": takes a frame number (0 is the first)";
     }
     if (!options.startTime.empty() && (start.timeMs = ParseStartTime(options.startTime)) < 0) {
-        bad = "--start takes seconds or MM:SS";
+        bad = "--start=" + options.startTime + ": takes seconds (12.5) or MM:SS (1:30)";
     }
-    if (bad == nullptr) return true;
-    std::fprintf(stderr, "tavikplay: %s\n", bad);
-    g_status = kStatusUsage;
+    if (bad.empty()) return true;
+    g_status = UsageError(bad);
     return false;
 }
 
@@ -240,8 +267,7 @@ bool ChooseDisplay(const ProgramOptions& options) {
         return true;
     }
 #endif
-    std::fprintf(stderr, "tavikplay: no display \"%s\" in this build\n", options.video.c_str());
-    g_status = kStatusUsage;
+    g_status = UsageError("--video=" + options.video + ": takes " + kDisplays);
     return false;
 }
 
@@ -256,9 +282,7 @@ bool ChooseSound(const ProgramOptions& options) {
 #else
     if (options.audio.empty()) return true;
 #endif
-    std::fprintf(stderr, "tavikplay: no sound output \"%s\" in this build\n",
-                 options.audio.c_str());
-    g_status = kStatusUsage;
+    g_status = UsageError("--audio=" + options.audio + ": takes " + kDisplays);
     return false;
 }
 
@@ -271,11 +295,8 @@ int main(int argc, char** argv) {
         PrintUsage(stdout);
         return 0;
     }
-    if (!options.unknown.empty()) {
-        std::fprintf(stderr, "tavikplay: unknown option %s\n", options.unknown.c_str());
-        PrintUsage(stderr);
-        return kStatusUsage;
-    }
+    if (!options.problem.empty()) return UsageError(options.problem);
+    NameBadSwitch(options.commandLine);
     DesktopStart start;
     int32_t scale = 0;
     if (!ReadDesktopOptions(options, start, scale)) return g_status;

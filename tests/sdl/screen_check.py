@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Checks a screenshot of the player against the frames tavik-dump wrote.
 
-  screen_check.py SHOT.xwd FRAMES_DIR LAYOUT BITS X Y
+  screen_check.py SHOT.xwd FRAMES_DIR LAYOUT BITS X Y [every]
 
 SHOT.xwd is a screenshot of the whole screen (xwd -root). The picture's top-left corner is at
 X, Y. LAYOUT says how movie pixels land on the screen:
@@ -11,6 +11,7 @@ X, Y. LAYOUT says how movie pixels land on the screen:
   smooth      2 x 2 blended; the lower right pixel is the movie pixel itself
   NxM         full screen: an N x N block each, the picture M lines down from Y
 BITS is the screen format (565, 555 or 888): only the bits it keeps are compared.
+With "every", every screen pixel of a scaled movie pixel must equal it, not only the middle one.
 Prints the number of the dumped frame the screen shows; exits 1 when it shows none of them.
 """
 import glob
@@ -26,9 +27,10 @@ def keep_masks(bits):
 
 
 def main():
-    if len(sys.argv) != 7:
+    if len(sys.argv) not in (7, 8) or sys.argv[7:] not in ([], ["every"]):
         sys.exit(__doc__)
-    shot, frames_dir, layout, bits, x0, y0 = sys.argv[1:]
+    shot, frames_dir, layout, bits, x0, y0 = sys.argv[1:7]
+    every = len(sys.argv) == 8
     x0, y0 = int(x0), int(y0)
     masks = keep_masks(bits)
     tables = [bytes(v & m for v in range(256)) for m in masks]
@@ -73,6 +75,14 @@ def main():
         print("screen_check: the screen shows none of the frames (closest differs in %d "
               "channel values of %d)" % (differing, len(key)))
         return 1
+    if every:
+        off = sum(pixel(x0 + scale * x + i, y0 + top + scale * y + j) !=
+                  pixel(x0 + scale * x + dx, y0 + top + scale * y + dy)
+                  for y in range(height) for x in range(width)
+                  for j in range(scale) for i in range(scale))
+        if off:
+            print("screen_check: %d screen pixels differ from the movie pixel they show" % off)
+            return 1
     print(frames[key])
     return 0
 

@@ -72,13 +72,14 @@ inline std::vector<uint8_t> Png(uint32_t w, uint32_t h, const std::vector<uint8_
     return png;
 }
 
+// `format` 1 is integer PCM, 3 floating point.
 inline std::vector<uint8_t> Wav(uint32_t rate, uint16_t channels, uint16_t bits,
-                                const std::vector<uint8_t>& pcm) {
+                                const std::vector<uint8_t>& pcm, uint16_t format = 1) {
     std::vector<uint8_t> wav{'R', 'I', 'F', 'F'};
     PutLittle(wav, 36 + static_cast<uint32_t>(pcm.size()), 4);
     wav.insert(wav.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
     PutLittle(wav, 16, 4);
-    PutLittle(wav, 1, 2);
+    PutLittle(wav, format, 2);
     PutLittle(wav, channels, 2);
     PutLittle(wav, rate, 4);
     PutLittle(wav, rate * channels * bits / 8, 4);

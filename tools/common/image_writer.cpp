@@ -1,11 +1,14 @@
 #include "image_writer.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <memory>
 
 #ifdef TAVIK_HAVE_PNG
 #include <png.h>
 #endif
+
+#include "file_problem.h"
 
 namespace tavik::tools {
 namespace {
@@ -32,7 +35,7 @@ bool WritePpm(const std::string& path, uint32_t width, uint32_t height,
               const std::vector<uint8_t>& rgb, std::string& error) {
     File f(std::fopen(path.c_str(), "wb"));
     if (!f) {
-        error = "cannot create " + path;
+        error = path + ": cannot write: " + WhyNotWritten(path, errno);
         return false;
     }
     std::fprintf(f.get(), "P6\n%u %u\n255\n", width, height);
@@ -59,7 +62,7 @@ bool WritePngRows(const std::string& path, uint32_t width, uint32_t height, cons
                   size_t bytesPerRow, const uint8_t* palette, std::string& error) {
     File f(std::fopen(path.c_str(), "wb"));
     if (!f) {
-        error = "cannot create " + path;
+        error = path + ": cannot write: " + WhyNotWritten(path, errno);
         return false;
     }
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);

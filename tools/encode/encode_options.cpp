@@ -1,5 +1,6 @@
 #include "encode/encode_options.h"
 
+#include <cmath>
 #include <cstdlib>
 
 namespace tavik::tools {
@@ -13,10 +14,14 @@ const char kEncodeUsage[] =
     "With indexed PNGs only and none of the picture options below, every pixel and palette is\n"
     "kept as it is (each PNG palette is stored with 6 bits per component).\n"
     "options:\n"
-    "  --rate N          frame rate field as stored: N > 0 milliseconds per frame,\n"
-    "                    N < 0 -N tens of microseconds per frame, 0 as fast as possible\n"
-    "                    (default 66, or the y4m stream's rate)\n"
-    "  --fps N           N frames per second (the same as --rate -100000/N)\n"
+    "  --fps F           F frames per second: 15, 12.5, 29.97 or 30000/1001. A movie stores\n"
+    "                    the time of a frame in tens of microseconds, so F is kept as the\n"
+    "                    nearest such time: 29.97 and 30000/1001 as 3337 (33.37 ms, 29.967\n"
+    "                    frames per second), 15 as 6667\n"
+    "  --rate N          the frame rate field as stored: N > 0 milliseconds per frame,\n"
+    "                    N < 0 -N tens of microseconds per frame, 0 as fast as possible.\n"
+    "                    Without --fps or --rate: the rate of the y4m stream or of --like,\n"
+    "                    and for PNG frames 66 ms a frame (15.15 per second)\n"
     "  --ring            append a ring frame that leads from the last frame back to frame 0\n"
     "  --interlaced      mark the frames Y-interlaced\n"
     "  --doubled         mark the frames Y-doubled\n"
@@ -60,11 +65,26 @@ bool ParseInt(const char* text, long long min, long long max, long long& value) 
     return end != text && *end == '\0' && value >= min && value <= max;
 }
 
-bool ParseAudio(const std::string& text, AudioSource& source) {
+// Digits with at most one decimal point: "12", "29.97", ".5".
+bool ParseDecimal(const std::string& text, double& value) {
+    const size_t point = text.find('.');
+    const bool digits =
+        text.find_first_not_of("0123456789.") == std::string::npos &&
+        text.find_first_of("0123456789") != std::string::npos &&
+        (point == std::string::npos || text.find('.', point + 1) == std::string::npos);
+    if (!digits) return false;
+    value = std::strtod(text.c_str(), nullptr);
+    return true;
+}
+
+bool ParseAudio(const std::string& text, AudioSource& source, std::string& error) {
+    const std::string form = "--audio " + text + ": ";
     long long track = 0;
     const size_t colon = text.find(':');
-    if (colon == std::string::npos || !ParseInt(text.substr(0, colon).c_str(), 0, 6, track))
-        return false;
+    if (colon == std::string::npos)
+        return error = form + "takes T:FILE.wav[:plain], T the track from 0 to 6", false;
+    if (!ParseInt(text.substr(0, colon).c_str(), 0, 6, track))
+        return error = form + "the track is a number from 0 to 6", false;
     source.track = static_cast<int>(track);
     source.path = text.substr(colon + 1);
     const std::string plainSuffix = ":plain";
@@ -74,10 +94,24 @@ bool ParseAudio(const std::string& text, AudioSource& source) {
         source.plain = true;
         source.path.resize(source.path.size() - plainSuffix.size());
     }
-    return !source.path.empty();
+    if (source.path.empty()) return error = form + "no file is named", false;
+    return true;
 }
 
 }  // namespace
+
+bool ParseFrameRate(const std::string& text, int32_t& field) {
+    const size_t slash = text.find('/');
+    double frames = 0, seconds = 1;
+    if (!ParseDecimal(text.substr(0, slash), frames) ||
+        (slash != std::string::npos && !ParseDecimal(text.substr(slash + 1), seconds)))
+        return false;
+    if (!(frames > 0 && seconds > 0)) return false;
+    const double ticks = std::round(100000.0 * seconds / frames);
+    if (!(ticks >= 1 && ticks <= 2147483647.0)) return false;
+    field = -static_cast<int32_t>(ticks);
+    return true;
+}
 
 bool ParseEntryList(const std::string& text, std::array<bool, 256>& entries) {
     entries.fill(false);
@@ -102,14 +136,17 @@ bool ParseEncodeArguments(int argc, char** argv, EncodeOptions& options, std::st
     std::vector<std::string> positional;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        const bool hasValue = i + 1 < argc;
-        long long value = 0;
-        auto text = [&](std::string& to) {
-            if (!hasValue) return error = arg + " needs a value", false;
-            to = argv[++i];
+        std::string value;
+        // The option's value, or false with the reason when it has none.
+        auto take = [&]() {
+            if (i + 1 >= argc) return error = arg + ": needs a value", false;
+            value = argv[++i];
             return true;
         };
-        std::string word;
+        auto bad = [&](const std::string& why) {
+            return error = arg + " " + value + ": " + why, false;
+        };
+        long long number = 0;
         if (arg == "--demo") {
             options.demo = true;
         } else if (arg == "--help" || arg == "-h") {
@@ -124,76 +161,100 @@ bool ParseEncodeArguments(int argc, char** argv, EncodeOptions& options, std::st
         } else if (arg == "--doubled") {
             options.doubled = true;
         } else if (arg == "--rate") {
-            if (!hasValue || !ParseInt(argv[++i], -2147483647LL, 2147483647LL, value)) return false;
-            options.frameRate = static_cast<int32_t>(value);
+            if (!take()) return false;
+            if (!ParseInt(value.c_str(), -2147483647LL, 2147483647LL, number))
+                return bad("takes the frame rate field, a whole number such as 66 or -6667");
+            options.frameRate = static_cast<int32_t>(number);
         } else if (arg == "--fps") {
-            if (!hasValue || !ParseInt(argv[++i], 1, 100000, value)) return false;
-            options.frameRate = static_cast<int32_t>(-100000 / value);
+            int32_t field = 0;
+            if (!take()) return false;
+            if (!ParseFrameRate(value, field))
+                return bad(
+                    "takes frames per second such as 15, 12.5, 29.97 or 30000/1001 (more "
+                    "than 0, at most 100000)");
+            options.frameRate = field;
         } else if (arg == "--lead") {
-            if (!hasValue || !ParseInt(argv[++i], 0, 60000, value)) return false;
-            options.leadMs = static_cast<uint32_t>(value);
+            if (!take()) return false;
+            if (!ParseInt(value.c_str(), 0, 60000, number))
+                return bad("takes milliseconds from 0 to 60000");
+            options.leadMs = static_cast<uint32_t>(number);
         } else if (arg == "--audio") {
             AudioSource source;
-            if (!hasValue || !ParseAudio(argv[++i], source)) return false;
+            if (!take() || !ParseAudio(value, source, error)) return false;
             options.audio.push_back(source);
         } else if (arg == "--y4m") {
-            if (!text(options.y4m)) return false;
+            if (!take()) return false;
+            options.y4m = value;
         } else if (arg == "--like") {
-            if (!text(options.like)) return false;
+            if (!take()) return false;
+            options.like = value;
         } else if (arg == "--keep-sound") {
-            if (!text(options.keepSound)) return false;
+            if (!take()) return false;
+            options.keepSound = value;
         } else if (arg == "--palette-from") {
-            if (!text(options.paletteFrom)) return false;
+            if (!take()) return false;
+            options.paletteFrom = value;
         } else if (arg == "--quality") {
-            if (!hasValue || !ParseInt(argv[++i], 1, 100, value))
-                return error = "--quality takes 1 to 100", false;
-            options.quality = static_cast<int>(value);
+            if (!take()) return false;
+            if (!ParseInt(value.c_str(), 1, 100, number))
+                return bad("takes a number from 1 to 100");
+            options.quality = static_cast<int>(number);
         } else if (arg == "--max-rate") {
-            if (!hasValue || !ParseInt(argv[++i], 1, 1LL << 40, value))
-                return error = "--max-rate takes a number of bytes", false;
-            options.maxRate = static_cast<uint64_t>(value);
+            if (!take()) return false;
+            if (!ParseInt(value.c_str(), 1, 1LL << 40, number))
+                return bad("takes a number of bytes per second");
+            options.maxRate = static_cast<uint64_t>(number);
         } else if (arg == "--palette") {
-            if (!text(word)) return false;
-            if (word == "global") {
+            if (!take()) return false;
+            if (value == "global") {
                 options.palette = enc::PaletteMode::kGlobal;
-            } else if (word == "scenes") {
+            } else if (value == "scenes") {
                 options.palette = enc::PaletteMode::kScenes;
-            } else if (word == "frames") {
+            } else if (value == "frames") {
                 options.palette = enc::PaletteMode::kFrames;
             } else {
-                return error = "--palette takes global, scenes or frames", false;
+                return bad("takes global, scenes or frames");
             }
         } else if (arg == "--dither") {
-            if (!text(word)) return false;
-            if (word == "none") {
+            if (!take()) return false;
+            if (value == "none") {
                 options.dither = enc::Dither::kNone;
-            } else if (word == "ordered") {
+            } else if (value == "ordered") {
                 options.dither = enc::Dither::kOrdered;
-            } else if (word == "diffusion") {
+            } else if (value == "diffusion") {
                 options.dither = enc::Dither::kDiffusion;
             } else {
-                return error = "--dither takes none, ordered or diffusion", false;
+                return bad("takes none, ordered or diffusion");
             }
         } else if (arg == "--fixed-entries") {
             std::array<bool, 256> entries{};
-            if (!text(word) || !ParseEntryList(word, entries))
-                return error = "--fixed-entries takes a list such as 0-9,246-255", false;
+            if (!take()) return false;
+            if (!ParseEntryList(value, entries))
+                return bad("takes a list of entries such as 0-9,246-255");
             options.fixedEntries = entries;
         } else if (arg.size() > 1 && arg[0] == '-') {
-            return false;
+            return error = arg + ": unknown option", false;
         } else {
             positional.push_back(arg);
         }
     }
-    if (positional.empty()) return false;
+    if (positional.empty()) return error = "no output movie is named", false;
     options.output = positional[0];
     options.frames.assign(positional.begin() + 1, positional.end());
-    if (options.demo) return options.frames.empty() && options.audio.empty();
+    if (options.demo) {
+        if (!options.frames.empty()) return error = "--demo takes no pictures", false;
+        if (!options.audio.empty()) return error = "--demo takes no --audio", false;
+        return true;
+    }
     if (options.fixedEntries && options.paletteFrom.empty())
         return error = "--fixed-entries needs --palette-from", false;
     if (!options.y4m.empty() && !options.frames.empty())
         return error = "give either --y4m or PNG frames, not both", false;
-    return !options.frames.empty() || !options.y4m.empty();
+    if (options.frames.empty() && options.y4m.empty())
+        return error =
+                   "no pictures are given (PNG files after " + options.output + ", or --y4m FILE)",
+               false;
+    return true;
 }
 
 }  // namespace tavik::tools

@@ -13,6 +13,9 @@ namespace tavik::tools {
 
 extern const char kEncodeUsage[];
 
+// The frame rate field of pictures given without a rate: 66 ms a frame (15.15 per second).
+constexpr int32_t kDefaultFrameRate = 66;
+
 struct AudioSource {
     int track = 0;
     std::string path;
@@ -21,7 +24,7 @@ struct AudioSource {
 
 struct EncodeOptions {
     bool demo = false, help = false, quiet = false;
-    std::optional<int32_t> frameRate;  // unset: from --like, the y4m header, or 66
+    std::optional<int32_t> frameRate;  // unset: from --like, the y4m header, or kDefaultFrameRate
     bool ring = false, interlaced = false, doubled = false;
     uint32_t leadMs = 1000;
     std::vector<AudioSource> audio;
@@ -41,9 +44,14 @@ struct EncodeOptions {
     }
 };
 
-// Returns false on bad arguments, with a reason in `error` where there is more to say than the
-// usage.
+// Returns false on bad arguments, with one line in `error` that names the argument and the
+// problem.
 bool ParseEncodeArguments(int argc, char** argv, EncodeOptions& options, std::string& error);
+
+// Frames per second ("15", "29.97", "30000/1001") to the header's frame rate field: the nearest
+// whole number of 10-microsecond ticks per frame, negated. False when it is no such rate or
+// outside what the field holds.
+bool ParseFrameRate(const std::string& text, int32_t& field);
 
 // "0-9,246-255" -> those entries set.
 bool ParseEntryList(const std::string& text, std::array<bool, 256>& entries);

@@ -24,26 +24,29 @@ struct FileCloser {
     }
 };
 
-// The header's frame time for a rate of numerator / denominator frames per second: in
-// 10-microsecond ticks, negated and rounded down, as tavik-encode --fps stores it.
+// The header's frame time for a rate of numerator / denominator frames per second: the nearest
+// whole number of 10-microsecond ticks, negated, as tavik-encode --fps stores it.
 int32_t FrameRateField(uint32_t numerator, uint32_t denominator) {
-    const uint64_t ticks = uint64_t{denominator} * 100000 / numerator;
+    const uint64_t ticks = (uint64_t{denominator} * 100000 + numerator / 2) / numerator;
     return ticks == 0 ? -1 : -static_cast<int32_t>(std::min<uint64_t>(ticks, 0x7FFFFFFF));
 }
 
 }  // namespace
 
-bool ReadPngFrames(const std::vector<std::string>& paths, FrameInput& input, std::string& error) {
+bool ReadPngFrames(const std::vector<std::string>& paths, FrameInput& input, std::string& error,
+                   const ReadProgress& progress) {
     input.frames.reserve(paths.size());
     for (const std::string& path : paths) {
         input.frames.emplace_back();
         if (!ReadPngPicture(path, input.width, input.height, input.frames.back(), error))
             return false;
+        progress(input.frames.size(), paths.size());
     }
     return true;
 }
 
-bool ReadY4mFrames(const std::string& path, FrameInput& input, std::string& error) {
+bool ReadY4mFrames(const std::string& path, FrameInput& input, std::string& error,
+                   const ReadProgress& progress) {
     const std::string name = path == "-" ? "standard input" : path;
     std::FILE* raw = stdin;
     if (path == "-") {
@@ -78,6 +81,7 @@ bool ReadY4mFrames(const std::string& path, FrameInput& input, std::string& erro
             return false;
         }
         input.frames.push_back(std::move(frame));
+        progress(input.frames.size(), 0);
     }
     if (input.frames.empty()) {
         error = name + ": the stream has no frames";

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,9 +17,14 @@ struct FrameInput {
     std::optional<int32_t> frameRate;  // the y4m stream's, in the header's convention
 };
 
-bool ReadPngFrames(const std::vector<std::string>& paths, FrameInput& input, std::string& error);
+// Called after each picture read with (pictures read, pictures in all or 0 when not known).
+using ReadProgress = std::function<void(size_t, size_t)>;
+
+bool ReadPngFrames(const std::vector<std::string>& paths, FrameInput& input, std::string& error,
+                   const ReadProgress& progress);
 
 // `path` "-" reads standard input.
-bool ReadY4mFrames(const std::string& path, FrameInput& input, std::string& error);
+bool ReadY4mFrames(const std::string& path, FrameInput& input, std::string& error,
+                   const ReadProgress& progress);
 
 }  // namespace tavik::tools

@@ -15,11 +15,13 @@ struct Sound {
     std::vector<uint8_t> pcm;  // WAVE layout
 };
 
-// 8-bit sources stay 8-bit; everything else becomes 16-bit.
+// 8-bit sources stay 8-bit; everything else (24- and 32-bit, float) becomes 16-bit, rounded and
+// clipped.
 bool ReadSound(const AudioSource& source, Sound& sound, std::string& error);
 
 // Each frame carries the sound of its own time; frame 0 also carries `leadMs` ahead. Frames that
-// start beyond the end of the sound carry no chunk.
-void SpreadSound(enc::MovieSpec& plan, int track, const Sound& sound, uint32_t leadMs);
+// start beyond the end of the sound carry no chunk. Returns the samples (per channel) of sound
+// that last beyond the last frame and are left out.
+uint64_t SpreadSound(enc::MovieSpec& plan, int track, const Sound& sound, uint32_t leadMs);
 
 }  // namespace tavik::tools

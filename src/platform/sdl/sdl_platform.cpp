@@ -138,8 +138,15 @@ bool StartSdlVideo(std::string* error) {
         if (error != nullptr) *error = SDL_GetError();
         return false;
     }
+    // The window's screen is the desktop's: true colour shows every movie colour exactly, and a
+    // 16-bit desktop gets the 16-bit formats the blitter writes straight into.
+    sdl::ScreenFormat format = sdl::ScreenFormat::Rgb888;
+    SDL_DisplayMode desktop;
+    if (SDL_GetDesktopDisplayMode(0, &desktop) == 0 && SDL_BITSPERPIXEL(desktop.format) <= 16)
+        format = SDL_BITSPERPIXEL(desktop.format) == 15 ? sdl::ScreenFormat::Rgb555
+                                                        : sdl::ScreenFormat::Rgb565;
     const char* screen = std::getenv("TAVIK_SDL_SCREEN");
-    sdl::ScreenFormat format = sdl::ScreenFormat::Rgb565;
+    if (screen != nullptr && std::strcmp(screen, "565") == 0) format = sdl::ScreenFormat::Rgb565;
     if (screen != nullptr && std::strcmp(screen, "555") == 0) format = sdl::ScreenFormat::Rgb555;
     if (screen != nullptr && std::strcmp(screen, "888") == 0) format = sdl::ScreenFormat::Rgb888;
     sdl::SetScreenFormat(format);

@@ -8,8 +8,9 @@
 
 namespace tavik {
 
-// Starts SDL's video. The screen format comes from the environment variable TAVIK_SDL_SCREEN:
-// "565" (the default), "555" or "888". False, with SDL's reason, when there is no display.
+// Starts SDL's video. The screen format follows the desktop (true colour, or 5-6-5 or 5-5-5 on
+// a 16- or 15-bit desktop) unless the environment variable TAVIK_SDL_SCREEN names one: "565",
+// "555" or "888". False, with SDL's reason, when there is no display.
 bool StartSdlVideo(std::string* error);
 // The table; valid after StartSdlVideo succeeded.
 const PlatformOps& SdlPlatform();
