@@ -4,6 +4,10 @@
       indexed PNG frames (DIR/frame_NNN.png) and a sound track (DIR/sound.wav, 8-bit mono
       11025 Hz) for tavik-encode. The frames use only palette indices 10 to 245, which a
       palettised screen leaves to the movie, and the palette changes halfway.
+  wine_checks.py pictures DIR
+      truecolour pictures for the Windows tools: a short pan over a detailed picture, each frame
+      a PNG of another colour type and depth (DIR/frame_NN.png), and the same pan as a 4:2:0
+      YUV4MPEG2 stream (DIR/pan.y4m).
   wine_checks.py shot NAME DEPTH DUMPDIR SCALE
       compares the player's client area read back from the screen (NAME.ppm, by the driver)
       with the frame named by NAME.req (the player's caption "Frame: N" shows frame N - 1),
@@ -13,6 +17,7 @@
       checks that the sound written to the ALSA file device holds the track's samples in order
       (the device runs dry between blocks, so silence may come between them).
 """
+import math
 import os
 import random
 import struct
@@ -24,7 +29,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 import images  # noqa: E402
 
 
-def png_indexed(path, width, height, palette, rows):
+def write_png(path, width, height, rows, colour_type=3, depth=8, palette=None):
     def chunk(kind, body):
         return (struct.pack(">I", len(body)) + kind + body +
                 struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF))
@@ -32,10 +37,66 @@ def png_indexed(path, width, height, palette, rows):
     raw = b"".join(b"\0" + bytes(row) for row in rows)
     with open(path, "wb") as out:
         out.write(b"\x89PNG\r\n\x1a\n")
-        out.write(chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 3, 0, 0, 0)))
-        out.write(chunk(b"PLTE", bytes(c for p in palette for c in p)))
+        out.write(chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, depth, colour_type, 0, 0,
+                                             0)))
+        if palette:
+            out.write(chunk(b"PLTE", bytes(c for p in palette for c in p)))
         out.write(chunk(b"IDAT", zlib.compress(raw)))
         out.write(chunk(b"IEND", b""))
+
+
+def png_indexed(path, width, height, palette, rows):
+    write_png(path, width, height, rows, palette=palette)
+
+
+def pictures(folder, width=160, height=120, frames=8):
+    os.makedirs(folder, exist_ok=True)
+    rng = random.Random(3)
+    grain = [rng.randrange(-12, 13) for _ in range(4096)]
+
+    def rgb(x, y, f):
+        x += 3 * f
+        r = 128 + 90 * math.sin(x / 11.0) + 30 * math.sin((x + 2 * y) / 3.0)
+        g = 120 + 80 * math.cos((y + x) / 17.0)
+        b = 200 if ((x // 24 + y // 24) % 2) else 50 + y
+        n = grain[(x * 31 + y * 17) % 4096]
+        return [max(0, min(255, int(v + n))) for v in (r, g, b)]
+
+    # (colour type, depth): RGB, RGBA, 16-bit RGB and RGBA, grey, grey with alpha, 16-bit grey
+    # and grey with alpha.
+    kinds = [(2, 8), (6, 8), (2, 16), (6, 16), (0, 8), (4, 8), (0, 16), (4, 16)]
+    for f in range(frames):
+        colour_type, depth = kinds[f % len(kinds)]
+        rows = []
+        for y in range(height):
+            row = []
+            for x in range(width):
+                c = rgb(x, y, f)
+                if colour_type in (0, 4):
+                    c = [(c[0] * 3 + c[1] * 5 + c[2] * 2) // 10]
+                if colour_type in (4, 6):
+                    c.append(255 - (x * 255 // width) // 4)  # over black
+                for v in c:
+                    row += [v, (v * 7) & 255] if depth == 16 else [v]
+            rows.append(row)
+        write_png(os.path.join(folder, "frame_%02d.png" % f), width, height, rows, colour_type, depth)
+    with open(os.path.join(folder, "pan.y4m"), "wb") as out:
+        out.write(b"YUV4MPEG2 W%d H%d F15:1 Ip A1:1 C420jpeg\n" % (width, height))
+        for f in range(frames):
+            ycc = [[0.0] * width * height for _ in range(3)]
+            for y in range(height):
+                for x in range(width):
+                    r, g, b = rgb(x, y, f)
+                    luma = 0.299 * r + 0.587 * g + 0.114 * b
+                    ycc[0][y * width + x] = 16 + luma * 219 / 255
+                    ycc[1][y * width + x] = 128 + (b - luma) / 1.772 * 224 / 255
+                    ycc[2][y * width + x] = 128 + (r - luma) / 1.402 * 224 / 255
+            planes = bytes(round(v) for v in ycc[0])
+            for c in (1, 2):
+                planes += bytes(round(sum(ycc[c][(2 * y + j) * width + 2 * x + i]
+                                          for i in (0, 1) for j in (0, 1)) / 4)
+                                for y in range(height // 2) for x in range(width // 2))
+            out.write(b"FRAME\n" + planes)
 
 
 def make_palette(shift):
@@ -139,6 +200,9 @@ def sound(raw_path, wav_path):
 def main(argv):
     if len(argv) >= 6 and argv[1] == "inputs":
         inputs(argv[2], int(argv[3]), int(argv[4]), int(argv[5]), int(argv[6]))
+        return 0
+    if len(argv) == 3 and argv[1] == "pictures":
+        pictures(argv[2])
         return 0
     if len(argv) == 6 and argv[1] == "shot":
         return shot(argv[2], int(argv[3]), argv[4], int(argv[5]))
