@@ -1,6 +1,5 @@
 // The embedding interface against the engine it is built on: a whole pass over the demo through
-// each (same run, same movie), conversion to RGBA against memcpy of the RGBA bytes, and the cost
-// of a random seek in frames' worth of sequential decoding.
+// each (same run, same movie), and conversion to RGBA against memcpy of the RGBA bytes.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -10,45 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "bench_movies.h"
 #include "bench_support.h"
 #include "encoder/encoder.h"
 #include "tavik/tavik.h"
 
 namespace {
 
+using tavik::bench::DemoPath;
 using tavik::bench::ThreadSeconds;
-
-std::string WriteBenchMovie(const char* name, const tavik::enc::MovieSpec& spec) {
-    const std::string path =
-        "/tmp/tavik-bench-" + std::string(name) + "-" + std::to_string(getpid()) + ".tvk";
-    tavik::enc::WriteFile(path, tavik::enc::EncodeMovie(spec));
-    return path;
-}
-
-const std::string& DemoPath() {
-    static const std::string path = WriteBenchMovie("decoder-demo", tavik::enc::MakeDemoMovie());
-    return path;
-}
-
-// 1000 frames of 320x200: the demo's pictures over and over, each pass a little shifted so that
-// no frame repeats an earlier one exactly.
-const std::string& LongMoviePath() {
-    static const std::string path = [] {
-        tavik::enc::MovieSpec demo = tavik::enc::MakeDemoMovie();
-        tavik::enc::MovieSpec spec = demo;
-        spec.frames.clear();
-        for (size_t i = 0; i < 1000; ++i) {
-            tavik::enc::Frame frame = demo.frames[i % demo.frames.size()];
-            const uint8_t shift = static_cast<uint8_t>(i / demo.frames.size());
-            for (uint8_t& p : frame.pixels) p = static_cast<uint8_t>(p + shift);
-            if (i % demo.frames.size() == 0 && !frame.palette)
-                frame.palette = demo.frames[0].palette;
-            spec.frames.push_back(std::move(frame));
-        }
-        return WriteBenchMovie("decoder-long", spec);
-    }();
-    return path;
-}
 
 // Seconds for one pass over every frame of an open engine movie.
 double EnginePass(TavikMovie* m) {
@@ -129,39 +98,6 @@ void BM_ConvertFrame(benchmark::State& state) {
     TavikDecoderClose(d);
 }
 
-// Random seeks in the 1000-frame movie, each followed by the frame it lands on, in frames of
-// sequential decoding. "cold" opens a new decoder for every 100 seeks (so it pays for the
-// snapshots it makes as it goes); "warm" seeks in a decoder that has played the movie once.
-void BM_RandomSeek(benchmark::State& state) {
-    const bool cold = state.range(0) == 1;
-    const std::string& path = LongMoviePath();
-    TavikDecoder* d = nullptr;
-    if (TavikDecoderOpenFile(path.c_str(), &d) != TavikOk) {
-        state.SkipWithError("cannot open the long movie");
-        return;
-    }
-    const uint32_t frames = TavikDecoderGetInfo(d)->FrameCount;
-    const double framesSeconds = DecoderPass(d) / frames;  // also makes the snapshots
-    std::mt19937 random(7);
-    TavikFrame frame;
-    double seconds = 0;
-    uint64_t seeks = 0;
-    for (auto _ : state) {
-        if (cold) {
-            TavikDecoderClose(d);
-            TavikDecoderOpenFile(path.c_str(), &d);
-        }
-        const double start = ThreadSeconds();
-        for (int i = 0; i < 100; ++i, ++seeks) {
-            TavikDecoderSeek(d, static_cast<uint32_t>(random() % frames));
-            TavikDecoderNext(d, &frame);
-        }
-        seconds += ThreadSeconds() - start;
-    }
-    state.counters["frames_per_seek"] = seconds / static_cast<double>(seeks) / framesSeconds;
-    TavikDecoderClose(d);
-}
-
 BENCHMARK(BM_DecoderAgainstEngine)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ConvertFrame)
     ->ArgName("format")
@@ -169,6 +105,5 @@ BENCHMARK(BM_ConvertFrame)
     ->Arg(TavikRGBA32)
     ->Arg(TavikBGRA32)
     ->Arg(TavikRGB565);
-BENCHMARK(BM_RandomSeek)->ArgName("cold")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
