@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 
+#include "format/header.h"
 #include "tavik/tavik.h"
 
 namespace tavik::tools {
@@ -28,7 +29,7 @@ bool LooksLikeMovie(const std::string& path) {
     char magic[4] = {};
     const bool read = std::fread(magic, 1, 4, file) == 4;
     std::fclose(file);
-    return read && std::memcmp(magic, "TVK2", 4) == 0;
+    return read && HasMovieMagic(magic);
 }
 
 bool ReadMovieFacts(const std::string& path, bool withSound, MovieFacts& facts,

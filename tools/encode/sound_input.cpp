@@ -4,6 +4,8 @@
 #include <cmath>
 #include <memory>
 
+#include "format/header.h"
+
 #ifdef TAVIK_HAVE_SNDFILE
 #include <sndfile.h>
 #endif
@@ -82,8 +84,7 @@ bool ReadSound(const AudioSource& source, Sound&, std::string& error) {
 #endif
 
 uint64_t SpreadSound(enc::MovieSpec& plan, int track, const Sound& sound, uint32_t leadMs) {
-    const uint64_t ticks =
-        plan.frameRate > 0 ? uint64_t(plan.frameRate) * 100 : uint64_t(-int64_t{plan.frameRate});
+    const uint64_t ticks = FrameTimeTicks(plan.frameRate);
     const uint32_t frameBytes = (sound.format.stereo ? 2 : 1) * (sound.format.is16Bit ? 2 : 1);
     const uint64_t total = sound.pcm.size() / frameBytes;
     const uint64_t lead = uint64_t{sound.format.rate} * leadMs / 1000;
