@@ -19,7 +19,9 @@ struct BlockPictures {
 };
 
 struct RecodeRules {
-    bool allowSkip = true;  // false for frame 0, decoded over whatever was shown last
+    // False for frame 0. It is decoded over an empty picture, or without a ring frame over the
+    // last frame when play wraps; where it skips, a block shows either, as the movie's own does.
+    bool allowSkip = true;
     const enc::ColourSet* recoloured = nullptr;  // entries whose colour this frame changes
 };
 
