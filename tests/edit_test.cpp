@@ -9,6 +9,7 @@
 
 #include "edit/movie_edit.h"
 #include "edit/subrip.h"
+#include "encoder/authoring.h"
 #include "encoder/rate_control.h"
 #include "support/edit_scene.h"
 #include "support/movie_chunks.h"
@@ -83,6 +84,16 @@ TEST_F(Editing, TextChangesNothingElse) {
     EXPECT_EQ(report_.framesWithText, 4u + 9u + 2u + 1u);  // the ring frame shows frame 0's
     EXPECT_LE(report_.highestRateAfter, report_.rateLimit);
     EXPECT_EQ(TrackChunks(in, 3), TrackChunks(out, 3));
+
+    // Unused entries take the text's own colours.
+    options.reserveColours = true;
+    options.maxRate = 1 << 30;
+    const std::vector<uint8_t> reserved = Edit(in, options);
+    ASSERT_FALSE(reserved.empty()) << error_;
+    test::ExpectEditedExactly(in, reserved, text, 24 + 1 + 30, "reserved", true);
+    const test::DecodedFrame frame = test::DecodeMovie(reserved, 2).frames[1];
+    const uint8_t* white = &frame.palette[3 * frame.indices[44 * 96 + 15]];
+    EXPECT_EQ(std::vector<uint8_t>(white, white + 3), std::vector<uint8_t>(3, 251));
 }
 
 TEST_F(Editing, TextInTheConformanceMovies) {
@@ -157,6 +168,87 @@ TEST_F(Editing, SoundReplacedDroppedAndAdded) {
         << report_.messages[0];
     EXPECT_NE(report_.messages[1].find("new.wav: the sound lasts 0.50 s"), std::string::npos)
         << report_.messages[1];
+}
+
+// Text whose every pixel is a different blend costs more than 110% of the movie's peak: drawn
+// with hard edges it fits, and the report says so. A limit that nothing can keep is reported,
+// and the movie is written all the same.
+TEST_F(Editing, RateLimit) {
+    const std::vector<uint8_t> in = enc::EncodeMovie(test::EditScene());
+    BoxText text;
+    text.Add(0, 1600, 0, 28, 96, 36, 255, 255, 255, true);
+    edit::EditOptions options;
+    options.text = &text;
+    const std::vector<uint8_t> coarse = Edit(in, options);
+    ASSERT_FALSE(coarse.empty()) << error_;
+    test::ExpectEditedExactly(in, coarse, text, 25, "coarse");
+    ASSERT_EQ(report_.messages.size(), 1u);
+    EXPECT_NE(report_.messages[0].find("drawn more coarsely"), std::string::npos);
+    EXPECT_EQ(report_.rateLimit, report_.highestRateBefore * 110 / 100);
+    EXPECT_LE(report_.highestRateAfter, report_.rateLimit);
+
+    options.maxRate = 1000;
+    const std::vector<uint8_t> out = Edit(in, options);
+    ASSERT_FALSE(out.empty()) << error_;
+    EXPECT_NE(report_.messages.back().find("the limit of 1000 bytes a second cannot be kept"),
+              std::string::npos)
+        << report_.messages.back();
+    EXPECT_GT(enc::HighestRate(enc::FrameSizesOf(out), 15), 1000u);
+}
+
+TEST_F(Editing, BadInputLeavesNoMovie) {
+    const std::vector<uint8_t> in = enc::EncodeMovie(test::EditScene());
+    BoxText late;
+    late.Add(1600, 1700, 0, 0, 8, 8, 0, 0, 0);  // the 24 frames end at 1.599 s
+    edit::EditOptions options;
+    options.text = &late;
+    EXPECT_TRUE(Edit(in, options).empty());
+    EXPECT_EQ(error_, "boxes: a cue starts at 0:00:01.600, after the movie's end at 0:00:01.599");
+
+    edit::EditOptions twice;
+    twice.drop[1] = true;
+    twice.sounds.resize(1);
+    twice.sounds[0].track = 1;
+    EXPECT_TRUE(Edit(in, twice).empty());
+    EXPECT_NE(error_.find("track 1 is given twice"), std::string::npos) << error_;
+
+    BoxText text;
+    text.Add(0, 100, 0, 0, 8, 8, 0, 0, 0);
+    options.text = &text;
+    EXPECT_TRUE(Edit(std::vector<uint8_t>(in.begin(), in.end() - 200), options).empty());
+    EXPECT_NE(error_.find("in.tvk"), std::string::npos) << error_;
+    EXPECT_FALSE(fs::exists(dir_ + "out.tvk") || fs::exists(dir_ + "out.tvk.partial"));
+}
+
+TEST(SubRip, CuesTagsAndErrors) {
+    std::vector<edit::SubRipCue> cues;
+    std::string error;
+    ASSERT_TRUE(
+        edit::ParseSubRip("\xEF\xBB\xBF"
+                          "1\r\n00:00:01,5 --> 00:00:02,250 X1:10\r\n"
+                          "<i>Hello</i>, <font color=\"#FF8000\">you</font> <q>\r\n"
+                          "second line\r\n2\r\n0:3.000-->1:00:04.000\r\n\r\n"
+                          "00:00:05,000 --> 00:00:06,000\nlast\n",
+                          cues, error))
+        << error;
+    ASSERT_EQ(cues.size(), 3u);
+    EXPECT_EQ(cues[0].startMs, 1500);
+    EXPECT_EQ(cues[0].endMs, 2250);
+    EXPECT_EQ(cues[0].text, "{\\i1}Hello{\\i0}, {\\c&H0080FF&}you{\\c} <q>\\Nsecond line");
+    EXPECT_EQ(cues[1].startMs, 3000);
+    EXPECT_EQ(cues[1].endMs, 3604000);
+    EXPECT_EQ(cues[1].text, "");
+    EXPECT_EQ(cues[2].text, "last");
+
+    const std::pair<const char*, const char*> bad[] = {
+        {"1\n00:00:01,000 -> 00:00:02,000\nx\n", "line 2: expected a time line"},
+        {"\n\n00:00:03,000 --> 00:00:02,000\nx\n", "line 3: the cue ends before it starts"},
+        {"1\n00:00:01,000 --> 00:00:02,000\n\xFF\xFE\n", "not UTF-8"},
+        {"\n \n", "no cues"}};
+    for (const auto& [file, why] : bad) {
+        EXPECT_FALSE(edit::ParseSubRip(file, cues, error)) << file;
+        EXPECT_EQ(error.rfind(why, 0), 0u) << error;
+    }
 }
 
 }  // namespace
