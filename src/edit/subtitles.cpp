@@ -236,7 +236,14 @@ bool AssText::ReadSubRip(const std::string& text, uint32_t width, uint32_t shown
 }
 
 bool AssText::CheckStyleFonts(const Fonts& fonts, std::string& error) const {
-    for (int i = 0; i < track_->n_styles; ++i) {
+    // The styles the events use; style 0 is the renderer's own fallback, not the file's.
+    std::vector<bool> used(static_cast<size_t>(track_->n_styles), false);
+    for (int i = 0; i < track_->n_events; ++i) {
+        const int style = track_->events[i].Style;
+        if (style > 0 && style < track_->n_styles) used[static_cast<size_t>(style)] = true;
+    }
+    for (int i = 1; i < track_->n_styles; ++i) {
+        if (!used[static_cast<size_t>(i)]) continue;
         std::string font = track_->styles[i].FontName ? track_->styles[i].FontName : "";
         if (!font.empty() && font[0] == '@') font.erase(0, 1);  // vertical-writing marker
         if (font.empty() || fonts.HasFamily(font)) continue;
