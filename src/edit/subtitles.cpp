@@ -315,8 +315,9 @@ bool AssText::Open(const SubtitleOptions& options, uint32_t width, uint32_t stor
     if (!renderer_) return Fail("the subtitle renderer cannot start", error);
     ass_set_frame_size(renderer_, static_cast<int>(width), static_cast<int>(storedHeight));
     ass_set_storage_size(renderer_, static_cast<int>(width), static_cast<int>(shownHeight));
-    // A stored pixel of a movie shown at twice its height is half as wide as it is tall.
-    ass_set_pixel_aspect(renderer_, 1.0 / heightScale);
+    // A movie shown at twice its stored height gets text drawn twice as wide as its stored
+    // height would make it, so that it has its proper shape when shown.
+    ass_set_pixel_aspect(renderer_, heightScale);
     ass_set_fonts(renderer_, fontFile.c_str(), family.c_str(), ASS_FONTPROVIDER_AUTODETECT, nullptr,
                   1);
     return true;
