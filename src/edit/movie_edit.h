@@ -12,6 +12,13 @@
 // mask), so it decodes to exactly the same pixels, and only the code words change. The new trees
 // are optimal for the new values, so frames without text come out about as large as before.
 // Without subtitles the tree block and every video chunk are copied unchanged.
+//
+// Blocks coded anew: those the text covers, and those it covered in the frame before (a block
+// the movie skips would keep showing the text). Where a one-second window comes out over the
+// data-rate limit, the text of its frames is drawn again with hard edges (fewer colours, fewer
+// distinct blocks) and the whole movie coded again. A movie without a ring frame decodes frame
+// 0 over its last picture when play wraps, so a block of text in a place that frame 0 skips
+// cannot match both plays there; it matches the first.
 #pragma once
 
 #include <array>
