@@ -79,8 +79,15 @@ int main(int argc, char** argv) {
         options.text = text.get();
     }
     tools::ProgressLine progress(!arguments.quiet);
-    options.progress = [&](const char* stage, size_t done, size_t total) {
-        progress.Update(stage, done, total);
+    // Every walk over the movie (counting, drawing, coding again more coarsely) is a pass of the
+    // one job; the line never runs backwards.
+    int pass = 0;
+    options.progress = [&](const char*, size_t done, size_t total) {
+        if (done == 1) {
+            if (pass == 0) progress.Plan(total, true);
+            ++pass;
+        }
+        progress.Update(tools::JobStep::kCoding, done, total, pass);
     };
     edit::EditReport report;
     const bool done = edit::EditMovie(arguments.input, arguments.output, options, report, error);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "decoder/decoder_state.h"
+#include "format/header.h"
 
 namespace tavik::edit {
 
@@ -51,8 +52,7 @@ const std::vector<uint8_t>& InputMovie::FrameTypes() const {
 }
 
 bool InputMovie::TreeBlock(std::vector<uint8_t>& block) const {
-    return ReadGrowing(*decoder_->source, TAVIK_HEADER_SIZE + 5ull * FrameTotal(),
-                       Header().TreeBlockSize, block);
+    return ReadGrowing(*decoder_->source, TreeBlockOffset(Header()), Header().TreeBlockSize, block);
 }
 
 uint8_t* InputMovie::Trees() {

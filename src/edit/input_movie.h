@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/frame_chunks.h"
+#include "format/frame_chunks.h"
 #include "tavik/decoder.h"
 #include "tavik/movie.h"
 

@@ -4,14 +4,9 @@
 #include <cstring>
 #include <filesystem>
 
+#include "format/frame_table.h"
+
 namespace tavik::edit {
-
-namespace {
-
-// The engine reads at most this many bytes of frames (offsets stay within 32 bits).
-constexpr uint64_t kMaxFrameBytes = 0xFFFFFF00u;
-
-}  // namespace
 
 OutputMovie::~OutputMovie() {
     if (!file_) return;
@@ -30,6 +25,7 @@ bool OutputMovie::Begin(const std::string& path, const TavikHeader& header, uint
     path_ = path;
     partial_ = path + ".partial";
     frameTotal_ = frameTotal;
+    tablesEnd_ = TAVIK_HEADER_SIZE + 5ull * frameTotal + treeBlock.size();
     errno = 0;
     file_ = std::fopen(partial_.c_str(), "wb");
     if (!file_) return Fail("cannot be written", error);
@@ -43,10 +39,11 @@ bool OutputMovie::Begin(const std::string& path, const TavikHeader& header, uint
 
 bool OutputMovie::AddFrame(uint8_t type, const std::vector<uint8_t>& bytes, std::string& error) {
     frameBytes_ += bytes.size();
-    if (frameBytes_ > kMaxFrameBytes || sizes_.size() == frameTotal_) {
-        errno = 0;
-        return Fail("the movie would be too large", error);
-    }
+    errno = 0;
+    if (sizes_.size() == frameTotal_) return Fail("more frames than the movie has", error);
+    // The engine's limits on the frames: the header and tables come first in the file.
+    const std::string problem = FrameTableProblem({frameBytes_, 0}, tablesEnd_, UINT64_MAX);
+    if (!problem.empty()) return Fail(problem, error);
     sizes_.push_back(static_cast<uint32_t>(bytes.size()));
     types_.push_back(type);
     errno = 0;

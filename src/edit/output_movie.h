@@ -34,6 +34,7 @@ class OutputMovie {
     std::FILE* file_ = nullptr;
     uint32_t frameTotal_ = 0;
     uint64_t frameBytes_ = 0;
+    uint64_t tablesEnd_ = 0;  // where frame 0 begins
     std::vector<uint32_t> sizes_;
     std::vector<uint8_t> types_;
 };

@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "format/limits.h"
+
 namespace tavik::tools {
 
 const char kEditUsage[] =
@@ -69,8 +71,9 @@ bool ParseFormat(const std::string& text, int& track, enc::AudioTrackFormat& for
     const std::vector<std::string> parts = Split(text);
     long long rate = 0;
     if (parts.size() < 4 || parts.size() > 5 || !ParseTrack(parts[0], track) ||
-        !ParseNumber(parts[1], 1, 0xFFFFFF, rate) || (parts[2] != "mono" && parts[2] != "stereo") ||
-        (parts[3] != "8" && parts[3] != "16") || (parts.size() == 5 && parts[4] != "plain"))
+        !ParseNumber(parts[1], 1, FormatLimits::kMaxSampleRate, rate) ||
+        (parts[2] != "mono" && parts[2] != "stereo") || (parts[3] != "8" && parts[3] != "16") ||
+        (parts.size() == 5 && parts[4] != "plain"))
         return false;
     format.rate = static_cast<uint32_t>(rate);
     format.stereo = parts[2] == "stereo";
