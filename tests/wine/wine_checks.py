@@ -12,6 +12,13 @@
   wine_checks.py sound RAW WAV
       checks that the sound written to the ALSA file device holds the track's samples in order
       (the device runs dry between blocks, so silence may come between them).
+  wine_checks.py spec WAV
+      prints the track's rate, sample format and channels as pulse-run takes them ("22050 u8 1").
+  wine_checks.py stream CAPTURE WAV FROM SECONDS
+      checks that a capture made at real speed in the track's own format (pulse-run) holds
+      SECONDS of the track from FROM seconds on, in order and without breaks: at least 90% of
+      its short pieces found one after another, and at most half a second of anything else
+      between the first and the last.
 """
 import os
 import random
@@ -136,6 +143,41 @@ def sound(raw_path, wav_path):
     return 0 if share >= 0.9 else 1
 
 
+def spec(wav_path):
+    with wave.open(wav_path, "rb") as track:
+        width = {1: "u8", 2: "s16le"}[track.getsampwidth()]
+        print(track.getframerate(), width, track.getnchannels())
+    return 0
+
+
+def stream(capture_path, wav_path, start, seconds):
+    played = open(capture_path, "rb").read() if os.path.exists(capture_path) else b""
+    with wave.open(wav_path, "rb") as track:
+        frame = track.getsampwidth() * track.getnchannels()
+        per_second = track.getframerate() * frame
+        samples = track.readframes(track.getnframes())
+    first = int(start * track.getframerate()) * frame
+    wanted = samples[first:first + int(seconds * track.getframerate()) * frame]
+    piece = 64  # a few milliseconds: a break shows between two pieces
+    pieces = [wanted[i:i + piece] for i in range(0, len(wanted) - piece + 1, piece)]
+    found = []  # (piece, where in the capture)
+    at = 0
+    for index, p in enumerate(pieces):
+        where = played.find(p, at)
+        if where >= 0:
+            found.append((index, where))
+            at = where + piece
+    inserted = sum(max(0, (b - a) - (j - i) * piece)
+                   for (i, a), (j, b) in zip(found, found[1:]))
+    share = len(found) / max(len(pieces), 1)
+    good = share >= 0.9 and inserted <= per_second // 2
+    print("stream: %.1f s of the track from %.1f s: %d of %d pieces in order, %.2f s of other "
+          "sound between them, %.1f s captured: %s" % (
+              seconds, start, len(found), len(pieces), inserted / per_second,
+              len(played) / per_second, "ok" if good else "MISMATCH"))
+    return 0 if good else 1
+
+
 def main(argv):
     if len(argv) >= 6 and argv[1] == "inputs":
         inputs(argv[2], int(argv[3]), int(argv[4]), int(argv[5]), int(argv[6]))
@@ -144,6 +186,10 @@ def main(argv):
         return shot(argv[2], int(argv[3]), argv[4], int(argv[5]))
     if len(argv) == 4 and argv[1] == "sound":
         return sound(argv[2], argv[3])
+    if len(argv) == 3 and argv[1] == "spec":
+        return spec(argv[2])
+    if len(argv) == 6 and argv[1] == "stream":
+        return stream(argv[2], argv[3], float(argv[4]), float(argv[5]))
     print(__doc__)
     return 2
 
