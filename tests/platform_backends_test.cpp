@@ -1,6 +1,8 @@
 // Picking the display and the sound output from the list of backends.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "platform/backends.h"
 #include "platform/headless/headless_platform.h"
 
@@ -36,9 +38,8 @@ TEST(PlatformBackends, PickDisplay) {
     EXPECT_EQ(c.passedOver, std::vector<std::string>{"no screen"});
     // One asked for by name is the only one tried.
     c = PickDisplay(kList, "broken", {});
-    EXPECT_EQ(c.ops, nullptr);
-    EXPECT_EQ(c.error, "no screen");
-    EXPECT_FALSE(c.unknown);
+    EXPECT_EQ(std::tuple(c.backend, c.ops, c.error, c.unknown),
+              std::tuple(&kList[1], nullptr, "no screen", false));
     EXPECT_EQ(PickDisplay(kList, "absent", {}).ops, nullptr);
     EXPECT_EQ(PickDisplay(kList, "last", {}).backend, &kList[3]);
     EXPECT_TRUE(PickDisplay(kList, "other", {}).unknown);

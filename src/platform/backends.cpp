@@ -5,23 +5,20 @@ namespace tavik {
 
 DisplayChoice PickDisplay(std::span<const PlatformBackend> list, const std::string& wanted,
                           const BackendStart& start) {
+    const bool named = !wanted.empty();
     DisplayChoice choice;
-    choice.unknown = !wanted.empty();
+    choice.unknown = named;
     for (const PlatformBackend& backend : list) {
-        if (!wanted.empty() && wanted != backend.name) continue;
+        if (named && wanted != backend.name) continue;
         choice.unknown = false;
-        if (!backend.available() || backend.create == nullptr) {
-            if (!wanted.empty()) choice.error = "not available on this system";
-            continue;
-        }
-        std::string error;
-        if (const PlatformOps* ops = backend.create(start, &error)) {
+        const bool present = backend.available() && backend.create != nullptr;
+        if (!present && !named) continue;  // not built for this system: not worth a word
+        std::string error = "not available on this system";
+        const PlatformOps* ops = present ? backend.create(start, &error) : nullptr;
+        if (ops != nullptr || named) {
             choice.backend = &backend;
             choice.ops = ops;
-            return choice;
-        }
-        if (!wanted.empty()) {
-            choice.error = error;
+            if (ops == nullptr) choice.error = error;
             return choice;
         }
         choice.passedOver.push_back(error);

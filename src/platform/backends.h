@@ -36,10 +36,11 @@ struct PlatformBackend {
 std::span<const PlatformBackend> PlatformBackends();
 
 struct DisplayChoice {
-    const PlatformBackend* backend = nullptr;  // null: none could be had
-    const PlatformOps* ops = nullptr;
-    bool unknown = false;  // no backend of the name asked for in this build
-    std::string error;     // why the backend asked for did not start
+    // The backend chosen, or the one asked for by name when it did not start.
+    const PlatformBackend* backend = nullptr;
+    const PlatformOps* ops = nullptr;  // null: no display
+    bool unknown = false;              // no backend of the name asked for in this build
+    std::string error;                 // why the backend asked for did not start
     // Backends tried before the chosen one that did not start: their reasons, in order.
     std::vector<std::string> passedOver;
 };

@@ -207,11 +207,8 @@ bool ChooseDisplay(const ProgramOptions& options) {
         return false;
     }
     if (choice.ops == nullptr) {  // the one asked for did not start (the last always does)
-        const char* title = "";
-        for (const PlatformBackend& b : PlatformBackends()) {
-            if (wanted == b.name) title = b.title;
-        }
-        std::fprintf(stderr, "tavikplay: no %s display: %s\n", title, choice.error.c_str());
+        std::fprintf(stderr, "tavikplay: no %s display: %s\n",
+                     choice.backend != nullptr ? choice.backend->title : "", choice.error.c_str());
         g_status = kStatusOpenFailed;
         return false;
     }
