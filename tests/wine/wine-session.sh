@@ -38,7 +38,7 @@ play_live() {
   local run=$1 script=$2
   shift 2
   local format
-  format=$(python3 "$here/wine_checks.py" spec "$work/demo-dump/track_0.wav")
+  format=$(python3 "$here/wine_checks.py" format "$work/demo-dump/track_0.wav")
   # shellcheck disable=SC2086 # the rate, sample format and channels are three words
   (cd "$work" && timeout 120 "$here/pulse-run" "$run.raw" $format "$here/wine-run" "$prefix" \
      tavik-wine-driver.exe --log "$run.log" --timeout 30000 --script "$script" "$@" \

@@ -12,7 +12,7 @@
   wine_checks.py sound RAW WAV
       checks that the sound written to the ALSA file device holds the track's samples in order
       (the device runs dry between blocks, so silence may come between them).
-  wine_checks.py spec WAV
+  wine_checks.py format WAV
       prints the track's rate, sample format and channels as pulse-run takes them ("22050 u8 1").
   wine_checks.py stream CAPTURE WAV FROM SECONDS
       checks that a capture made at real speed in the track's own format (pulse-run) holds
@@ -143,7 +143,7 @@ def sound(raw_path, wav_path):
     return 0 if share >= 0.9 else 1
 
 
-def spec(wav_path):
+def track_format(wav_path):
     with wave.open(wav_path, "rb") as track:
         width = {1: "u8", 2: "s16le"}[track.getsampwidth()]
         print(track.getframerate(), width, track.getnchannels())
@@ -192,8 +192,8 @@ def main(argv):
         return shot(argv[2], int(argv[3]), argv[4], int(argv[5]))
     if len(argv) == 4 and argv[1] == "sound":
         return sound(argv[2], argv[3])
-    if len(argv) == 3 and argv[1] == "spec":
-        return spec(argv[2])
+    if len(argv) == 3 and argv[1] == "format":
+        return track_format(argv[2])
     if len(argv) == 6 and argv[1] == "stream":
         return stream(argv[2], argv[3], float(argv[4]), float(argv[5]))
     print(__doc__)
