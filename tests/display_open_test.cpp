@@ -283,7 +283,8 @@ TEST_F(DisplayTest, RealisingAndReadingTheSystemPalette) {
 // (never asked for), and the player draws through the window with no palettes at all.
 TEST_F(DisplayTest, MissingGroupsAreFacilitiesNotThere) {
     Start({.wing = true, .directDraw = true, .fullScreen = true});
-    PlatformOps bare = HeadlessPlatform();
+    static PlatformOps bare;  // in use until the fixture's tear-down
+    bare = HeadlessPlatform();
     bare.pictures = nullptr;
     bare.primary = nullptr;
     bare.fullScreen = nullptr;

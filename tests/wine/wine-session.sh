@@ -156,15 +156,18 @@ session() {
     check "the self-playing program plays its movie" has "$work/r16-self.log" "title TavikPlay - Frame:"
     check "then the names given to it" has "$work/r16-self.log" "window 96 64"
     check "and sound with it" test -s "$work/r16-self.raw"
+  fi
 
-    # At real speed: PulseAudio's null sink takes the sound as fast as a sound card plays it,
-    # so the player, which paces its pictures by its sound, plays the 10.7-second demo in about
-    # that time, skipping nothing, and what the sink got is the track in order.
-    play_live "r16-live" "window,clock,exit:30000,clock" tavikplay.exe demo.tvk /S
-    check "the demo plays at real speed" played_in "$work/r16-live.log" 9000 14000
-    check "at real speed nothing is skipped" has "$work/r16-live.log" "Skipped frames: 0 "
+  if [ "$d" = 24 ]; then
+    # At real speed: PulseAudio's null sink takes the sound as fast as a sound card plays it, so
+    # the player, which paces its pictures by its sound, plays the 10.7-second demo in about
+    # that time, skipping nothing, and what the sink got is the track in order. On the 24-bit
+    # screen, as most are today (at fewer bits Wine's direct writes cost a good part of a frame).
+    play_live "r24-live" "window,clock,exit:30000,clock" tavikplay.exe demo.tvk /S
+    check "the demo plays at real speed" played_in "$work/r24-live.log" 9000 14000
+    check "at real speed nothing is skipped" has "$work/r24-live.log" "Skipped frames: 0 "
     check "at real speed the sound is the track in order" python3 "$here/wine_checks.py" stream \
-      "$work/r16-live.raw" "$work/demo-dump/track_0.wav" 0 10
+      "$work/r24-live.raw" "$work/demo-dump/track_0.wav" 0 10
   fi
 
   WINEPREFIX=$prefix /usr/lib/wine/wineserver -k 2>/dev/null || true
