@@ -15,7 +15,8 @@ install(TARGETS ${TAVIK_INSTALLED_LIBRARY} EXPORT TavikTargets
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/tavik DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
   COMPONENT Development FILES_MATCHING PATTERN "*.h")
 
-foreach(program tavikplay tavik-selfplay tavik-info tavik-dump tavik-encode tavik-thumbnail)
+foreach(program tavikplay tavik-selfplay tavik-info tavik-dump tavik-encode tavik-edit
+                tavik-thumbnail)
   if(TARGET ${program})
     install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT Programs)
   endif()
@@ -71,10 +72,12 @@ if(UNIX AND NOT APPLE)
   set(TAVIK_SUMMARY_tavik-info "show what a Tavik movie holds and check it")
   set(TAVIK_SUMMARY_tavik-dump "decode a Tavik movie's frames and sound to files")
   set(TAVIK_SUMMARY_tavik-encode "make Tavik movies")
+  set(TAVIK_SUMMARY_tavik-edit "draw subtitles into a Tavik movie and replace its sound tracks")
   set(TAVIK_SUMMARY_tavik-selfplay "make a self-playing program from the player and a movie")
   set(TAVIK_SUMMARY_tavik-thumbnail "write a thumbnail picture of a Tavik movie")
   set(TAVIK_MAN_PAGES)
-  foreach(program tavikplay tavik-info tavik-dump tavik-encode tavik-selfplay tavik-thumbnail)
+  foreach(program tavikplay tavik-info tavik-dump tavik-encode tavik-edit tavik-selfplay
+                  tavik-thumbnail)
     if(TARGET ${program} AND NOT CMAKE_CROSSCOMPILING)
       set(page ${PROJECT_BINARY_DIR}/man/${program}.1)
       add_custom_command(OUTPUT ${page}

@@ -113,7 +113,7 @@ TEST_F(DisplayDirectTest, ForegroundChangesRedrawOnce) {
     EXPECT_EQ(BufferBlit(b, nullptr, 0, 0, 8, 4, 8, 8), kBlitWholeBuffer);
     EXPECT_EQ(Blits().size(), 3u);
     // An invisible window draws nothing.
-    Platform().ShowWindow(window, ShowCommand::Hide);
+    Platform().windows->ShowWindow(window, ShowCommand::Hide);
     const size_t draws = Screen().draws.size();
     EXPECT_EQ(BufferBlit(b, nullptr, 0, 0, 0, 0, 8, 8), 0u);
     EXPECT_EQ(Blits().size(), 3u);
@@ -187,7 +187,7 @@ TEST_F(DisplayDirectTest, SurfaceStatesAndEntering) {
 
     // Entering the foreground: a screen-sized window uses the whole screen; interlaced output
     // blackens the window first.
-    Platform().MoveWindow(window, 0, 0, 640, 480);
+    Platform().windows->MoveWindow(window, 0, 0, 640, 480);
     b = Open(MethodDibSection, 64, 48);
     BufferBlit(b, nullptr, 0, 0, 0, 0, 1, 1);
     EXPECT_EQ(tuple(b->Area.left, b->Area.bottom), tuple(0, 480));

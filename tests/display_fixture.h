@@ -47,8 +47,8 @@ class DisplayTest : public ::testing::Test {
     void SetUp() override { Start(headless::Config{}); }
     void TearDown() override {
         BufferClose(std::exchange(buffer, nullptr));
-        if (window != nullptr) Platform().DestroyWindow(window);
-        Platform().UnregisterWindowClass("test");
+        if (window != nullptr) Platform().windows->DestroyWindow(window);
+        Platform().windows->UnregisterWindowClass("test");
         FreeDisplayLibraries();
         EXPECT_EQ(Screen().liveDrawContexts | Screen().livePalettes | Screen().liveOffscreens, 0);
         SetBlitters(nullptr);
@@ -66,14 +66,14 @@ class DisplayTest : public ::testing::Test {
         RecordingBlitter::Records().clear();
         SetBlitters(RecordingBlitter::Calls());
         const PlatformOps& p = Platform();
-        p.RegisterWindowClass("test", nullptr);
+        p.windows->RegisterWindowClass("test", nullptr);
         WindowSpec plan;
         plan.className = "test";
         plan.style = kStylePopup;
         plan.frame = Rect{100, 50, 420, 290};
-        window = p.CreateWindow(plan);
-        p.ShowWindow(window, ShowCommand::Show);
-        p.BringToFront(window);
+        window = p.windows->CreateWindow(plan);
+        p.windows->ShowWindow(window, ShowCommand::Show);
+        p.windows->BringToFront(window);
     }
 
     DisplayBuffer* Open(uint32_t method, uint32_t width, uint32_t height, uint32_t destWidth = 0,

@@ -279,5 +279,32 @@ TEST_F(DisplayTest, RealisingAndReadingTheSystemPalette) {
     EXPECT_TRUE(Screen().Find(window)->invalid);
 }
 
+// A backend with only the required groups: every facility of a missing group counts as absent
+// (never asked for), and the player draws through the window with no palettes at all.
+TEST_F(DisplayTest, MissingGroupsAreFacilitiesNotThere) {
+    Start({.wing = true, .directDraw = true, .fullScreen = true});
+    static PlatformOps bare;  // in use until the fixture's tear-down
+    bare = HeadlessPlatform();
+    bare.pictures = nullptr;
+    bare.primary = nullptr;
+    bare.fullScreen = nullptr;
+    SetPlatform(&bare);
+    DisplayBuffer* b = Open(MethodAutomatic, 64, 48);
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(b->Method, MethodStandardDib);
+    EXPECT_EQ(Open(MethodFullScreen240, 320, 200), nullptr);
+    EXPECT_EQ(SetDisplayResolution(2), 0u);
+    std::vector<uint8_t> rgb(768, 77);
+    BufferSetPalette(Open(MethodStandardDib, 64, 48), rgb.data(), 0);
+    EXPECT_EQ(BufferRealizePalette(buffer), 0u);
+    BufferBlit(buffer, nullptr, 0, 0, 0, 0, 64, 48);
+    EXPECT_TRUE(std::none_of(Screen().log.begin(), Screen().log.end(), [](const std::string& l) {
+        return l.find("library") != std::string::npos;
+    }));
+    ASSERT_FALSE(Screen().draws.empty());
+    EXPECT_EQ(Screen().draws.back().kind, headless::DrawKind::Bits);
+    EXPECT_TRUE(Screen().palettesCreated.empty());
+}
+
 }  // namespace
 }  // namespace tavik

@@ -87,16 +87,16 @@ TEST_F(PlayerWindowTest, OpenPlacesAndCentres) {
     EXPECT_EQ(std::tuple(menu[0], menu[1], menu[2], menu[3], menu[4]),
               std::tuple(false, true, false, true, false));
     // The client area (frame 4 wide, caption 18) is centred: at 160, 140.
-    const Point client = Platform().ClientToScreen(WindowState().window, Point{});
+    const Point client = Platform().windows->ClientToScreen(WindowState().window, Point{});
     EXPECT_EQ(std::tuple(client.x, client.y), std::tuple(160, 140));
-    EXPECT_EQ(Platform().ClientRect(WindowState().window).right, 320);
+    EXPECT_EQ(Platform().windows->ClientRect(WindowState().window).right, 320);
     EXPECT_EQ(Screen().focus, w);
     // A given position is the window's corner; the client column is then aligned to 8.
     EXPECT_EQ(WindowState().clientOffset.x, 4);
     PlacePlayerWindow(95, 10, 320, 200);  // client at 99
-    EXPECT_EQ(Platform().ClientToScreen(WindowState().window, Point{}).x, 96);
+    EXPECT_EQ(Platform().windows->ClientToScreen(WindowState().window, Point{}).x, 96);
     PlacePlayerWindow(98, 10, 320, 200);
-    EXPECT_EQ(Platform().ClientToScreen(WindowState().window, Point{}).x, 104);
+    EXPECT_EQ(Platform().windows->ClientToScreen(WindowState().window, Point{}).x, 104);
 }
 
 TEST_F(PlayerWindowTest, LaterMoviesReplaceOrReuseTheBuffer) {
@@ -121,11 +121,11 @@ TEST_F(PlayerWindowTest, LaterMoviesReplaceOrReuseTheBuffer) {
     WindowEvent restore;
     restore.kind = WindowEventKind::SysCommand;
     restore.code = 0xF122;
-    Platform().SendEvent(WindowState().window, restore);
+    Platform().windows->SendEvent(WindowState().window, restore);
     EXPECT_EQ(Screen().focus, Screen().Find(full->FullScreenWindow));
     WindowEvent hit;
     hit.kind = WindowEventKind::HitTest;
-    EXPECT_EQ(Platform().SendEvent(WindowState().window, hit).value, 1);
+    EXPECT_EQ(Platform().windows->SendEvent(WindowState().window, hit).value, 1);
 }
 
 TEST_F(PlayerWindowTest, FailuresReportFalse) {
@@ -164,17 +164,17 @@ TEST_F(PlayerWindowTest, EventsBecomeKeyCodes) {
     WindowEvent e;
     e.kind = WindowEventKind::SysCommand;
     e.code = 0xF020;
-    Platform().SendEvent(WindowState().window, e);
+    Platform().windows->SendEvent(WindowState().window, e);
     EXPECT_TRUE(Window()->menuEnabled[0]);
     EXPECT_FALSE(Window()->menuEnabled[3]);
     e.code = 0xF120;
-    EXPECT_TRUE(Platform().SendEvent(WindowState().window, e).useDefault);
+    EXPECT_TRUE(Platform().windows->SendEvent(WindowState().window, e).useDefault);
     EXPECT_FALSE(Window()->menuEnabled[0]);
     e.kind = WindowEventKind::EraseBackground;
-    EXPECT_EQ(Platform().SendEvent(WindowState().window, e).value, 1);
+    EXPECT_EQ(Platform().windows->SendEvent(WindowState().window, e).value, 1);
     e.kind = WindowEventKind::PaletteChanged;
     e.other = WindowState().window;
-    EXPECT_EQ(Platform().SendEvent(WindowState().window, e).value, 0);
+    EXPECT_EQ(Platform().windows->SendEvent(WindowState().window, e).value, 0);
 }
 
 TEST_F(PlayerWindowTest, PaintClearAndMessages) {

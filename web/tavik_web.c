@@ -47,7 +47,10 @@ EMSCRIPTEN_KEEPALIVE TavikStatus TavikWebOpen(TavikWebMovie* m, uint8_t* data, s
     }
     Release(m);
     m->data = data;
-    TavikStatus status = TavikDecoderOpenMemory(data, size, &m->decoder);
+    /* The decoder's own memory (picture, tables, snapshots, sound buffers) is capped as well, so
+       that a file that claims more is refused before anything is made for it. */
+    const TavikDecoderLimits limits = {0, 0, 512u * 1024u * 1024u};
+    TavikStatus status = TavikDecoderOpenMemoryLimited(data, size, &limits, &m->decoder);
     if (status != TavikOk) {
         Release(m);
         return status;

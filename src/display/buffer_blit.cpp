@@ -66,15 +66,17 @@ class BlitCall {
 
 void BlitCall::TakeOwnContext() {
     if (ownContext_) return;
-    if (draw_ != nullptr && previousPalette_ != nullptr) p_.SelectPalette(draw_, previousPalette_);
-    draw_ = p_.GetDrawContext(b_->Window);
+    if (draw_ != nullptr && previousPalette_ != nullptr)
+        p_.pictures->SelectPalette(draw_, previousPalette_);
+    draw_ = p_.windows->GetDrawContext(b_->Window);
     ownContext_ = true;
     SelectPalette();
 }
 
 void BlitCall::SelectPalette() {
-    previousPalette_ = p_.SelectPalette(draw_, b_->PaletteHandle);
-    p_.RealizePalette(draw_);
+    if (p_.pictures == nullptr) return;
+    previousPalette_ = p_.pictures->SelectPalette(draw_, b_->PaletteHandle);
+    p_.pictures->RealizePalette(draw_);
 }
 
 void BlitCall::WholeBuffer(Piece& piece) {
@@ -100,7 +102,7 @@ bool BlitCall::NextEntry(Piece& piece) {
 
 uint32_t BlitCall::Run(Piece piece) {
     if (draw_ == nullptr) {
-        draw_ = p_.GetDrawContext(b_->Window);
+        draw_ = p_.windows->GetDrawContext(b_->Window);
         ownContext_ = true;
     }
     if (b_->PaletteHandle == nullptr) BufferCreatePalette(b_);
@@ -150,35 +152,37 @@ void BlitCall::DrawStandardDib(const Piece& piece) {
     const uint32_t sh = Scale(piece.height, b_->DestHeight, b_->Height);
     // The source row counts from the bottom of the bitmap in both row orders.
     const int64_t sourceY = int64_t{b_->Height} - piece.height - piece.y;
-    p_.DrawBits(draw_, Cut16(int64_t{piece.windowX} + sx), Cut16(int64_t{piece.windowY} + sy),
-                Cut16(sw), Cut16(sh), Cut16(piece.x), Cut16(sourceY), Cut16(piece.width),
-                Cut16(piece.height), b_->Bits, static_cast<int32_t>(b_->Pitch), headerHeight_);
+    p_.windows->DrawBits(draw_, Cut16(int64_t{piece.windowX} + sx),
+                         Cut16(int64_t{piece.windowY} + sy), Cut16(sw), Cut16(sh), Cut16(piece.x),
+                         Cut16(sourceY), Cut16(piece.width), Cut16(piece.height), b_->Bits,
+                         static_cast<int32_t>(b_->Pitch), headerHeight_);
 }
 
 void BlitCall::DrawOffscreen(const Piece& piece) {
     if (!b_->Stretched) {
-        p_.CopyOffscreen(draw_, piece.windowX + static_cast<int32_t>(piece.x),
-                         piece.windowY + static_cast<int32_t>(piece.y),
-                         static_cast<int32_t>(piece.width), static_cast<int32_t>(piece.height),
-                         b_->MemoryDC, static_cast<int32_t>(piece.x),
-                         static_cast<int32_t>(piece.y));
+        p_.pictures->CopyOffscreen(draw_, piece.windowX + static_cast<int32_t>(piece.x),
+                                   piece.windowY + static_cast<int32_t>(piece.y),
+                                   static_cast<int32_t>(piece.width),
+                                   static_cast<int32_t>(piece.height), b_->MemoryDC,
+                                   static_cast<int32_t>(piece.x), static_cast<int32_t>(piece.y));
         return;
     }
     const auto sx = static_cast<int32_t>(Scale(piece.x, b_->DestWidth, b_->Width));
     const auto sw = static_cast<int32_t>(Scale(piece.width, b_->DestWidth, b_->Width));
     const auto sy = static_cast<int32_t>(Scale(piece.y, b_->DestHeight, b_->Height));
     const auto sh = static_cast<int32_t>(Scale(piece.height, b_->DestHeight, b_->Height));
-    p_.StretchOffscreen(draw_, piece.windowX + sx, piece.windowY + sy, sw, sh, b_->MemoryDC,
-                        static_cast<int32_t>(piece.x), static_cast<int32_t>(piece.y),
-                        static_cast<int32_t>(piece.width), static_cast<int32_t>(piece.height));
+    p_.pictures->StretchOffscreen(draw_, piece.windowX + sx, piece.windowY + sy, sw, sh,
+                                  b_->MemoryDC, static_cast<int32_t>(piece.x),
+                                  static_cast<int32_t>(piece.y), static_cast<int32_t>(piece.width),
+                                  static_cast<int32_t>(piece.height));
 }
 
 bool BlitCall::DrawDirect(Piece& piece) {
     if (first_) {
         first_ = false;
-        origin_ = p_.ClientToScreen(b_->Window, Point{0, 0});
-        if (!p_.IsVisible(b_->Window)) return false;
-        if (!p_.IsForeground(b_->Window)) {
+        origin_ = p_.windows->ClientToScreen(b_->Window, Point{0, 0});
+        if (!p_.windows->IsVisible(b_->Window)) return false;
+        if (!p_.windows->IsForeground(b_->Window)) {
             // In the background the window may be covered: draw through the window system.
             if (b_->InForeground) {
                 b_->InForeground = 0;
@@ -190,11 +194,11 @@ bool BlitCall::DrawDirect(Piece& piece) {
             return true;
         }
         if (!b_->AreaKnown) {
-            b_->Area = p_.WorkArea();
+            b_->Area = p_.screen->WorkArea();
             // A window as large as the screen (or inside one) may cover the taskbars too.
-            const Point screen = p_.ScreenSize();
-            for (WindowRef w = b_->Window; w != nullptr; w = p_.Parent(w)) {
-                const Rect r = p_.WindowRect(w);
+            const Point screen = p_.screen->ScreenSize();
+            for (WindowRef w = b_->Window; w != nullptr; w = p_.windows->Parent(w)) {
+                const Rect r = p_.windows->WindowRect(w);
                 if (int64_t{r.right} - r.left >= screen.x &&
                     int64_t{r.bottom} - r.top >= screen.y) {
                     b_->Area = Rect{0, 0, screen.x, screen.y};
@@ -207,10 +211,10 @@ bool BlitCall::DrawDirect(Piece& piece) {
             b_->InForeground = 1;
             WholeBuffer(piece);
             if (b_->BlitterFlags & 8) {
-                const DrawRef own = p_.GetDrawContext(b_->Window);
-                p_.FillBlack(own, 0, 0, static_cast<int32_t>(b_->DestWidth),
-                             static_cast<int32_t>(b_->DestHeight));
-                p_.ReleaseDrawContext(b_->Window, own);
+                const DrawRef own = p_.windows->GetDrawContext(b_->Window);
+                p_.windows->FillBlack(own, 0, 0, static_cast<int32_t>(b_->DestWidth),
+                                      static_cast<int32_t>(b_->DestHeight));
+                p_.windows->ReleaseDrawContext(b_->Window, own);
             }
         }
         if (b_->HideCursor) HideCursorForBatch(piece);
@@ -222,7 +226,7 @@ bool BlitCall::DrawDirect(Piece& piece) {
     const Piece original = piece;
     const int32_t originX = piece.windowX + origin_.x;
     const int32_t originY = piece.windowY + origin_.y;
-    const Point screen = p_.ScreenSize();
+    const Point screen = p_.screen->ScreenSize();
     if (!ClipToArea(piece, originX, originY, Rect{0, 0, screen.x, screen.y})) return true;
     if (!isLocked_) {
         if (!LockPrimarySurface(b_->Primary, &locked_)) {
@@ -305,10 +309,10 @@ bool BlitCall::ClipToArea(Piece& r, int32_t originX, int32_t originY, const Rect
 }
 
 void BlitCall::Finish() {
-    if (isLocked_) p_.UnlockPrimary(b_->Primary, locked_.bits);
+    if (isLocked_) p_.primary->UnlockPrimary(b_->Primary, locked_.bits);
     if (cursorTested_) ShowCursorTimes(cursorHidden_);
-    if (previousPalette_ != nullptr) p_.SelectPalette(draw_, previousPalette_);
-    if (ownContext_) p_.ReleaseDrawContext(b_->Window, draw_);
+    if (previousPalette_ != nullptr) p_.pictures->SelectPalette(draw_, previousPalette_);
+    if (ownContext_) p_.windows->ReleaseDrawContext(b_->Window, draw_);
 }
 
 }  // namespace
@@ -356,7 +360,7 @@ void BufferEndRects(DisplayBuffer* b) {
 uint32_t BufferIsActive(const DisplayBuffer* b) {
     if (b == nullptr) return 0;
     if (b->FullScreen) return b->Active ? 1 : 0;
-    return Platform().FocusWindow() == b->Window ? 1 : 0;
+    return Platform().windows->FocusWindow() == b->Window ? 1 : 0;
 }
 
 }  // namespace tavik

@@ -16,7 +16,8 @@ void BufferClose(DisplayBuffer* b) {
             } else {
                 delete[] b->Bits;
             }
-            if (b->FullScreenWindow != nullptr) p.CloseFullScreenWindow(b->FullScreenWindow);
+            if (b->FullScreenWindow != nullptr)
+                p.fullScreen->CloseFullScreenWindow(b->FullScreenWindow);
             if (Display().fullScreenBuffer == b) Display().fullScreenBuffer = nullptr;
             break;
         case MethodStandardDib:
@@ -24,26 +25,26 @@ void BufferClose(DisplayBuffer* b) {
             break;
         case MethodDibSection:
             if (b->HasBitmap) {
-                p.DestroyOffscreenBitmap(b->MemoryDC);
-                p.DestroyOffscreen(b->MemoryDC);
-                if (b->Primary != nullptr) p.ClosePrimary(b->Primary);
+                p.pictures->DestroyOffscreenBitmap(b->MemoryDC);
+                p.pictures->DestroyOffscreen(b->MemoryDC);
+                if (b->Primary != nullptr) p.primary->ClosePrimary(b->Primary);
                 CloseBlitter(b->Blitter);
             }
             break;
     }
     delete[] b->RectList;
-    if (b->PaletteHandle != nullptr) p.DeletePalette(b->PaletteHandle);
+    if (b->PaletteHandle != nullptr) p.pictures->DeletePalette(b->PaletteHandle);
     delete b;
 }
 
 void FreeDisplayLibraries() {
     DisplayState& d = Display();
     if (d.wing == LibraryState::Loaded) {
-        Platform().FreeLibrary(DisplayLibrary::WinG);
+        Platform().screen->FreeLibrary(DisplayLibrary::WinG);
         d.wing = LibraryState::NotTried;
     }
     if (d.directDraw == LibraryState::Loaded) {
-        Platform().FreeLibrary(DisplayLibrary::DirectDraw);
+        Platform().screen->FreeLibrary(DisplayLibrary::DirectDraw);
         d.directDraw = LibraryState::NotTried;
     }
 }

@@ -18,17 +18,17 @@ void LearnScreenFacts() {
     DisplayState& d = Display();
     if (d.factsKnown) return;
     const PlatformOps& p = Platform();
-    const uint32_t depth = std::min<uint32_t>(p.ScreenDepth(), 24);
+    const uint32_t depth = std::min<uint32_t>(p.screen->ScreenDepth(), 24);
     d.screenColours = 1u << depth;
     d.paletteSize = std::min<uint32_t>(d.screenColours, 256);
-    d.reservedHalf = d.screenColours == 256 ? p.ReservedColours() / 2 : 0;
+    d.reservedHalf = d.screenColours == 256 ? p.screen->ReservedColours() / 2 : 0;
     WriteHeaderIndices();
-    p.FlushSystemPalette();
+    p.screen->FlushSystemPalette();
     d.factsKnown = true;
 }
 
 uint32_t StaticCount() {
-    return Platform().PaletteHasStatics() ? Display().reservedHalf : 1;
+    return Platform().screen->PaletteHasStatics() ? Display().reservedHalf : 1;
 }
 
 struct Request {
@@ -89,14 +89,14 @@ uint8_t* NewPixels(uint64_t size) {
 bool CreateBitmapSurface(DisplayBuffer* b) {
     const PlatformOps& p = Platform();
     const bool wing = !DibSectionsFound();
-    b->BottomUp = wing && p.WinGBottomUp() ? 1 : 0;
-    b->MemoryDC = p.CreateOffscreen(wing);
+    b->BottomUp = wing && p.pictures->WinGBottomUp() ? 1 : 0;
+    b->MemoryDC = p.pictures->CreateOffscreen(wing);
     if (b->MemoryDC == nullptr) return false;
     const int32_t height = static_cast<int32_t>(b->Height);
-    if (!p.CreateOffscreenBitmap(b->MemoryDC, static_cast<int32_t>(b->Pitch),
-                                 b->BottomUp ? height : -height, &b->Bits) ||
+    if (!p.pictures->CreateOffscreenBitmap(b->MemoryDC, static_cast<int32_t>(b->Pitch),
+                                           b->BottomUp ? height : -height, &b->Bits) ||
         b->Bits == nullptr) {
-        p.DestroyOffscreen(b->MemoryDC);
+        p.pictures->DestroyOffscreen(b->MemoryDC);
         b->MemoryDC = nullptr;
         b->Bits = nullptr;
         return false;
@@ -175,7 +175,7 @@ DisplayBuffer* BufferOpen(WindowRef window, uint32_t methodWord, uint32_t width,
             b->Width = 320;
             b->Height = 200;
             b->Pitch = 320;
-            b->Bits = p.FullScreenMemory();
+            b->Bits = p.fullScreen->FullScreenMemory();
             // The saved screen is needed at every switch away; no memory fails the open.
             b->ScreenSave = new (std::nothrow) uint8_t[64000]();
             if (b->ScreenSave == nullptr) b->Bits = nullptr;
@@ -212,7 +212,7 @@ DisplayBuffer* BufferOpen(WindowRef window, uint32_t methodWord, uint32_t width,
     if (b->RectMode != 2) BufferClear(b, 0);
     if (b->ScreenColours <= 256) {
         PaletteEntry system[256];
-        p.ReadSystemPalette(system);
+        p.screen->ReadSystemPalette(system);
         for (uint32_t i = 0; i < b->PaletteSize; ++i) {
             b->ColourTable[4 * i] = system[i].blue;
             b->ColourTable[4 * i + 1] = system[i].green;

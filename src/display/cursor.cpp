@@ -14,7 +14,7 @@ namespace {
 void HideCompletely(int32_t* net) {
     int32_t count;
     do {
-        count = Platform().ShowCursor(false);
+        count = Platform().primary->ShowCursor(false);
         ++*net;
     } while (count >= 0);
 }
@@ -28,10 +28,10 @@ bool Overlaps(int32_t ax, int32_t aw, int32_t bx, int32_t bw) {
 uint32_t CursorNeedsHiding(PrimaryRef primary, CursorRef cursor) {
     const PlatformOps& p = Platform();
     DisplayState& d = Display();
-    if (!p.HasMouse()) return 0;
+    if (!p.primary->HasMouse()) return 0;
     LockedSurface locked;
     if (!LockPrimarySurface(primary, &locked)) return 0;
-    p.UnlockPrimary(primary, locked.bits);
+    p.primary->UnlockPrimary(primary, locked.bits);
     uint8_t* const surface = locked.bits;
     const uint32_t bitsPerPixel = locked.bitsPerPixel;
     if (d.cursorTested && d.testedCursor == cursor && d.testedSurface == surface &&
@@ -39,22 +39,22 @@ uint32_t CursorNeedsHiding(PrimaryRef primary, CursorRef cursor) {
         return d.testedResult;
     }
 
-    const Point at = p.CursorPosition();
-    const WindowRef probe = p.CreateProbeWindow(at, cursor);
+    const Point at = p.primary->CursorPosition();
+    const WindowRef probe = p.primary->CreateProbeWindow(at, cursor);
     if (probe == nullptr) return 0;
-    p.PeekMessages();
-    const Point inProbe = p.ScreenToClient(probe, at);
+    p.primary->PeekMessages();
+    const Point inProbe = p.windows->ScreenToClient(probe, at);
 
     int32_t net = 0;  // hiding calls minus showing calls
     HideCompletely(&net);
-    const uint32_t before = p.ReadPixel(probe, inProbe);
-    const CursorRef previous = p.SetCursor(cursor);
+    const uint32_t before = p.primary->ReadPixel(probe, inProbe);
+    const CursorRef previous = p.primary->SetCursor(cursor);
     int32_t count;
     do {
-        count = p.ShowCursor(true);
+        count = p.primary->ShowCursor(true);
         --net;
     } while (count < 0);
-    p.SetCursor(cursor);
+    p.primary->SetCursor(cursor);
 
     // A failed second lock, or a cursor off the surface, skips the write: no hiding then.
     uint32_t result = 0;
@@ -68,21 +68,21 @@ uint32_t CursorNeedsHiding(PrimaryRef primary, CursorRef cursor) {
             again.bits[offset] = before == 0 ? 0xFF : 0;
             written = true;
         }
-        p.UnlockPrimary(primary, again.bits);
+        p.primary->UnlockPrimary(primary, again.bits);
     }
     HideCompletely(&net);
     if (written) {
-        const uint32_t after = p.ReadPixel(probe, inProbe);
+        const uint32_t after = p.primary->ReadPixel(probe, inProbe);
         if (after != before) {
-            p.WritePixel(probe, inProbe, before);
+            p.primary->WritePixel(probe, inProbe, before);
         } else {
             result = 1;
         }
     }
-    p.DestroyProbeWindow(probe);
-    for (; net > 0; --net) p.ShowCursor(true);
-    for (; net < 0; ++net) p.ShowCursor(false);
-    p.SetCursor(previous);
+    p.primary->DestroyProbeWindow(probe);
+    for (; net > 0; --net) p.primary->ShowCursor(true);
+    for (; net < 0; ++net) p.primary->ShowCursor(false);
+    p.primary->SetCursor(previous);
 
     d.cursorTested = true;
     d.testedCursor = cursor;
@@ -96,13 +96,13 @@ uint32_t HideCursorOver(WindowRef window, int32_t x, int32_t y, int32_t width, i
     const PlatformOps& p = Platform();
     DisplayState& d = Display();
     if (!d.cursorSizeKnown) {
-        d.cursorSize = p.CursorSize();
+        d.cursorSize = p.primary->CursorSize();
         d.cursorSizeKnown = true;
     }
     Point corner{x, y};
-    if (window != nullptr) corner = p.ClientToScreen(window, corner);
+    if (window != nullptr) corner = p.windows->ClientToScreen(window, corner);
     // The cursor is taken to cover its size from the hot spot on (touching counts as apart).
-    const Point c = p.CursorPosition();
+    const Point c = p.primary->CursorPosition();
     if (!Overlaps(c.x, d.cursorSize.x, corner.x, width) ||
         !Overlaps(c.y, d.cursorSize.y, corner.y, height)) {
         return 0;
@@ -113,7 +113,7 @@ uint32_t HideCursorOver(WindowRef window, int32_t x, int32_t y, int32_t width, i
 }
 
 void ShowCursorTimes(uint32_t count) {
-    for (uint32_t i = 0; i < count; ++i) Platform().ShowCursor(true);
+    for (uint32_t i = 0; i < count; ++i) Platform().primary->ShowCursor(true);
 }
 
 }  // namespace tavik

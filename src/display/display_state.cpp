@@ -18,6 +18,24 @@ void PutU16(uint8_t* at, uint16_t value) {
 
 }  // namespace
 
+bool Offers(DisplayLibrary library) {
+    const PlatformOps& p = Platform();
+    switch (library) {
+        case DisplayLibrary::DibSections:
+        case DisplayLibrary::WinG:
+            if (p.pictures == nullptr) return false;
+            break;
+        case DisplayLibrary::DirectDraw:
+            if (p.primary == nullptr) return false;
+            break;
+        case DisplayLibrary::FullScreen:
+        case DisplayLibrary::DisplaySettings:
+            if (p.fullScreen == nullptr) return false;
+            break;
+    }
+    return p.screen->LoadLibrary(library);
+}
+
 DisplayState& Display() {
     return g_display;
 }
@@ -32,9 +50,8 @@ bool DibSectionsFound() {
 
 void LoadDibSectionFunctions() {
     if (g_display.dibSections != LibraryState::NotTried) return;
-    g_display.dibSections = Platform().LoadLibrary(DisplayLibrary::DibSections)
-                                ? LibraryState::Loaded
-                                : LibraryState::Absent;
+    g_display.dibSections =
+        Offers(DisplayLibrary::DibSections) ? LibraryState::Loaded : LibraryState::Absent;
 }
 
 void LoadWinG() {
@@ -44,19 +61,17 @@ void LoadWinG() {
         g_display.wing = LibraryState::NotNeeded;
         return;
     }
-    g_display.wing =
-        Platform().LoadLibrary(DisplayLibrary::WinG) ? LibraryState::Loaded : LibraryState::Absent;
+    g_display.wing = Offers(DisplayLibrary::WinG) ? LibraryState::Loaded : LibraryState::Absent;
 }
 
 void LoadDirectDraw() {
     if (g_display.directDraw != LibraryState::NotTried) return;
-    g_display.directDraw = Platform().LoadLibrary(DisplayLibrary::DirectDraw)
-                               ? LibraryState::Loaded
-                               : LibraryState::Absent;
+    g_display.directDraw =
+        Offers(DisplayLibrary::DirectDraw) ? LibraryState::Loaded : LibraryState::Absent;
 }
 
 bool DispDibAvailable() {
-    return Platform().LoadLibrary(DisplayLibrary::FullScreen);
+    return Offers(DisplayLibrary::FullScreen);
 }
 
 void WriteHeaderIndices() {

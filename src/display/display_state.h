@@ -38,6 +38,8 @@ struct DisplayState {
 
 DisplayState& Display();
 
+// Whether the backend has the group a facility belongs to and the facility itself.
+bool Offers(DisplayLibrary library);
 // Loaders, each idempotent through the states above.
 void LoadDibSectionFunctions();
 void LoadWinG();

@@ -24,7 +24,7 @@ void OnFullScreenActivation(void* owner, bool activated) {
     WindowEvent notice;
     notice.kind = WindowEventKind::FullScreenNotice;
     notice.code = activated ? 1 : 0;
-    Platform().SendEvent(b->Window, notice);
+    Platform().windows->SendEvent(b->Window, notice);
     if (activated) {
         b->Active = 1;
         if (b->Method == MethodFullScreenDirect) {
@@ -42,29 +42,31 @@ void OnFullScreenActivation(void* owner, bool activated) {
 
 bool SwitchToFullScreen(DisplayBuffer* b) {
     const PlatformOps& p = Platform();
-    b->FullScreenWindow = p.CreateFullScreenWindow(b->Window, OnFullScreenActivation, b);
+    b->FullScreenWindow =
+        p.fullScreen->CreateFullScreenWindow(b->Window, OnFullScreenActivation, b);
     if (b->FullScreenWindow == nullptr) return false;
     Display().fullScreenBuffer = b;
     PrepareBitmapHeader(b);
-    p.SendFullScreenData(b->FullScreenWindow,
-                         b->Method == MethodFullScreen240 ? kFormatRequest240 : kFormatRequest200,
-                         kSharedHeaderSize, Display().sharedHeader);
-    p.ShowWindow(b->Window, ShowCommand::Minimise);
-    p.ShowFullScreenTopmost(b->FullScreenWindow);
+    p.fullScreen->SendFullScreenData(
+        b->FullScreenWindow,
+        b->Method == MethodFullScreen240 ? kFormatRequest240 : kFormatRequest200, kSharedHeaderSize,
+        Display().sharedHeader);
+    p.windows->ShowWindow(b->Window, ShowCommand::Minimise);
+    p.fullScreen->ShowFullScreenTopmost(b->FullScreenWindow);
     return true;
 }
 
 void ShowFullScreenFrame(DisplayBuffer* b) {
     if (b->FullScreenWindow == nullptr) return;
-    Platform().SendFullScreenData(b->FullScreenWindow, kFrameRequest, b->Width * b->Height,
-                                  b->Bits);
+    Platform().fullScreen->SendFullScreenData(b->FullScreenWindow, kFrameRequest,
+                                              b->Width * b->Height, b->Bits);
 }
 
 void SendFullScreenPalette(DisplayBuffer* b) {
     if (b->FullScreenWindow == nullptr) return;
     PrepareBitmapHeader(b);
     std::memcpy(Display().sharedHeader + 40, b->ColourTable, sizeof b->ColourTable);
-    Platform().SendFullScreenData(
+    Platform().fullScreen->SendFullScreenData(
         b->FullScreenWindow,
         b->Method == MethodFullScreen240 ? kPaletteRequest240 : kPaletteRequest200,
         kSharedHeaderSize, Display().sharedHeader);
@@ -76,13 +78,12 @@ uint32_t SetDisplayResolution(uint32_t mode) {
     if (mode > 4) return 0;
     DisplayState& d = Display();
     if (d.displaySettings == LibraryState::NotTried) {
-        d.displaySettings = Platform().LoadLibrary(DisplayLibrary::DisplaySettings)
-                                ? LibraryState::Loaded
-                                : LibraryState::Absent;
+        d.displaySettings =
+            Offers(DisplayLibrary::DisplaySettings) ? LibraryState::Loaded : LibraryState::Absent;
     }
     if (d.displaySettings != LibraryState::Loaded) return 0;
-    return Platform().ChangeResolution(static_cast<uint32_t>(kModes[mode].x),
-                                       static_cast<uint32_t>(kModes[mode].y))
+    return Platform().fullScreen->ChangeResolution(static_cast<uint32_t>(kModes[mode].x),
+                                                   static_cast<uint32_t>(kModes[mode].y))
                ? 1
                : 0;
 }

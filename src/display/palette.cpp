@@ -29,7 +29,7 @@ void FillLogicalPalette(const DisplayBuffer* b, PaletteEntry* entries, uint32_t 
 
 void LoadBitmapColours(const DisplayBuffer* b) {
     if (b->Method == MethodDibSection && b->MemoryDC != nullptr) {
-        Platform().SetOffscreenColours(b->MemoryDC, 0, b->PaletteSize, b->ColourTable);
+        Platform().pictures->SetOffscreenColours(b->MemoryDC, 0, b->PaletteSize, b->ColourTable);
     }
 }
 
@@ -72,10 +72,9 @@ void BufferSetPalette(DisplayBuffer* b, const uint8_t* palette, uint32_t layout)
 
     if (b->FullScreen) {
         SendFullScreenPalette(b);
-    } else {
-        const PlatformOps& p = Platform();
-        if (b->PaletteHandle != nullptr) p.DeletePalette(b->PaletteHandle);
-        b->PaletteHandle = p.CreatePalette(logical, 256);
+    } else if (const PictureOps* pictures = Platform().pictures) {
+        if (b->PaletteHandle != nullptr) pictures->DeletePalette(b->PaletteHandle);
+        b->PaletteHandle = pictures->CreatePalette(logical, 256);
         LoadBitmapColours(b);
     }
     if (b->ScreenColours > 256) b->RedrawAll = 1;
@@ -83,29 +82,30 @@ void BufferSetPalette(DisplayBuffer* b, const uint8_t* palette, uint32_t layout)
 }
 
 void BufferCreatePalette(DisplayBuffer* b) {
+    if (Platform().pictures == nullptr) return;  // a screen without palettes
     PaletteEntry logical[256] = {};
     const uint32_t count = b->PaletteSize <= 256 ? b->PaletteSize : 256;
     FillLogicalPalette(b, logical, count);
-    b->PaletteHandle = Platform().CreatePalette(logical, count);
+    b->PaletteHandle = Platform().pictures->CreatePalette(logical, count);
     LoadBitmapColours(b);
 }
 
 uint32_t BufferRealizePalette(DisplayBuffer* b) {
-    if (b == nullptr || b->FullScreen) return 0;
     const PlatformOps& p = Platform();
+    if (b == nullptr || b->FullScreen || p.pictures == nullptr) return 0;
     if (b->PaletteHandle == nullptr) BufferCreatePalette(b);
-    const DrawRef draw = p.GetDrawContext(b->Window);
-    const PaletteRef previous = p.SelectPalette(draw, b->PaletteHandle);
-    const uint32_t changed = p.RealizePalette(draw);
-    if (b->Shown) p.Invalidate(b->Window);
-    p.SelectPalette(draw, previous);
-    p.ReleaseDrawContext(b->Window, draw);
+    const DrawRef draw = p.windows->GetDrawContext(b->Window);
+    const PaletteRef previous = p.pictures->SelectPalette(draw, b->PaletteHandle);
+    const uint32_t changed = p.pictures->RealizePalette(draw);
+    if (b->Shown) p.windows->Invalidate(b->Window);
+    p.pictures->SelectPalette(draw, previous);
+    p.windows->ReleaseDrawContext(b->Window, draw);
     return changed;
 }
 
 void ReadSystemPalette(uint8_t* rgb) {
     PaletteEntry entries[256];
-    Platform().ReadSystemPalette(entries);
+    Platform().screen->ReadSystemPalette(entries);
     for (uint32_t i = 0; i < 256; ++i) {
         rgb[3 * i] = entries[i].red;
         rgb[3 * i + 1] = entries[i].green;

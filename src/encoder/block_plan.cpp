@@ -55,6 +55,31 @@ uint32_t RunLength(uint32_t index) {
     return index < 59 ? index + 1 : 128u << (index - 59);
 }
 
+BlockChoice CodeBlock(const uint8_t* p, const EncodeOptions& options) {
+    BlockChoice block;
+    const uint8_t a = p[0];
+    int b = -1;
+    bool moreThanTwo = false;
+    uint16_t mask = 0;
+    for (uint32_t i = 1; i < 16 && !moreThanTwo; ++i) {
+        if (p[i] == a) continue;
+        if (b < 0) b = p[i];
+        if (p[i] != b) moreThanTwo = true;
+        mask = static_cast<uint16_t>(mask | 1u << i);
+    }
+    if (b < 0 && options.allowSolid) {
+        block.type = kSolidBlock;
+        block.colour = a;
+    } else if (b >= 0 && !moreThanTwo && options.allowTwoColour) {
+        block.type = kTwoColourBlock;
+        block.pair = static_cast<uint16_t>(a | b << 8);
+        block.mask = mask;
+    } else {
+        block.type = kFullBlock;
+    }
+    return block;
+}
+
 std::vector<BlockChoice> ChooseBlocks(const uint8_t* pixels, const uint8_t* previous,
                                       const ColourSet& recoloured, uint32_t width, uint32_t height,
                                       const EncodeOptions& options) {
@@ -73,26 +98,7 @@ std::vector<BlockChoice> ChooseBlocks(const uint8_t* pixels, const uint8_t* prev
                 for (uint32_t i = 0; i < 16 && same; ++i) same = !recoloured[p[i]];
                 if (same) continue;  // already a skip block
             }
-            const uint8_t a = p[0];
-            int b = -1;
-            bool moreThanTwo = false;
-            uint16_t mask = 0;
-            for (uint32_t i = 1; i < 16 && !moreThanTwo; ++i) {
-                if (p[i] == a) continue;
-                if (b < 0) b = p[i];
-                if (p[i] != b) moreThanTwo = true;
-                mask = static_cast<uint16_t>(mask | 1u << i);
-            }
-            if (b < 0 && options.allowSolid) {
-                out->type = kSolidBlock;
-                out->colour = a;
-            } else if (b >= 0 && !moreThanTwo && options.allowTwoColour) {
-                out->type = kTwoColourBlock;
-                out->pair = static_cast<uint16_t>(a | b << 8);
-                out->mask = mask;
-            } else {
-                out->type = kFullBlock;
-            }
+            *out = CodeBlock(p, options);
         }
     }
     return blocks;

@@ -42,6 +42,10 @@ inline uint16_t ValueOf(uint32_t entry) {
 // Palette entries whose colour this frame changes.
 using ColourSet = std::array<bool, 256>;
 
+// The cheapest exact coding of the 16 pixels `p` (rows of 4) without skipping: solid, two-colour
+// or full, as the options allow.
+BlockChoice CodeBlock(const uint8_t* p, const EncodeOptions& options);
+
 // `previous` is the picture the decoder holds before this frame, or null when that is not known
 // (frame 0, which wraps onto whatever the last frame left): then no block is skipped. A block
 // that shows a recoloured entry is not skipped either: a 16-bit or remapped destination holds

@@ -1,6 +1,7 @@
 #include "encoder/value_trees.h"
 
 #include <algorithm>
+#include <bit>
 
 #include "encoder/recent_values.h"
 
@@ -12,42 +13,21 @@ namespace {
 // bit, and two byte codes.
 constexpr uint64_t kLeafDescriptionBits = 18;
 
-struct TreeValues {
-    std::vector<uint16_t> values;
-    std::vector<size_t> frameEnds;
-};
-
-std::array<TreeValues, kValueTreeCount> SplitByTree(const std::vector<FramePlan>& frames) {
-    std::array<TreeValues, kValueTreeCount> split;
-    for (const FramePlan& frame : frames) {
-        for (uint32_t entry : frame.values)
-            split[ValueTreeOf(entry)].values.push_back(ValueOf(entry));
-        for (TreeValues& tree : split) tree.frameEnds.push_back(tree.values.size());
-    }
-    return split;
-}
-
-// Symbol counts of one tree's values with the given slots enabled. `counts` (kSymbolCount
-// entries, all zero) is the work array; it is left all zero again.
-std::vector<SymbolCount> CountSymbols(const TreeValues& tree, unsigned enabledSlots,
-                                      std::vector<uint64_t>& counts) {
-    std::vector<uint32_t> touched;
-    size_t i = 0;
-    for (size_t end : tree.frameEnds) {
-        RecentSlots slots;
-        for (; i < end; ++i) {
-            const uint32_t symbol = slots.SymbolFor(tree.values[i], enabledSlots);
-            if (counts[symbol]++ == 0) touched.push_back(symbol);
-            slots.Decoded(tree.values[i]);
-        }
-    }
-    std::sort(touched.begin(), touched.end());
+// Symbol counts of one tree's values with the given slots enabled: a value that an enabled slot
+// holds is coded with the first such slot's recent-value leaf. Ascending symbols.
+std::vector<SymbolCount> CountSymbols(const ValueCounts::Tree& tree, unsigned enabledSlots) {
     std::vector<SymbolCount> used;
-    used.reserve(touched.size());
-    for (uint32_t symbol : touched) {
-        used.push_back({symbol, counts[symbol]});
-        counts[symbol] = 0;
+    std::array<uint64_t, 3> recent{};
+    for (const ValueCounts::Row& row : tree.SortedRows()) {
+        uint64_t own = 0;
+        for (uint32_t held = 0; held < ValueCounts::kSlotMasks; ++held) {
+            const unsigned usable = held & enabledSlots;
+            (usable ? recent[std::countr_zero(usable)] : own) += row.counts[held];
+        }
+        if (own > 0) used.push_back({row.value, own});
     }
+    for (uint32_t k = 0; k < 3; ++k)
+        if (recent[k] > 0) used.push_back({kRecentSymbol + k, recent[k]});
     return used;
 }
 
@@ -61,16 +41,17 @@ uint64_t EstimatedBits(const std::vector<SymbolCount>& symbols) {
 // The slots whose recent-value leaves make the coded tree smallest. Only slots that some value
 // would use with all three enabled are tried (a slot that never matches cannot help), which
 // keeps noisy trees with tens of thousands of values to one estimate.
-unsigned ChooseSlots(const TreeValues& tree, bool useMarkers, std::vector<uint64_t>& counts) {
+unsigned ChooseSlots(const ValueCounts::Tree& tree, bool useMarkers) {
     if (!useMarkers) return 0;
     unsigned useful = 0;
-    for (const SymbolCount& symbol : CountSymbols(tree, 7, counts))
-        if (symbol.symbol >= kRecentSymbol) useful |= 1u << (symbol.symbol - kRecentSymbol);
+    for (const ValueCounts::Row& row : tree.SortedRows())
+        for (uint32_t held = 1; held < ValueCounts::kSlotMasks; ++held)
+            if (row.counts[held] > 0) useful |= 1u << std::countr_zero(held);
     unsigned best = 0;
     uint64_t bestBits = UINT64_MAX;
     for (unsigned slots = 0; slots < 8; ++slots) {
         if ((slots & useful) != slots) continue;
-        const uint64_t bits = EstimatedBits(CountSymbols(tree, slots, counts));
+        const uint64_t bits = EstimatedBits(CountSymbols(tree, slots));
         if (bits < bestBits) {
             bestBits = bits;
             best = slots;
@@ -122,18 +103,17 @@ uint16_t LeafValue(const ValueTreeCode& tree, uint32_t symbol) {
                                    : static_cast<uint16_t>(symbol);
 }
 
-ValueTreeCode BuildValueTree(const TreeValues& values, bool useMarkers) {
+ValueTreeCode BuildValueTree(const ValueCounts::Tree& counts, bool useMarkers) {
     ValueTreeCode tree;
-    if (values.values.empty()) return tree;
-    std::vector<uint64_t> counts(kSymbolCount, 0);
-    unsigned slots = ChooseSlots(values, useMarkers, counts);
-    std::vector<SymbolCount> used = CountSymbols(values, slots, counts);
+    if (counts.SortedRows().empty()) return tree;
+    unsigned slots = ChooseSlots(counts, useMarkers);
+    std::vector<SymbolCount> used = CountSymbols(counts, slots);
     const auto coded = std::count_if(used.begin(), used.end(), [](const SymbolCount& symbol) {
         return symbol.symbol < kRecentSymbol;
     });
     if (coded + 3 > 65536 && slots != 0) {  // no room for marker values: code values only
         slots = 0;
-        used = CountSymbols(values, slots, counts);
+        used = CountSymbols(counts, slots);
     }
     tree.present = true;
     for (const SymbolCount& symbol : used)
@@ -211,13 +191,52 @@ void WriteValueTree(const ValueTreeCode& tree, ByteStore& low, ByteStore& high, 
 
 }  // namespace
 
+const std::vector<ValueCounts::Row>& ValueCounts::Tree::SortedRows() const {
+    if (!sorted_) {
+        std::sort(rows_.begin(), rows_.end(),
+                  [](const Row& a, const Row& b) { return a.value < b.value; });
+        for (uint32_t i = 0; i < rows_.size(); ++i) rowOf_[rows_[i].value] = i + 1;
+        sorted_ = true;
+    }
+    return rows_;
+}
+
+void ValueCounts::Tree::Add(uint16_t value, uint32_t held) {
+    if (rowOf_.empty()) rowOf_.assign(65536, 0);
+    uint32_t& row = rowOf_[value];
+    if (row == 0) {
+        rows_.push_back({value, {}});
+        row = static_cast<uint32_t>(rows_.size());
+        sorted_ = false;
+    }
+    ++rows_[row - 1].counts[held];
+}
+
+void ValueCounts::AddFrame(const std::vector<uint32_t>& values) {
+    std::array<RecentSlots, kValueTreeCount> slots;
+    for (uint32_t entry : values) {
+        const uint32_t t = ValueTreeOf(entry);
+        const uint16_t value = ValueOf(entry);
+        const RecentSlots& held = slots[t];
+        trees_[t].Add(value, (held.slot[0] == value ? 1u : 0) | (held.slot[1] == value ? 2u : 0) |
+                                 (held.slot[2] == value ? 4u : 0));
+        slots[t].Decoded(value);
+    }
+}
+
 bool BuildVideoTrees(const std::vector<FramePlan>& frames, bool useMarkers, VideoTrees& trees,
                      std::string& error) {
-    const std::array<TreeValues, kValueTreeCount> split = SplitByTree(frames);
+    ValueCounts counts;
+    for (const FramePlan& frame : frames) counts.AddFrame(frame.values);
+    return BuildVideoTrees(counts, useMarkers, trees, error);
+}
+
+bool BuildVideoTrees(const ValueCounts& counts, bool useMarkers, VideoTrees& trees,
+                     std::string& error) {
     std::vector<uint8_t> stored(65536, 0);
     for (uint32_t t = 0; t < kValueTreeCount; ++t) {
         ValueTreeCode& tree = trees.trees[t];
-        tree = BuildValueTree(split[t], useMarkers);
+        tree = BuildValueTree(counts.Of(t), useMarkers);
         trees.sizes[t] = 12;
         if (!tree.present) continue;
         trees.sizes[t] += 4 * (2 * static_cast<uint32_t>(tree.code.symbols.size()) - 1);

@@ -2,10 +2,15 @@
 //
 // All the player logic (switches, main loop, window and key handling, display methods, palettes,
 // rectangle batches, clipping, full-screen requests, summary) is written once over this table.
-// Each backend lives in its own folder under src/platform/ and fills one PlatformOps:
+// The table holds one group of operations per capability: screen, windows (drawing, events,
+// input), pictures (off-screen bitmaps and palettes), primary (direct writes and the cursor),
+// fullScreen, controller (the controlling program's window) and desktop (what a desktop player
+// adds: full-screen toggle, overlay, volume, dropped files, scaling). Each backend lives in its
+// own folder under src/platform/ and fills the groups it has by name:
 //   win32/    the Windows program (GDI, DIB sections, WinG, DirectDraw, DISPDIB);
 //   sdl/      the native program over SDL2;
 //   headless/ an in-memory screen that records what is drawn (tests, --video=null).
+// backends.h lists them for the programs to pick from.
 //
 // Conventions every backend keeps:
 // - Everything is called on the player's one thread. Nothing here throws.
@@ -13,15 +18,16 @@
 //   failure. A Windows backend casts its HWND, HDC, HPALETTE... to these types.
 // - Co-ordinates are pixels, signed 32-bit; rectangles are left, top, right (exclusive),
 //   bottom (exclusive).
-// - Capabilities gate operations. LoadLibrary(lib) answers whether a facility exists; the logic
-//   calls an operation marked "needs X" only after LoadLibrary(X) said yes (or, for the primary
-//   surface operations, after OpenPrimary gave a surface). A backend that never grants X may
-//   leave those slots null. Every slot not so marked must be filled.
+// - Capabilities gate operations. A group the backend lacks is null; LoadLibrary(lib) answers
+//   whether a facility of a present group exists, and the logic calls an operation marked
+//   "needs X" only after LoadLibrary(X) said yes (or, for the primary surface operations,
+//   after OpenPrimary gave a surface).
 // - The logic keeps all the arithmetic (method choice, palette nudging, batch, clipping,
 //   scaling, cursor bookkeeping); the backend only does what the operation's comment says.
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace tavik {
 
@@ -158,10 +164,15 @@ struct WindowSpec {
     void* owner = nullptr;  // handed back to the handler
 };
 
-struct PlatformOps {
-    const char* name;  // "win32", "sdl", "headless"
+// ---- The table, one group of operations per capability ------------------------------------
+// A backend fills each group it has by name and points the table at it; a group it lacks stays
+// null. The screen and windows groups are required (a display has both); the logic checks
+// every other group before using it and treats a missing one as a facility that is not there.
+// Within a present group every slot is filled, except in the desktop group, where each slot
+// may be null on its own.
 
-    // ---- Screen facts -------------------------------------------------------------------
+// Screen facts and the facilities the screen may offer.
+struct ScreenOps {
     // Bits per pixel times planes of the screen.
     uint32_t (*ScreenDepth)();
     // Number of colours the system reserves for itself on a palettised screen.
@@ -176,35 +187,19 @@ struct PlatformOps {
     Point (*ScreenSize)();
     // The desktop's work area (the screen less taskbars), screen co-ordinates.
     Rect (*WorkArea)();
-
-    // ---- Facilities ---------------------------------------------------------------------
     // Loads a facility; true when it is there. The logic asks once per facility until
     // FreeLibrary, except FullScreen, which it asks at every open that wants it (a backend
-    // keeps that one loaded after the first yes).
+    // keeps that one loaded after the first yes). It asks only for facilities whose group is
+    // present: DibSections and WinG need pictures, DirectDraw needs primary, FullScreen and
+    // DisplaySettings need fullScreen.
     bool (*LoadLibrary)(DisplayLibrary library);
     // Releases a loaded facility (WinG and DirectDraw only).
     void (*FreeLibrary)(DisplayLibrary library);
+};
 
-    // ---- Off-screen 8-bit bitmap (needs DibSections or WinG) ---------------------------
-    // For WinG: whether its recommended bitmap format is bottom-up. Needs WinG.
-    bool (*WinGBottomUp)();
-    // A new off-screen drawing context compatible with the screen; `wing` selects the WinG
-    // flavour.
-    OffscreenRef (*CreateOffscreen)(bool wing);
-    // Creates an 8-bit bitmap of width x |height| pixels (height < 0: rows top-down), whose
-    // colours are palette indices, selects it into `offscreen` and gives its pixel address.
-    // False when it cannot be made.
-    bool (*CreateOffscreenBitmap)(OffscreenRef offscreen, int32_t width, int32_t height,
-                                  uint8_t** bits);
-    // Selects the old bitmap back and deletes the one made above.
-    void (*DestroyOffscreenBitmap)(OffscreenRef offscreen);
-    void (*DestroyOffscreen)(OffscreenRef offscreen);
-    // Sets colours first .. first+count-1 of the bitmap's colour table; `table` holds four
-    // bytes per entry: blue, green, red, 0.
-    void (*SetOffscreenColours)(OffscreenRef offscreen, uint32_t first, uint32_t count,
-                                const uint8_t* table);
-
-    // ---- Drawing into a window -----------------------------------------------------------
+// Windows, drawing into them, and their events and input.
+struct WindowOps {
+    // ---- Drawing into a window ----
     DrawRef (*GetDrawContext)(WindowRef window);
     void (*ReleaseDrawContext)(WindowRef window, DrawRef draw);
     // Draws source rectangle (sx, sy, sw, sh) of an 8-bit palette-index picture of
@@ -213,25 +208,10 @@ struct PlatformOps {
     void (*DrawBits)(DrawRef draw, int32_t dx, int32_t dy, int32_t dw, int32_t dh, int32_t sx,
                      int32_t sy, int32_t sw, int32_t sh, const uint8_t* bits, int32_t width,
                      int32_t height);
-    // Copies (sx, sy, w, h) of the off-screen context to (dx, dy) at 1x.
-    void (*CopyOffscreen)(DrawRef draw, int32_t dx, int32_t dy, int32_t w, int32_t h,
-                          OffscreenRef offscreen, int32_t sx, int32_t sy);
-    // Copies (sx, sy, sw, sh) of the off-screen context to (dx, dy, dw, dh), scaled.
-    void (*StretchOffscreen)(DrawRef draw, int32_t dx, int32_t dy, int32_t dw, int32_t dh,
-                             OffscreenRef offscreen, int32_t sx, int32_t sy, int32_t sw,
-                             int32_t sh);
     // Paints (x, y, w, h) black.
     void (*FillBlack)(DrawRef draw, int32_t x, int32_t y, int32_t w, int32_t h);
 
-    // ---- Palettes ------------------------------------------------------------------------
-    PaletteRef (*CreatePalette)(const PaletteEntry* entries, uint32_t count);
-    void (*DeletePalette)(PaletteRef palette);
-    // Selects a palette as the foreground palette; gives the one it replaced.
-    PaletteRef (*SelectPalette)(DrawRef draw, PaletteRef palette);
-    // Realises the selected palette; gives the number of system entries that changed.
-    uint32_t (*RealizePalette)(DrawRef draw);
-
-    // ---- Window queries ------------------------------------------------------------------
+    // ---- Window queries ----
     bool (*IsVisible)(WindowRef window);
     // True when the foreground window is `window` or `window` is a child of it.
     bool (*IsForeground)(WindowRef window);
@@ -248,64 +228,7 @@ struct PlatformOps {
     void (*Invalidate)(WindowRef window);
     bool (*IsWindow)(WindowRef window);
 
-    // ---- Primary surface (needs DirectDraw) ----------------------------------------------
-    // Opens the primary surface for windowed direct writes near `window`: creates the
-    // facility's object in normal co-operation, refuses bank-switched display memory, creates
-    // the primary surface. Null on any failure (nothing is left behind).
-    PrimaryRef (*OpenPrimary)(WindowRef window);
-    // The surface's pixel format; false when it cannot be asked.
-    bool (*PrimaryFormat)(PrimaryRef primary, PixelFormat* format);
-    // Locks the whole surface, waiting when busy. A backend whose surface only covers part
-    // of the screen (the window's own pixels) says which part in `reach`; nothing outside it
-    // may be written.
-    LockResult (*LockPrimary)(PrimaryRef primary, LockedSurface* locked);
-    // Restores a lost surface; true on success.
-    bool (*RestorePrimary)(PrimaryRef primary);
-    void (*UnlockPrimary)(PrimaryRef primary, uint8_t* bits);
-    // Releases the surface and then the object that made it.
-    void (*ClosePrimary)(PrimaryRef primary);
-
-    // ---- Cursor --------------------------------------------------------------------------
-    bool (*HasMouse)();
-    Point (*CursorPosition)();
-    // The size of the cursor image (width, height).
-    Point (*CursorSize)();
-    // Raises (true) or lowers (false) the cursor's display count; gives the new count. The
-    // cursor shows while the count is not negative.
-    int32_t (*ShowCursor)(bool show);
-    // The cursor of the window's class, or the standard arrow when it has none.
-    CursorRef (*WindowCursor)(WindowRef window);
-    // Sets the cursor image; gives the previous one.
-    CursorRef (*SetCursor)(CursorRef cursor);
-    // The cursor probe (needs DirectDraw): a 32x32 topmost probe window centred on `at`
-    // showing `cursor` (its class is registered here and unregistered by DestroyProbeWindow).
-    WindowRef (*CreateProbeWindow)(Point at, CursorRef cursor);
-    void (*DestroyProbeWindow)(WindowRef probe);
-    // Reads and writes one pixel of a window (colour 0x00BBGGRR).
-    uint32_t (*ReadPixel)(WindowRef window, Point point);
-    void (*WritePixel)(WindowRef window, Point point, uint32_t colour);
-    // Looks at the message queue once without removing anything (lets the probe window show).
-    void (*PeekMessages)();
-
-    // ---- Full-screen window (needs FullScreen) -------------------------------------------
-    // Creates the full-screen window as a pop-up child of `player`; `handler` is told about
-    // its activation.
-    WindowRef (*CreateFullScreenWindow)(WindowRef player, FullScreenHandler handler, void* owner);
-    // One request (format, palette or frame) with its identifier; gives the window's answer.
-    intptr_t (*SendFullScreenData)(WindowRef fullScreen, uint32_t id, uint32_t count,
-                                   const void* data);
-    // Hides the full-screen window and asks it to close.
-    void (*CloseFullScreenWindow)(WindowRef fullScreen);
-    // Puts it on top of all windows over the whole screen and shows it.
-    void (*ShowFullScreenTopmost)(WindowRef fullScreen);
-    // The 320 x 200 8-bit screen memory written directly by the direct full-screen method.
-    uint8_t* (*FullScreenMemory)();
-
-    // ---- Display resolution (needs DisplaySettings) --------------------------------------
-    // Changes the desktop to width x height temporarily; 0 x 0 goes back to the default.
-    bool (*ChangeResolution)(uint32_t width, uint32_t height);
-
-    // ---- The player window ---------------------------------------------------------------
+    // ---- The player window ----
     // Low 16 bits identify the program instance (they name the window class).
     uint32_t (*InstanceId)();
     IconRef (*LoadIcon)();
@@ -333,7 +256,7 @@ struct PlatformOps {
     // After Destroy: makes the message pump report Quit.
     void (*PostQuit)();
 
-    // ---- Messages and input --------------------------------------------------------------
+    // ---- Messages and input ----
     // Takes one waiting message and dispatches it; Quit when it was the quit message.
     PumpResult (*PumpMessage)();
     // Gives the processor away briefly while waiting.
@@ -341,8 +264,108 @@ struct PlatformOps {
     bool (*KeyHeld)(HeldKey key);
     // A message box owned by `owner` (may be null); stopIcon shows the stop sign.
     void (*MessageBox)(WindowRef owner, const char* text, const char* caption, bool stopIcon);
+};
 
-    // ---- Controlling window (may be null where no such protocol exists) ------------------
+// Off-screen 8-bit pictures (the DibSections or WinG facility) and logical palettes.
+struct PictureOps {
+    // For WinG: whether its recommended bitmap format is bottom-up. Needs WinG.
+    bool (*WinGBottomUp)();
+    // A new off-screen drawing context compatible with the screen; `wing` selects the WinG
+    // flavour.
+    OffscreenRef (*CreateOffscreen)(bool wing);
+    // Creates an 8-bit bitmap of width x |height| pixels (height < 0: rows top-down), whose
+    // colours are palette indices, selects it into `offscreen` and gives its pixel address.
+    // False when it cannot be made.
+    bool (*CreateOffscreenBitmap)(OffscreenRef offscreen, int32_t width, int32_t height,
+                                  uint8_t** bits);
+    // Selects the old bitmap back and deletes the one made above.
+    void (*DestroyOffscreenBitmap)(OffscreenRef offscreen);
+    void (*DestroyOffscreen)(OffscreenRef offscreen);
+    // Sets colours first .. first+count-1 of the bitmap's colour table; `table` holds four
+    // bytes per entry: blue, green, red, 0.
+    void (*SetOffscreenColours)(OffscreenRef offscreen, uint32_t first, uint32_t count,
+                                const uint8_t* table);
+    // Copies (sx, sy, w, h) of the off-screen context to (dx, dy) at 1x.
+    void (*CopyOffscreen)(DrawRef draw, int32_t dx, int32_t dy, int32_t w, int32_t h,
+                          OffscreenRef offscreen, int32_t sx, int32_t sy);
+    // Copies (sx, sy, sw, sh) of the off-screen context to (dx, dy, dw, dh), scaled.
+    void (*StretchOffscreen)(DrawRef draw, int32_t dx, int32_t dy, int32_t dw, int32_t dh,
+                             OffscreenRef offscreen, int32_t sx, int32_t sy, int32_t sw,
+                             int32_t sh);
+
+    // Logical palettes (without this group the player draws without realising any).
+    PaletteRef (*CreatePalette)(const PaletteEntry* entries, uint32_t count);
+    void (*DeletePalette)(PaletteRef palette);
+    // Selects a palette as the foreground palette; gives the one it replaced.
+    PaletteRef (*SelectPalette)(DrawRef draw, PaletteRef palette);
+    // Realises the selected palette; gives the number of system entries that changed.
+    uint32_t (*RealizePalette)(DrawRef draw);
+};
+
+// The primary surface for direct writes (the DirectDraw facility), and the mouse cursor the
+// player keeps off what it writes there.
+struct PrimaryOps {
+    // Opens the primary surface for windowed direct writes near `window`: creates the
+    // facility's object in normal co-operation, refuses bank-switched display memory, creates
+    // the primary surface. Null on any failure (nothing is left behind).
+    PrimaryRef (*OpenPrimary)(WindowRef window);
+    // The surface's pixel format; false when it cannot be asked.
+    bool (*PrimaryFormat)(PrimaryRef primary, PixelFormat* format);
+    // Locks the whole surface, waiting when busy. A backend whose surface only covers part
+    // of the screen (the window's own pixels) says which part in `reach`; nothing outside it
+    // may be written.
+    LockResult (*LockPrimary)(PrimaryRef primary, LockedSurface* locked);
+    // Restores a lost surface; true on success.
+    bool (*RestorePrimary)(PrimaryRef primary);
+    void (*UnlockPrimary)(PrimaryRef primary, uint8_t* bits);
+    // Releases the surface and then the object that made it.
+    void (*ClosePrimary)(PrimaryRef primary);
+
+    // ---- Cursor ----
+    bool (*HasMouse)();
+    Point (*CursorPosition)();
+    // The size of the cursor image (width, height).
+    Point (*CursorSize)();
+    // Raises (true) or lowers (false) the cursor's display count; gives the new count. The
+    // cursor shows while the count is not negative.
+    int32_t (*ShowCursor)(bool show);
+    // The cursor of the window's class, or the standard arrow when it has none.
+    CursorRef (*WindowCursor)(WindowRef window);
+    // Sets the cursor image; gives the previous one.
+    CursorRef (*SetCursor)(CursorRef cursor);
+    // The cursor probe: a 32x32 topmost probe window centred on `at` showing `cursor` (its
+    // class is registered here and unregistered by DestroyProbeWindow).
+    WindowRef (*CreateProbeWindow)(Point at, CursorRef cursor);
+    void (*DestroyProbeWindow)(WindowRef probe);
+    // Reads and writes one pixel of a window (colour 0x00BBGGRR).
+    uint32_t (*ReadPixel)(WindowRef window, Point point);
+    void (*WritePixel)(WindowRef window, Point point, uint32_t colour);
+    // Looks at the message queue once without removing anything (lets the probe window show).
+    void (*PeekMessages)();
+};
+
+// The full-screen window (the FullScreen facility) and the desktop resolution
+// (DisplaySettings).
+struct FullScreenOps {
+    // Creates the full-screen window as a pop-up child of `player`; `handler` is told about
+    // its activation.
+    WindowRef (*CreateFullScreenWindow)(WindowRef player, FullScreenHandler handler, void* owner);
+    // One request (format, palette or frame) with its identifier; gives the window's answer.
+    intptr_t (*SendFullScreenData)(WindowRef fullScreen, uint32_t id, uint32_t count,
+                                   const void* data);
+    // Hides the full-screen window and asks it to close.
+    void (*CloseFullScreenWindow)(WindowRef fullScreen);
+    // Puts it on top of all windows over the whole screen and shows it.
+    void (*ShowFullScreenTopmost)(WindowRef fullScreen);
+    // The 320 x 200 8-bit screen memory written directly by the direct full-screen method.
+    uint8_t* (*FullScreenMemory)();
+    // Changes the desktop to width x height temporarily; 0 x 0 goes back to the default.
+    // Needs DisplaySettings.
+    bool (*ChangeResolution)(uint32_t width, uint32_t height);
+};
+
+// The controlling program's window, where a system has that protocol.
+struct ControllerOps {
     // The window whose handle a controlling program passed as a number, or null.
     WindowRef (*WindowFromNumber)(uint32_t number);
     // Its title, at most `size` - 1 characters, zero-terminated.
@@ -351,6 +374,51 @@ struct PlatformOps {
     intptr_t (*SendQuery)(WindowRef window, uint32_t message);
     // Sends a copy-data message with identifier `id` and `count` bytes at `data`.
     void (*SendCopyData)(WindowRef window, uint32_t id, const void* data, uint32_t count);
+};
+
+// How the player window is shown on today's screens (the desktop group's scaling).
+struct ViewOptions {
+    int32_t scale = 0;    // 0: the largest whole-number scale that fits half the screen
+    bool centred = true;  // the player centres the window (no -X, -Y)
+};
+
+// The overlay shown for a moment over the picture (never in it).
+struct OverlayState {
+    uint32_t positionMs = 0;
+    uint32_t lengthMs = 0;
+    int32_t volume = 100;  // percent
+    bool paused = false;
+    bool showVolume = false;
+};
+
+// What a desktop player adds to the window on keys and switches the player otherwise leaves
+// unused. Every slot may be null on its own; the player then goes without that addition.
+struct DesktopOps {
+    // Scaling: set before the first window opens. The player still places and sizes the
+    // client area in movie pixels; the backend scales what reaches the screen, shape kept,
+    // nearest neighbour, black bars, and lets the user resize the window.
+    void (*SetViewOptions)(const ViewOptions& options);
+    // Full screen on the window's screen, or back to the window.
+    void (*ToggleFullScreen)();
+    // Shows the overlay for a while; RefreshView, called often, takes it away once its time is
+    // over.
+    void (*ShowOverlay)(const OverlayState& overlay);
+    void (*RefreshView)();
+    // The volume of all the movie's sound, 0 to 100 percent (100 at start).
+    void (*SetVolume)(int32_t percent);
+    // The oldest file dropped on the window not yet taken, or "".
+    std::string (*TakeDroppedFile)();
+};
+
+struct PlatformOps {
+    const char* name;  // "win32", "sdl", "headless"
+    const ScreenOps* screen;
+    const WindowOps* windows;
+    const PictureOps* pictures = nullptr;
+    const PrimaryOps* primary = nullptr;
+    const FullScreenOps* fullScreen = nullptr;
+    const ControllerOps* controller = nullptr;
+    const DesktopOps* desktop = nullptr;
 };
 
 // The backend in use. Set once at start-up (tests swap it); never null after that.

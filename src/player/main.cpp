@@ -1,17 +1,19 @@
 // tavikplay: the player program. It picks the display (an SDL window, or headless with
-// --video=null) and the sound output, hands the arguments to the player as its command line,
-// and turns the player's messages into terminal output and an exit status:
+// --video=null) and the sound output from the backends of this build (platform/backends.h), hands
+// the arguments to the player as its command line, and turns the player's messages into terminal
+// output and an exit status:
 //   0 played, 1 a movie or the display could not be opened, 2 a usage error.
 // Every message is also printed: the playback summary to standard output, the others to
 // standard error.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "platform/headless/headless_platform.h"
+#include "platform/backends.h"
 #include "player/command_line.h"
 #include "player/desktop/desktop_player.h"
 #include "player/desktop/open_failure.h"
@@ -20,10 +22,6 @@
 #include "player/switches.h"
 #include "tavik/sound.h"
 #include "tavik/system.h"
-
-#ifdef TAVIK_HAVE_SDL
-#include "platform/sdl/sdl_platform.h"
-#endif
 
 #ifdef __linux__
 #include <sys/stat.h>
@@ -68,6 +66,7 @@ const char* const kDisplays = "null";
 #endif
 
 PlatformOps g_ops;  // the chosen backend with its messages (and the headless Yield) replaced
+WindowOps g_windows;
 const PlatformOps* g_inner = nullptr;  // the chosen backend itself
 int g_status = 0;
 
@@ -90,7 +89,7 @@ void ProgramMessage(WindowRef owner, const char* message, const char* caption, b
     std::FILE* out = title == "Tavik Summary" ? stdout : stderr;
     std::fprintf(out, "%s\n%s\n", title.c_str(), WithoutReturns(text).c_str());
     std::fflush(out);
-    g_inner->MessageBox(owner, text, caption, stopIcon);
+    g_inner->windows->MessageBox(owner, text, caption, stopIcon);
 }
 
 // The player polls until the next frame is due. A poll that must go on waiting rests for half
@@ -124,17 +123,15 @@ void HeadlessYield() {
     std::this_thread::sleep_for(std::chrono::milliseconds(kLeastPauseMs));
 }
 
-void UsePlatform(const PlatformOps& ops, bool restingYield) {
+// The chosen backend with the program's messages and, for the headless screen, a resting wait.
+void UsePlatform(const PlatformOps& ops) {
     g_inner = &ops;
+    g_windows = *ops.windows;
+    g_windows.MessageBox = ProgramMessage;
+    if (std::strcmp(ops.name, "headless") == 0) g_windows.Yield = HeadlessYield;
     g_ops = ops;
-    g_ops.MessageBox = ProgramMessage;
-    if (restingYield) g_ops.Yield = HeadlessYield;
+    g_ops.windows = &g_windows;
     SetPlatform(&g_ops);
-}
-
-void UseHeadless() {
-    headless::Reset(headless::Config{});
-    UsePlatform(HeadlessPlatform(), true);
 }
 
 void PrintUsage(std::FILE* out) {
@@ -186,15 +183,6 @@ bool RequestDirectSound() {
     return UseDirectSound(nullptr) != 0;
 }
 
-DesktopView g_view;  // what the chosen display and sound output offer the player's additions
-
-#ifdef TAVIK_HAVE_SDL
-void ShowOverlay(uint32_t positionMs, uint32_t lengthMs, int32_t volume, bool paused,
-                 bool showVolume) {
-    ShowSdlOverlay(SdlOverlay{positionMs, lengthMs, volume, paused, showVolume});
-}
-#endif
-
 // Whether /X or /Y places the window (a scaled window then keeps its corner there).
 bool NamesPlace(const std::string& commandLine) {
     for (size_t at = 0; (at = commandLine.find('/', at)) != std::string::npos; ++at) {
@@ -236,52 +224,35 @@ bool ReadDesktopOptions(const ProgramOptions& options, DesktopStart& start, int3
 
 // Picks the display: false (with the status set) when the request cannot be met.
 bool ChooseDisplay(const ProgramOptions& options) {
-    if (options.video == "null") {
-        UseHeadless();
-        return true;
+    const std::string wanted = options.video;
+    BackendStart start;
+    start.messageBoxes = options.messageBoxes;
+    const DisplayChoice choice = PickDisplay(PlatformBackends(), wanted, start);
+    if (choice.unknown) {
+        g_status = UsageError("--video=" + wanted + ": takes " + kDisplays);
+        return false;
     }
-#ifdef TAVIK_HAVE_SDL
-    if (options.video.empty() || options.video == "sdl") {
-        std::string error;
-        if (StartSdlVideo(&error)) {
-            ShowSdlMessageBoxes(options.messageBoxes);
-            g_view.toggleFullScreen = ToggleSdlFullScreen;
-            g_view.showOverlay = ShowOverlay;
-            g_view.refresh = RefreshSdlView;
-            g_view.takeDroppedFile = TakeSdlDroppedFile;
-            UsePlatform(SdlPlatform(), false);
-            return true;
-        }
-        if (options.video == "sdl") {
-            std::fprintf(stderr, "tavikplay: no SDL display: %s\n", error.c_str());
-            g_status = kStatusOpenFailed;
-            return false;
-        }
-        std::fprintf(stderr, "tavikplay: no display (%s); playing headless\n", error.c_str());
-        UseHeadless();
-        return true;
+    if (choice.ops == nullptr) {  // the one asked for did not start (the last always does)
+        std::fprintf(stderr, "tavikplay: no %s display: %s\n",
+                     choice.backend != nullptr ? choice.backend->title : "", choice.error.c_str());
+        g_status = kStatusOpenFailed;
+        return false;
     }
-#else
-    if (options.video.empty()) {
-        UseHeadless();
-        return true;
+    for (const std::string& reason : choice.passedOver) {
+        std::fprintf(stderr, "tavikplay: no display (%s); playing %s\n", reason.c_str(),
+                     choice.backend->title);
     }
-#endif
-    g_status = UsageError("--video=" + options.video + ": takes " + kDisplays);
-    return false;
+    UsePlatform(*choice.ops);
+    return true;
 }
 
 bool ChooseSound(const ProgramOptions& options) {
-    if (options.audio == "null") return true;  // the default output is then the headless one
-#ifdef TAVIK_HAVE_SDL
-    if (options.audio.empty() || options.audio == "sdl") {
-        RegisterSdlSound();
-        g_view.setVolume = SetSdlVolume;
+    const PlatformBackend* backend = PickSound(PlatformBackends(), options.audio);
+    if (backend != nullptr) {
+        backend->startSound();
         return true;
     }
-#else
-    if (options.audio.empty()) return true;
-#endif
+    if (options.audio.empty()) return true;  // the default output, silent on the clock
     g_status = UsageError("--audio=" + options.audio + ": takes " + kDisplays);
     return false;
 }
@@ -300,10 +271,10 @@ int main(int argc, char** argv) {
     DesktopStart start;
     int32_t scale = 0;
     if (!ReadDesktopOptions(options, start, scale)) return g_status;
-#ifdef TAVIK_HAVE_SDL
-    SetSdlViewOptions(SdlViewOptions{scale, !NamesPlace(options.commandLine)});
-#endif
     if (!ChooseSound(options) || !ChooseDisplay(options)) return g_status;
+    if (const DesktopOps* desktop = Platform().desktop; desktop && desktop->SetViewOptions) {
+        desktop->SetViewOptions(ViewOptions{scale, !NamesPlace(options.commandLine)});
+    }
     g_movies = EngineMovieCalls();
     g_movies.notYetDue = NotYetDueResting;
     SetMovies(&g_movies);
@@ -312,11 +283,12 @@ int main(int argc, char** argv) {
     run.commandLine = options.commandLine;
     run.programPath = ProgramPath(argc > 0 ? argv[0] : nullptr);
     run.useDirectSound = RequestDirectSound;
-    DesktopPlayer desktop(g_view, start, run.programPath);
+    DesktopPlayer desktop(start, run.programPath);
     run.extras = &desktop;
     PlayerEntry(run);
-#ifdef TAVIK_HAVE_SDL
-    StopSdl();  // the sound output may have started SDL without the display
-#endif
+    // A backend's sound output may have started it without its display.
+    for (const PlatformBackend& backend : PlatformBackends()) {
+        if (backend.stop != nullptr) backend.stop();
+    }
     return g_status;
 }

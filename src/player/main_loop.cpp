@@ -152,7 +152,7 @@ void Player::FrameLoop(TavikMovie* movie) {
         if (run->extras != nullptr) run->extras->FrameShown(movie, paused != 0);
         if (s.frameInCaption && WindowState().window != nullptr) {
             const std::string title = "TavikPlay - Frame: " + std::to_string(movie->FrameNum + 1);
-            p.SetTitle(WindowState().window, title.c_str());
+            p.windows->SetTitle(WindowState().window, title.c_str());
         }
         if (movie->FrameNum == last) {
             if (!listMode && --s.loopCount != 0) {
@@ -213,7 +213,7 @@ void Player::FrameLoop(TavikMovie* movie) {
             }
             if (m.notYetDue(movie) != 0) continue;
             if (!focusPlaying || (paused && !step)) {
-                p.Yield();
+                p.windows->Yield();
                 continue;
             }
             break;
@@ -294,23 +294,24 @@ int PlayerEntry(PlayerRun run) {
     const PlatformOps& p = Platform();
     const uint32_t number = TakeControllingWindow(run.commandLine);
     PlayerWindowState& w = WindowState();
-    if (number != 0 && p.WindowFromNumber != nullptr) w.owner = p.WindowFromNumber(number);
-    if (w.owner != nullptr && p.WindowTitle != nullptr && p.SendQuery != nullptr) {
+    const ControllerOps* controller = p.controller;
+    if (number != 0 && controller != nullptr) w.owner = controller->WindowFromNumber(number);
+    if (w.owner != nullptr) {
         char title[31] = {};
-        p.WindowTitle(w.owner, title, sizeof title);
+        controller->WindowTitle(w.owner, title, sizeof title);
         static const char kController[] = "Tavik for Windows";
         if (std::strncmp(title, kController, sizeof kController - 1) == 0) {
-            if (p.SendQuery(w.owner, 10019) == 8995) w.owner = nullptr;
+            if (controller->SendQuery(w.owner, 10019) == 8995) w.owner = nullptr;
             run.closingNotice = false;
         }
     }
     PumpMessages();
     PlayerMain(run);
-    if (w.owner != nullptr && p.IsWindow(w.owner) && p.SendCopyData != nullptr) {
+    if (w.owner != nullptr && p.windows->IsWindow(w.owner)) {
         std::string notice = std::string(kVersionText) + "  " + kMakerNotice;
         const auto length = static_cast<uint32_t>(notice.size());
         notice.append(17, '\0');  // the terminator and the 16 zero bytes counted after it
-        p.SendCopyData(w.owner, 0x1234, notice.data(), length + 16);
+        controller->SendCopyData(w.owner, 0x1234, notice.data(), length + 16);
     }
     return 0;
 }

@@ -23,8 +23,8 @@ void ShowMessage(const char* caption, const char* text1, const char* text2, cons
     if (text3 != nullptr) text += text3;
     if (text.size() > kMessageLimit) text.resize(kMessageLimit);
     const PlayerWindowState& w = WindowState();
-    Platform().MessageBox(w.window != nullptr ? w.window : w.owner, text.c_str(),
-                          caption != nullptr ? caption : w.title.c_str(), stopIcon);
+    Platform().windows->MessageBox(w.window != nullptr ? w.window : w.owner, text.c_str(),
+                                   caption != nullptr ? caption : w.title.c_str(), stopIcon);
 }
 
 }  // namespace tavik

@@ -19,15 +19,15 @@ constexpr uint32_t kInitialHeight = 240;
 
 void DestroyIcon() {
     if (g_window.icon == nullptr) return;
-    Platform().DestroyIcon(g_window.icon);
+    Platform().windows->DestroyIcon(g_window.icon);
     g_window.icon = nullptr;
 }
 
 bool RegisterClassOnce() {
     if (g_window.classRegistered) return true;
-    g_window.className = WindowClassName(Platform().InstanceId());
+    g_window.className = WindowClassName(Platform().windows->InstanceId());
     g_window.classRegistered =
-        Platform().RegisterWindowClass(g_window.className.c_str(), g_window.icon);
+        Platform().windows->RegisterWindowClass(g_window.className.c_str(), g_window.icon);
     return g_window.classRegistered;
 }
 
@@ -87,11 +87,11 @@ bool OpenPlayerWindow(uint32_t width, uint32_t height, int32_t x, int32_t y,
             }
         }
         PlacePlayerWindow(x, y, g_window.buffer->DestWidth, g_window.buffer->DestHeight);
-        p.UpdateWindow(g_window.window);
+        p.windows->UpdateWindow(g_window.window);
         return true;
     }
 
-    if (g_window.icon == nullptr) g_window.icon = p.LoadIcon();
+    if (g_window.icon == nullptr) g_window.icon = p.windows->LoadIcon();
     if (!RegisterClassOnce()) return false;
     const WindowStyles styles = StylesFromDisplayFlags(displayFlags);
     WindowSpec plan;
@@ -102,15 +102,15 @@ bool OpenPlayerWindow(uint32_t width, uint32_t height, int32_t x, int32_t y,
     plan.frame = Rect{0, 0, kInitialWidth, kInitialHeight};
     plan.parent = g_window.owner;
     plan.handler = PlayerWindowEvent;
-    g_window.window = p.CreateWindow(plan);
+    g_window.window = p.windows->CreateWindow(plan);
     if (g_window.window != nullptr) {
-        p.EnableMenuItem(g_window.window, 0, false);
-        p.EnableMenuItem(g_window.window, 1, true);
-        p.EnableMenuItem(g_window.window, 2, false);
-        p.EnableMenuItem(g_window.window, 3, true);
-        p.EnableMenuItem(g_window.window, 4, false);
-        const Rect client = p.ClientRect(g_window.window);
-        g_window.clientOffset = p.ClientToScreen(g_window.window, Point{0, 0});
+        p.windows->EnableMenuItem(g_window.window, 0, false);
+        p.windows->EnableMenuItem(g_window.window, 1, true);
+        p.windows->EnableMenuItem(g_window.window, 2, false);
+        p.windows->EnableMenuItem(g_window.window, 3, true);
+        p.windows->EnableMenuItem(g_window.window, 4, false);
+        const Rect client = p.windows->ClientRect(g_window.window);
+        g_window.clientOffset = p.windows->ClientToScreen(g_window.window, Point{0, 0});
         g_window.extraWidth = static_cast<int32_t>(kInitialWidth) - (client.right - client.left);
         g_window.extraHeight = static_cast<int32_t>(kInitialHeight) - (client.bottom - client.top);
         g_window.buffer =
@@ -118,11 +118,11 @@ bool OpenPlayerWindow(uint32_t width, uint32_t height, int32_t x, int32_t y,
         if (g_window.buffer != nullptr) {
             if (g_window.buffer->FullScreen) return true;
             PlacePlayerWindow(x, y, g_window.buffer->DestWidth, g_window.buffer->DestHeight);
-            p.ShowWindow(g_window.window, ShowCommand::Show);
-            p.BringToFront(g_window.window);
+            p.windows->ShowWindow(g_window.window, ShowCommand::Show);
+            p.windows->BringToFront(g_window.window);
             return true;
         }
-        p.DestroyWindow(g_window.window);
+        p.windows->DestroyWindow(g_window.window);
         g_window.window = nullptr;
     }
     BufferClose(g_window.buffer);
@@ -133,18 +133,18 @@ bool OpenPlayerWindow(uint32_t width, uint32_t height, int32_t x, int32_t y,
 
 void PlacePlayerWindow(int32_t x, int32_t y, uint32_t width, uint32_t height) {
     const Point at =
-        WindowPosition(x, y, width, height, Platform().ScreenSize(), g_window.clientOffset);
-    Platform().MoveWindow(g_window.window, at.x, at.y,
-                          static_cast<int32_t>(width) + g_window.extraWidth,
-                          static_cast<int32_t>(height) + g_window.extraHeight);
+        WindowPosition(x, y, width, height, Platform().screen->ScreenSize(), g_window.clientOffset);
+    Platform().windows->MoveWindow(g_window.window, at.x, at.y,
+                                   static_cast<int32_t>(width) + g_window.extraWidth,
+                                   static_cast<int32_t>(height) + g_window.extraHeight);
 }
 
 void PaintPlayerWindow(DrawRef draw) {
     DisplayBuffer* b = g_window.buffer;
     if (b == nullptr) return;
     if (b->Blitter != nullptr && (b->BlitterFlags & 8)) {
-        Platform().FillBlack(draw, 0, 0, static_cast<int32_t>(b->DestWidth),
-                             static_cast<int32_t>(b->DestHeight));
+        Platform().windows->FillBlack(draw, 0, 0, static_cast<int32_t>(b->DestWidth),
+                                      static_cast<int32_t>(b->DestHeight));
     }
     BufferBlit(b, draw, 0, 0, 0, 0, b->Width, b->Height);
 }
@@ -153,7 +153,7 @@ EventResult PlayerWindowEvent(void*, WindowRef window, WindowEvent& event) {
     const PlatformOps& p = Platform();
     switch (event.kind) {
         case WindowEventKind::Destroy:
-            p.PostQuit();
+            p.windows->PostQuit();
             return Answer(0);
         case WindowEventKind::Paint:
             PaintPlayerWindow(event.draw);
@@ -172,27 +172,28 @@ EventResult PlayerWindowEvent(void*, WindowRef window, WindowEvent& event) {
         case WindowEventKind::HitTest:
             return FullScreenBuffer() ? Answer(1) : Default();
         case WindowEventKind::KeyDown:
-            return QueueKey(KeyCodeForKeyDown(event.code, p.KeyHeld(HeldKey::Shift),
-                                              p.KeyHeld(HeldKey::Ctrl)))
+            return QueueKey(KeyCodeForKeyDown(event.code, p.windows->KeyHeld(HeldKey::Shift),
+                                              p.windows->KeyHeld(HeldKey::Ctrl)))
                        ? Answer(0)
                        : Default();
         case WindowEventKind::Char:
-            return QueueKey(KeyCodeForChar(event.code, p.KeyHeld(HeldKey::Shift))) ? Answer(0)
-                                                                                   : Default();
+            return QueueKey(KeyCodeForChar(event.code, p.windows->KeyHeld(HeldKey::Shift)))
+                       ? Answer(0)
+                       : Default();
         case WindowEventKind::SysKeyDown:
             return QueueKey(KeyCodeForSysKeyDown(event.code, event.altContext)) ? Answer(0)
                                                                                 : Default();
         case WindowEventKind::SysCommand: {
             const uint32_t command = event.code & ~0xFu;
             if (command == kCommandMinimise) {
-                p.EnableMenuItem(window, 0, true);
-                p.EnableMenuItem(window, 3, false);
+                p.windows->EnableMenuItem(window, 0, true);
+                p.windows->EnableMenuItem(window, 3, false);
             } else if (command == kCommandRestore) {
-                p.EnableMenuItem(window, 0, false);
-                p.EnableMenuItem(window, 3, true);
+                p.windows->EnableMenuItem(window, 0, false);
+                p.windows->EnableMenuItem(window, 3, true);
                 // While full screen, restoring hands the focus to the full-screen window.
                 if (FullScreenBuffer()) {
-                    p.SetFocus(g_window.buffer->FullScreenWindow);
+                    p.windows->SetFocus(g_window.buffer->FullScreenWindow);
                     return Answer(0);
                 }
             }
@@ -213,7 +214,7 @@ EventResult PlayerWindowEvent(void*, WindowRef window, WindowEvent& event) {
 
 void PumpMessages() {
     for (;;) {
-        const PumpResult result = Platform().PumpMessage();
+        const PumpResult result = Platform().windows->PumpMessage();
         if (result == PumpResult::Empty) return;
         if (result == PumpResult::Quit) {
             g_window.window = nullptr;
@@ -231,7 +232,7 @@ uint8_t WaitKey() {
     for (;;) {
         PumpMessages();
         if (!g_window.keys.Empty()) return g_window.keys.Pop();
-        Platform().Yield();
+        Platform().windows->Yield();
     }
 }
 
@@ -253,24 +254,24 @@ void ShowFrame(TavikMovie* movie) {
     DisplayBuffer* b = g_window.buffer;
     if (b == nullptr || movie == nullptr) return;
     const PlatformOps& p = Platform();
-    const DrawRef draw = p.GetDrawContext(b->Window);
+    const DrawRef draw = p.windows->GetDrawContext(b->Window);
     BufferBeginRects(b);
     while (Movies().nextRect(movie, b->RectMode) != 0) {
         const uint32_t* r = movie->LastRect;
         if (BufferBlit(b, draw, 0, 0, r[0], r[1], r[2], r[3]) != 0) break;
     }
     BufferEndRects(b);
-    p.ReleaseDrawContext(b->Window, draw);
+    p.windows->ReleaseDrawContext(b->Window, draw);
 }
 
 void ClosePlayerWindow() {
     const PlatformOps& p = Platform();
     if (g_window.window != nullptr) {
-        p.DestroyWindow(g_window.window);
+        p.windows->DestroyWindow(g_window.window);
         // Pump until the quit message the destruction posted; a backend that has nothing
         // left to deliver ends the wait too, so closing can never hang.
         while (g_window.window != nullptr) {
-            const PumpResult result = p.PumpMessage();
+            const PumpResult result = p.windows->PumpMessage();
             if (result != PumpResult::Dispatched) g_window.window = nullptr;
         }
     }
@@ -282,7 +283,7 @@ void ClosePlayerWindow() {
         g_window.buffer = nullptr;
     }
     if (g_window.classRegistered) {
-        p.UnregisterWindowClass(g_window.className.c_str());
+        p.windows->UnregisterWindowClass(g_window.className.c_str());
         g_window.classRegistered = false;
     }
     FreeDisplayLibraries();

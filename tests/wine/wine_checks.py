@@ -18,6 +18,13 @@
   wine_checks.py sound RAW WAV
       checks that the sound written to the ALSA file device holds the track's samples in order
       (the device runs dry between blocks, so silence may come between them).
+  wine_checks.py format WAV
+      prints the track's rate, sample format and channels as pulse-run takes them ("22050 u8 1").
+  wine_checks.py stream CAPTURE WAV FROM SECONDS
+      checks that a capture made at real speed in the track's own format (pulse-run) holds
+      SECONDS of the track from FROM seconds on, in order and without breaks: at least 90% of
+      its short pieces with sound found one after another, the first of them among them, and at
+      most half a second of anything else between the first and the last.
 """
 import math
 import os
@@ -221,6 +228,47 @@ def sound(raw_path, wav_path):
     return 0 if share >= 0.9 else 1
 
 
+def track_format(wav_path):
+    with wave.open(wav_path, "rb") as track:
+        width = {1: "u8", 2: "s16le"}[track.getsampwidth()]
+        print(track.getframerate(), width, track.getnchannels())
+    return 0
+
+
+def stream(capture_path, wav_path, start, seconds):
+    played = open(capture_path, "rb").read() if os.path.exists(capture_path) else b""
+    with wave.open(wav_path, "rb") as track:
+        frame = track.getsampwidth() * track.getnchannels()
+        per_second = track.getframerate() * frame
+        samples = track.readframes(track.getnframes())
+    first = int(start * track.getframerate()) * frame
+    wanted = samples[first:first + int(seconds * track.getframerate()) * frame]
+    piece = 64  # a few milliseconds: a break shows between two pieces
+    # Pieces of near silence would match any quiet stretch: only pieces with some sound count.
+    pieces = [(i // piece, wanted[i:i + piece]) for i in range(0, len(wanted) - piece + 1, piece)
+              if max(wanted[i:i + piece]) - min(wanted[i:i + piece]) >= 8]
+    found = []  # (piece, where in the capture)
+    at, reach = 0, len(played)
+    for index, p in pieces:
+        # After the first, each piece is looked for within a second of the one before it.
+        where = played.find(p, at, reach)
+        if where >= 0:
+            found.append((index, where))
+            at = where + piece
+            reach = at + per_second
+    inserted = sum(max(0, (b - a) - (j - i) * piece)
+                   for (i, a), (j, b) in zip(found, found[1:]))
+    share = len(found) / max(len(pieces), 1)
+    # It begins where it should: one of the first pieces with sound is there.
+    begins = bool(found) and found[0][0] in [index for index, _ in pieces[:3]]
+    good = begins and share >= 0.9 and inserted <= per_second // 2
+    print("stream: %.1f s of the track from %.1f s: %d of %d pieces in order%s, %.2f s of other "
+          "sound between them, %.1f s captured: %s" % (
+              seconds, start, len(found), len(pieces), "" if begins else " (not its beginning)",
+              inserted / per_second, len(played) / per_second, "ok" if good else "MISMATCH"))
+    return 0 if good else 1
+
+
 def main(argv):
     if len(argv) >= 6 and argv[1] == "inputs":
         inputs(argv[2], int(argv[3]), int(argv[4]), int(argv[5]), int(argv[6]))
@@ -232,6 +280,10 @@ def main(argv):
         return shot(argv[2], int(argv[3]), argv[4], int(argv[5]))
     if len(argv) == 4 and argv[1] == "sound":
         return sound(argv[2], argv[3])
+    if len(argv) == 3 and argv[1] == "format":
+        return track_format(argv[2])
+    if len(argv) == 6 and argv[1] == "stream":
+        return stream(argv[2], argv[3], float(argv[4]), float(argv[5]))
     print(__doc__)
     return 2
 

@@ -12,6 +12,7 @@
 //   shot:NAME     reads the player's client area back from the screen into NAME.ppm and writes
 //                 NAME.req ("frame N x y w h": the frame number of its caption, the area)
 //   exit:MS       wait up to MS for the player to end; logs "exited" or "running"
+//   clock         logs "clock MS": the milliseconds since the driver started
 // Message boxes of the player are logged ("box CAPTION | TEXT") and dismissed whenever they
 // appear; the version text the player sends at the end is logged as "version TEXT". At the end
 // the driver waits for the player (at most --timeout, default 60000 ms) and logs "end".
@@ -34,6 +35,7 @@ FILE* g_log = nullptr;
 LRESULT g_answer = 0;
 DWORD g_playerProcess = 0;
 HANDLE g_process = nullptr;
+const DWORD g_started = GetTickCount();
 
 void Log(const std::string& line) {
     std::fprintf(g_log, "%s\n", line.c_str());
@@ -221,6 +223,10 @@ void RunStep(const std::string& step) {
     if (verb == "exit") {
         Pump(static_cast<DWORD>(std::atoi(value.c_str())));
         Log(Running() ? "running" : "exited");
+        return;
+    }
+    if (verb == "clock") {
+        Log("clock " + std::to_string(GetTickCount() - g_started));
         return;
     }
     const HWND player = WaitPlayerWindow(20000);

@@ -113,4 +113,13 @@ bool KeyHeld(HeldKey key);
 void MessageBox(WindowRef owner, const char* text, const char* caption, bool stopIcon);
 
 }  // namespace sdl
+
+// The desktop group: sdl_view.cpp, sdl_overlay.cpp, and the volume in sdl_sound.cpp.
+void SetSdlViewOptions(const ViewOptions& options);
+void ToggleSdlFullScreen();
+void ShowSdlOverlay(const OverlayState& overlay);
+void RefreshSdlView();
+void SetSdlVolume(int32_t percent);
+std::string TakeSdlDroppedFile();
+
 }  // namespace tavik

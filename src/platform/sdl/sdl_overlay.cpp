@@ -17,7 +17,7 @@ namespace {
 
 constexpr Uint32 kShownMs = 1500;
 
-SdlOverlay g_overlay;
+OverlayState g_overlay;
 Uint32 g_until = 0;
 bool g_shown = false;  // drawn at the last present
 
@@ -58,7 +58,7 @@ std::string Clock(uint32_t ms) {
 
 }  // namespace
 
-void ShowSdlOverlay(const SdlOverlay& overlay) {
+void ShowSdlOverlay(const OverlayState& overlay) {
     g_overlay = overlay;
     g_until = SDL_GetTicks() + kShownMs;
     if (sdl::SdlWindow* w = sdl::PlayerWindow()) sdl::Present(w);

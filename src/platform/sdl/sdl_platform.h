@@ -22,32 +22,3 @@ void StopSdl();
 void RegisterSdlSound();
 
 }  // namespace tavik
-
-namespace tavik {
-
-// What the native program adds to the SDL window (sdl_view.cpp, sdl_overlay.cpp).
-struct SdlViewOptions {
-    int32_t scale = 0;    // 0: the largest whole-number scale that fits half the screen
-    bool centred = true;  // the player centres the window (no -X, -Y)
-};
-void SetSdlViewOptions(const SdlViewOptions& options);
-// Full screen on the window's screen, or back to the window.
-void ToggleSdlFullScreen();
-// The overlay shown for a while: the position and length (milliseconds), the volume (percent),
-// whether paused.
-struct SdlOverlay {
-    uint32_t positionMs = 0;
-    uint32_t lengthMs = 0;
-    int32_t volume = 100;
-    bool paused = false;
-    bool showVolume = false;
-};
-void ShowSdlOverlay(const SdlOverlay& overlay);
-// Takes the overlay off the screen once its time is over; call it often.
-void RefreshSdlView();
-// The oldest file dropped on the window not yet taken, or "".
-std::string TakeSdlDroppedFile();
-// The volume of every SDL sound track, 0 to 100 percent (100 at start).
-void SetSdlVolume(int32_t percent);
-
-}  // namespace tavik

@@ -25,6 +25,7 @@
 #include "audio/sound_backend.h"
 #include "audio/sound_debug.h"
 #include "audio/sound_ring.h"
+#include "platform/sdl/sdl_ops.h"
 #include "platform/sdl/sdl_platform.h"
 
 namespace tavik {

@@ -18,7 +18,7 @@ namespace tavik {
 
 namespace {
 
-SdlViewOptions g_options;
+ViewOptions g_options;
 std::deque<std::string> g_dropped;
 
 // The largest picture of the texture's shape that fits the output, centred.
@@ -36,7 +36,7 @@ SDL_Rect Fit(int32_t width, int32_t height, int32_t outWidth, int32_t outHeight)
 
 }  // namespace
 
-void SetSdlViewOptions(const SdlViewOptions& options) {
+void SetSdlViewOptions(const ViewOptions& options) {
     g_options = options;
 }
 

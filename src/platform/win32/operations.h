@@ -1,5 +1,5 @@
-// The win32 backend's operations, one group per file; platform_table.cpp puts them into the
-// one PlatformOps table.
+// The win32 backend's operations, by the file that implements them; platform_table.cpp puts
+// them into the platform table's groups.
 #pragma once
 
 #include "platform/win32/windows_api.h"

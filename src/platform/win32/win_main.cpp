@@ -2,7 +2,7 @@
 #include <string>
 
 #include "audio/direct_sound_backend.h"
-#include "platform/win32/win32_platform.h"
+#include "platform/backends.h"
 #include "platform/win32/windows_api.h"
 #include "player/main_loop.h"
 #include "player/movie_link.h"
@@ -36,7 +36,7 @@ std::string ProgramPath() {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     using namespace tavik;
     win32::SetInstance(instance);
-    SetPlatform(&Win32Platform());
+    SetPlatform(PickDisplay(PlatformBackends(), "", BackendStart{}).ops);
     SetMovies(&EngineMovieCalls());
 
     PlayerRun run;

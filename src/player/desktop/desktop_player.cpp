@@ -6,6 +6,7 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/platform.h"
 #include "player/desktop/screenshot.h"
 #include "player/movie_link.h"
 #include "player/player_window.h"
@@ -27,6 +28,12 @@ constexpr int64_t kShortSeekMs = 5000;
 constexpr int64_t kLongSeekMs = 60000;
 constexpr int32_t kVolumeStep = 10;
 constexpr uint32_t kFallbackFrameMs = 66;  // a movie played as fast as it goes, seen at 15/s
+
+// What the window system adds for a desktop player: null, as each of its slots may be, where
+// it adds nothing (the headless screen).
+const DesktopOps* View() {
+    return Platform().desktop;
+}
 
 uint32_t NowMs() {
     return TavikGetSystem()->Milliseconds(TavikGetSystem()->Context);
@@ -54,9 +61,8 @@ int64_t ParseStartTime(const std::string& text) {
     return minutes * 60000 + static_cast<int64_t>(seconds * 1000 + 0.5);
 }
 
-DesktopPlayer::DesktopPlayer(const DesktopView& view, const DesktopStart& start,
-                             std::string programPath)
-    : view_(view), start_(start), programPath_(std::move(programPath)), status_(stderr) {}
+DesktopPlayer::DesktopPlayer(const DesktopStart& start, std::string programPath)
+    : start_(start), programPath_(std::move(programPath)), status_(stderr) {}
 
 uint32_t DesktopPlayer::FrameMs(const TavikMovie* movie) const {
     uint32_t ticks = movie->FrameTime;
@@ -103,16 +109,19 @@ void DesktopPlayer::FrameShown(TavikMovie* movie, bool paused) {
 }
 
 void DesktopPlayer::Overlay(const TavikMovie* movie, bool paused, bool volume) {
-    if (view_.showOverlay == nullptr) return;
+    const DesktopOps* view = View();
+    if (view == nullptr || view->ShowOverlay == nullptr) return;
     const uint32_t frameMs = FrameMs(movie);
-    view_.showOverlay(shown_ * frameMs, movie->Header.FrameCount * frameMs, muted_ ? 0 : volume_,
-                      paused, volume);
+    view->ShowOverlay(OverlayState{shown_ * frameMs, movie->Header.FrameCount * frameMs,
+                                   muted_ ? 0 : volume_, paused, volume});
 }
 
 void DesktopPlayer::SetVolume(int32_t percent, bool muted) {
     volume_ = std::clamp(percent, 0, 100);
     muted_ = muted;
-    if (view_.setVolume != nullptr) view_.setVolume(muted_ ? 0 : volume_);
+    if (const DesktopOps* view = View(); view != nullptr && view->SetVolume != nullptr) {
+        view->SetVolume(muted_ ? 0 : volume_);
+    }
 }
 
 void DesktopPlayer::Screenshot() {
@@ -140,7 +149,9 @@ bool DesktopPlayer::Key(TavikMovie* movie, uint8_t code, bool paused) {
         case kKeyHome:
             return SeekTo(movie, 0, paused);
         case 'f':
-            if (view_.toggleFullScreen != nullptr) view_.toggleFullScreen();
+            if (const DesktopOps* view = View(); view && view->ToggleFullScreen) {
+                view->ToggleFullScreen();
+            }
             return false;
         case 's':
             Screenshot();
@@ -169,11 +180,15 @@ void DesktopPlayer::Waiting(TavikMovie* movie, bool paused) {
                        movie->Header.FrameCount * FrameMs(movie), shown_, movie->Header.FrameCount,
                        movie->FramesSkipped, paused);
     }
-    if (view_.refresh != nullptr) view_.refresh();
+    if (const DesktopOps* view = View(); view != nullptr && view->RefreshView != nullptr) {
+        view->RefreshView();
+    }
 }
 
 std::string DesktopPlayer::TakeNextName() {
-    return view_.takeDroppedFile != nullptr ? view_.takeDroppedFile() : std::string();
+    const DesktopOps* view = View();
+    return view != nullptr && view->TakeDroppedFile != nullptr ? view->TakeDroppedFile()
+                                                               : std::string();
 }
 
 void DesktopPlayer::MovieEnded(TavikMovie*) {

@@ -1,5 +1,6 @@
 // The native program's additions to the player: seeking, screenshots, volume, full screen, the
-// overlay and status line, and dropped files, with the keys the player leaves unused.
+// overlay and status line, and dropped files, with the keys the player leaves unused. The window
+// system is reached only through the platform table (its desktop group).
 //
 // Seeking is one call into the engine (TavikSeek): the movie then stands on the new frame with
 // the picture, palette and sound it would have in play, and the main loop decodes that frame and
@@ -16,16 +17,6 @@
 
 namespace tavik {
 
-// What the window system offers (all may be null: headless).
-struct DesktopView {
-    void (*toggleFullScreen)() = nullptr;
-    void (*setVolume)(int32_t percent) = nullptr;
-    void (*showOverlay)(uint32_t positionMs, uint32_t lengthMs, int32_t volume, bool paused,
-                        bool showVolume) = nullptr;
-    void (*refresh)() = nullptr;
-    std::string (*takeDroppedFile)() = nullptr;
-};
-
 struct DesktopStart {
     bool paused = false;  // --pause
     int64_t frame = -1;   // --start-frame=N
@@ -37,7 +28,7 @@ int64_t ParseStartTime(const std::string& text);
 
 class DesktopPlayer : public PlayerExtras {
   public:
-    DesktopPlayer(const DesktopView& view, const DesktopStart& start, std::string programPath);
+    DesktopPlayer(const DesktopStart& start, std::string programPath);
 
     void MovieStarted(TavikMovie* movie, const std::string& name, const std::string& file,
                       uint8_t& paused) override;
@@ -54,7 +45,6 @@ class DesktopPlayer : public PlayerExtras {
     void Screenshot();
     void SetVolume(int32_t percent, bool muted);
 
-    DesktopView view_;
     DesktopStart start_;
     std::string programPath_;
     FrameSource source_;
