@@ -1,5 +1,5 @@
-// WAVE files read without a sound library (the Windows build has none): integer PCM of 8 to 32
-// bits, mono or stereo, in a plain or an extensible format chunk.
+// WAVE files read without a sound library (a Windows build configured without its libraries):
+// integer PCM of 8 to 32 bits, mono or stereo, in a plain or an extensible format chunk.
 #pragma once
 
 #include <cstddef>
