@@ -139,7 +139,10 @@ bool IsVisible(WindowRef window) {
     return IsWindowVisible(ToHwnd(window)) != 0;
 }
 
+// A window showing the view's picture counts as covered: the display then draws it through the
+// window system (into the picture), never straight onto the screen.
 bool IsForeground(WindowRef window) {
+    if (ViewRefusesDirectWrites()) return false;
     const HWND foreground = GetForegroundWindow();
     return foreground != nullptr &&
            (foreground == ToHwnd(window) || IsChild(foreground, ToHwnd(window)));
