@@ -110,11 +110,8 @@ int main(int argc, char** argv) {
     std::error_code ignored;
     std::filesystem::permissions(partial, std::filesystem::status(argv[1], ignored).permissions(),
                                  ignored);
-    // Renamed over an older program (which Windows' own rename refuses to replace).
-    std::error_code renamed;
-    if (out) std::filesystem::rename(partial, output, renamed);
-    if (!out || renamed) {
-        if (why == 0) why = renamed ? renamed.default_error_condition().value() : errno;
+    if (!out || std::rename(partial.c_str(), output.c_str()) != 0) {
+        if (why == 0) why = errno;
         std::remove(partial.c_str());
         std::fprintf(stderr, "tavik-selfplay: %s: cannot write: %s\n", output.c_str(),
                      tavik::tools::WhyNotWritten(output, why).c_str());
