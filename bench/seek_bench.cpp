@@ -50,6 +50,28 @@ size_t SoundTheOldWay(TavikDecoder* d, uint32_t n, std::vector<uint8_t>& sound) 
     return sound.size();
 }
 
+// 100 seeks an iteration to random frames from `first` to `frames` - 1 through `seek(n)` (with
+// `between()` before each iteration's seeks), reported in frames of sequential decoding and in
+// pictures decoded (`pictures()` counts them).
+template <class Between, class Pictures, class Seek>
+void MeasureSeeks(benchmark::State& state, uint32_t first, uint32_t frames, double frameSeconds,
+                  Between between, Pictures pictures, Seek seek) {
+    std::mt19937 random(7);
+    double seconds = 0;
+    uint64_t seeks = 0, decoded = 0;
+    for (auto _ : state) {
+        between();
+        const uint64_t before = pictures();
+        const double start = ThreadSeconds();
+        for (int i = 0; i < 100; ++i, ++seeks)
+            seek(first + static_cast<uint32_t>(random() % (frames - first)));
+        seconds += ThreadSeconds() - start;
+        decoded += pictures() - before;
+    }
+    state.counters["frames_per_seek"] = seconds / static_cast<double>(seeks) / frameSeconds;
+    state.counters["pictures_per_seek"] = static_cast<double>(decoded) / static_cast<double>(seeks);
+}
+
 void BM_RandomSeek(benchmark::State& state) {
     const bool cold = state.range(0) == 1;
     const std::string& path = LongMoviePath();
@@ -58,29 +80,19 @@ void BM_RandomSeek(benchmark::State& state) {
         state.SkipWithError("cannot open the long movie");
         return;
     }
-    const uint32_t frames = d->info.FrameCount;
-    const double frameSeconds = FrameSeconds(d);
-    std::mt19937 random(7);
     TavikFrame frame;
-    double seconds = 0;
-    uint64_t seeks = 0, pictures = 0;
-    for (auto _ : state) {
-        if (cold) {
+    MeasureSeeks(
+        state, 0, d->info.FrameCount, FrameSeconds(d),
+        [&] {
+            if (!cold) return;
             TavikDecoderClose(d);
             TavikDecoderOpenFile(path.c_str(), &d);
-        }
-        const uint64_t before = d->picturesDecoded;
-        const double start = ThreadSeconds();
-        for (int i = 0; i < 100; ++i, ++seeks) {
-            TavikDecoderSeek(d, static_cast<uint32_t>(random() % frames));
+        },
+        [&] { return d->picturesDecoded; },
+        [&](uint32_t n) {
+            TavikDecoderSeek(d, n);
             TavikDecoderNext(d, &frame);
-        }
-        seconds += ThreadSeconds() - start;
-        pictures += d->picturesDecoded - before;
-    }
-    state.counters["frames_per_seek"] = seconds / static_cast<double>(seeks) / frameSeconds;
-    state.counters["pictures_per_seek"] =
-        static_cast<double>(pictures) / static_cast<double>(seeks);
+        });
     TavikDecoderClose(d);
 }
 
@@ -91,32 +103,19 @@ void BM_SeekWithSound(benchmark::State& state) {
         state.SkipWithError("cannot open the long movie");
         return;
     }
-    const uint32_t frames = d->info.FrameCount;
-    const double frameSeconds = FrameSeconds(d);
     const TavikTrackInfo& track = d->info.Tracks[0];
     std::vector<uint8_t> sound(size_t{track.Rate} * track.Channels * track.Bits / 8);
-    std::mt19937 random(7);
     TavikFrame frame;
-    double seconds = 0;
-    uint64_t seeks = 0, pictures = 0;
-    for (auto _ : state) {
-        const uint64_t before = d->picturesDecoded;
-        const double start = ThreadSeconds();
-        for (int i = 0; i < 100; ++i, ++seeks) {
-            const uint32_t n = static_cast<uint32_t>(random() % frames);
+    MeasureSeeks(
+        state, 0, d->info.FrameCount, FrameSeconds(d), [] {}, [&] { return d->picturesDecoded; },
+        [&](uint32_t n) {
             size_t got = 0;
             if (oldWay) got = SoundTheOldWay(d, n, sound);
             TavikDecoderSeek(d, n);
             TavikDecoderNext(d, &frame);
             if (!oldWay) TavikDecoderReadSound(d, 0, sound.data(), sound.size(), &got);
             benchmark::DoNotOptimize(got);
-        }
-        seconds += ThreadSeconds() - start;
-        pictures += d->picturesDecoded - before;
-    }
-    state.counters["frames_per_seek"] = seconds / static_cast<double>(seeks) / frameSeconds;
-    state.counters["pictures_per_seek"] =
-        static_cast<double>(pictures) / static_cast<double>(seeks);
+        });
     TavikDecoderClose(d);
 }
 
@@ -134,18 +133,13 @@ void BM_PlayerSeek(benchmark::State& state) {
     TavikSetDest(m, 0, 0, static_cast<int32_t>(m->Header.Width), m->Header.Height, picture.data(),
                  0);
     const uint32_t frames = m->Header.FrameCount;
-    const double frameSeconds = FrameSeconds(d);  // the old way's decoder has played once
-    TavikSeek(m, 0);                              // the engine's seeker is made
-    for (uint32_t n = 0; n < frames; n += 8) TavikSeek(m, n);  // and has passed every frame
-    std::mt19937 random(7);
+    const double frameSeconds = FrameSeconds(d);               // the old way's decoder has played
+    for (uint32_t n = 0; n < frames; n += 8) TavikSeek(m, n);  // and so has the engine's seeker
     TavikFrame frame;
-    double seconds = 0;
-    uint64_t seeks = 0, pictures = 0;
-    for (auto _ : state) {
-        const uint64_t before = d->picturesDecoded + m->Seeker->picturesDecoded;
-        const double start = ThreadSeconds();
-        for (int i = 0; i < 100; ++i, ++seeks) {
-            const uint32_t n = 1 + static_cast<uint32_t>(random() % (frames - 1));
+    MeasureSeeks(
+        state, 1, frames, frameSeconds, [] {},
+        [&] { return d->picturesDecoded + m->Seeker->picturesDecoded; },
+        [&](uint32_t n) {
             if (oldWay) {  // the picture before the frame, then its sound, from the decoder
                 TavikDecoderSeek(d, n - 1);
                 TavikDecoderNext(d, &frame);
@@ -154,13 +148,7 @@ void BM_PlayerSeek(benchmark::State& state) {
                 TavikSeek(m, n);
             }
             TavikDecodeFrame(m);
-        }
-        seconds += ThreadSeconds() - start;
-        pictures += d->picturesDecoded + m->Seeker->picturesDecoded - before;
-    }
-    state.counters["frames_per_seek"] = seconds / static_cast<double>(seeks) / frameSeconds;
-    state.counters["pictures_per_seek"] =
-        static_cast<double>(pictures) / static_cast<double>(seeks);
+        });
     TavikDecoderClose(d);
     TavikClose(m);
 }

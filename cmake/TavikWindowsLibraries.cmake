@@ -1,8 +1,10 @@
-# The Windows cross build's libpng and libimagequant, compiled from Debian's own source packages
-# into this build folder once (cmake/build-windows-libraries), then found like any other library:
-# find_package(PNG) and the quantiser's pkg-config file. Everything is linked statically, so the
-# programs need no DLLs beside them; the quantiser still goes only where the encoder goes.
-option(TAVIK_WINDOWS_LIBRARIES "Build libpng and libimagequant for the Windows programs" ON)
+# The Windows cross build's libpng, libimagequant and libsndfile, compiled from Debian's own source
+# packages into this build folder once (cmake/build-windows-libraries), then found like any other
+# library: find_package(PNG) and the pkg-config files of the quantiser and libsndfile. Everything
+# is linked statically, so the programs need no DLLs beside them; the quantiser and libsndfile
+# still go only where the encoder goes.
+option(TAVIK_WINDOWS_LIBRARIES "Build libpng, libimagequant and libsndfile for the Windows programs"
+       ON)
 if(NOT TAVIK_WINDOWS_LIBRARIES)
   return()
 endif()
@@ -10,12 +12,12 @@ set(TAVIK_WINDOWS_PREFIX ${CMAKE_BINARY_DIR}/windows-libraries/prefix)
 message(STATUS "Windows libraries: ${TAVIK_WINDOWS_PREFIX}")
 execute_process(
   COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/build-windows-libraries ${CMAKE_BINARY_DIR}/windows-libraries
-          ${CMAKE_C_COMPILER} ${CMAKE_AR}
+          ${CMAKE_C_COMPILER} ${CMAKE_AR} ${CMAKE_CXX_COMPILER}
   RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
-  message(FATAL_ERROR "Building libpng and libimagequant for Windows failed (see above); run "
-                      "scripts/setup, or configure with -DTAVIK_WINDOWS_LIBRARIES=OFF for programs "
-                      "without PNG and the quantiser")
+  message(FATAL_ERROR "Building libpng, libimagequant and libsndfile for Windows failed (see "
+                      "above); run scripts/setup, or configure with -DTAVIK_WINDOWS_LIBRARIES=OFF "
+                      "for programs without PNG, the quantiser and WAV")
 endif()
 list(APPEND CMAKE_FIND_ROOT_PATH ${TAVIK_WINDOWS_PREFIX})
 set(ENV{PKG_CONFIG_LIBDIR} "${TAVIK_WINDOWS_PREFIX}/lib/pkgconfig:$ENV{PKG_CONFIG_LIBDIR}")

@@ -110,11 +110,17 @@ int main(int argc, char** argv) {
     std::error_code ignored;
     std::filesystem::permissions(partial, std::filesystem::status(argv[1], ignored).permissions(),
                                  ignored);
-    if (!out || std::rename(partial.c_str(), output.c_str()) != 0) {
+    // std::filesystem::rename replaces an existing program on Windows too, where std::rename
+    // refuses.
+    std::error_code renameFailure;
+    if (out) std::filesystem::rename(partial, output, renameFailure);
+    if (!out || renameFailure) {
         if (why == 0) why = errno;
         std::remove(partial.c_str());
+        const std::string reason =
+            renameFailure ? renameFailure.message() : tavik::tools::WhyNotWritten(output, why);
         std::fprintf(stderr, "tavik-selfplay: %s: cannot write: %s\n", output.c_str(),
-                     tavik::tools::WhyNotWritten(output, why).c_str());
+                     reason.c_str());
         return 1;
     }
     return 0;

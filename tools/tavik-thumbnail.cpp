@@ -10,7 +10,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "common/file_problem.h"
@@ -145,11 +147,18 @@ int main(int argc, char** argv) {
     const std::string partial = output + ".partial";
     std::string error;
     errno = 0;
-    if (!tavik::tools::WritePng(partial, outWidth, outHeight, thumbnail, error) ||
-        std::rename(partial.c_str(), output.c_str()) != 0) {
+    if (!tavik::tools::WritePng(partial, outWidth, outHeight, thumbnail, error)) {
         const int why = errno;
         std::remove(partial.c_str());
         return Fail(output, "cannot write: " + tavik::tools::WhyNotWritten(output, why));
+    }
+    // std::filesystem::rename replaces an existing thumbnail on Windows too, where std::rename
+    // refuses.
+    std::error_code renameFailure;
+    std::filesystem::rename(partial, output, renameFailure);
+    if (renameFailure) {
+        std::remove(partial.c_str());
+        return Fail(output, "cannot write: " + renameFailure.message());
     }
     return 0;
 }

@@ -6,8 +6,10 @@
       palettised screen leaves to the movie, and the palette changes halfway.
   wine_checks.py pictures DIR
       truecolour pictures for the Windows tools: a short pan over a detailed picture, each frame
-      a PNG of another colour type and depth (DIR/frame_NN.png), and the same pan as a 4:2:0
-      YUV4MPEG2 stream (DIR/pan.y4m).
+      a PNG of another colour type and depth (DIR/frame_NN.png), the same pan as a 4:2:0
+      YUV4MPEG2 stream (DIR/pan.y4m), and a second of sound as 16-bit stereo WAV
+      (DIR/sound16.wav) and as 32-bit float mono WAV, a little beyond full scale at its peaks
+      (DIR/float.wav).
   wine_checks.py shot NAME DEPTH DUMPDIR SCALE
       compares the player's client area read back from the screen (NAME.ppm, by the driver)
       with the frame named by NAME.req (the player's caption "Frame: N" shows frame N - 1),
@@ -104,6 +106,28 @@ def pictures(folder, width=160, height=120, frames=8):
                                           for i in (0, 1) for j in (0, 1)) / 4)
                                 for y in range(height // 2) for x in range(width // 2))
             out.write(b"FRAME\n" + planes)
+    sound_files(folder, rng)
+
+
+def sound_files(folder, rng):
+    def tone(i, rate):
+        return 0.8 * math.sin(i * 2 * math.pi * 440 / rate) + 0.3 * rng.uniform(-1, 1)
+
+    # Stereo: left and right share the tone, not the noise.
+    stereo = (tone(i // 2, 22050) for i in range(2 * 22050))
+    with wave.open(os.path.join(folder, "sound16.wav"), "wb") as out:
+        out.setnchannels(2)
+        out.setsampwidth(2)
+        out.setframerate(22050)
+        out.writeframes(b"".join(struct.pack("<h", max(-32768, min(32767, round(v * 32767))))
+                                 for v in stereo))
+    rate = 11025
+    samples = b"".join(struct.pack("<f", tone(i, rate)) for i in range(rate))
+    with open(os.path.join(folder, "float.wav"), "wb") as out:
+        # WAVE_FORMAT_IEEE_FLOAT, mono, 32 bits.
+        out.write(b"RIFF" + struct.pack("<I", 36 + len(samples)) + b"WAVEfmt " +
+                  struct.pack("<IHHIIHH", 16, 3, 1, rate, rate * 4, 4, 32) + b"data" +
+                  struct.pack("<I", len(samples)) + samples)
 
 
 def make_palette(shift):

@@ -8,11 +8,6 @@
 
 #ifdef TAVIK_HAVE_SNDFILE
 #include <sndfile.h>
-#else
-#include <fstream>
-#include <iterator>
-
-#include "encode/wave_file.h"
 #endif
 
 namespace tavik::tools {
@@ -81,16 +76,9 @@ bool ReadSound(const AudioSource& source, Sound& sound, std::string& error) {
 
 #else
 
-bool ReadSound(const AudioSource& source, Sound& sound, std::string& error) {
-    std::ifstream file(source.path, std::ios::binary);
-    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(file), {}};
-    if (!file) error = "cannot be read";
-    if (!file || !ParseWave(bytes.data(), bytes.size(), sound.format, sound.pcm, error)) {
-        error = source.path + ": " + error;
-        return false;
-    }
-    sound.format.compressed = !source.plain;
-    return true;
+bool ReadSound(const AudioSource& source, Sound&, std::string& error) {
+    error = source.path + ": this program was built without sound file support";
+    return false;
 }
 
 #endif
