@@ -1,7 +1,7 @@
 // The output backends: the table's choice rules and CopyFromRing; the waveOut output's arithmetic
 // (block size, the played position over runs of queued blocks, the volume word); and the
 // DirectSound output's service pass over a simulated looping buffer: refills, the quarter rule,
-// trailing silence, stopping and restarting, the position, the scales.
+// trailing silence, stopping and restarting, the position, the scales; the outputs' volume.
 #include <gtest/gtest.h>
 
 #include <tuple>
@@ -9,9 +9,11 @@
 
 #include "audio/direct_sound_pass.h"
 #include "audio/headless_backend.h"
+#include "audio/output_volume.h"
 #include "audio/sound_backend.h"
 #include "audio/sound_ring.h"
 #include "audio/wave_out_timing.h"
+#include "tavik/sound.h"
 
 namespace tavik::test {
 namespace {
@@ -258,6 +260,25 @@ TEST(DirectSoundPass, PositionCountsPlayedBytesAndNeverGoesBackAndTheScales) {
     const int32_t pans[][2] = {
         {32768, -7}, {0, -10000}, {65535, 10000}, {70000, 10000}, {-1, -10000}};
     for (const auto& p : pans) EXPECT_EQ(DirectSoundPanValue(p[0]), p[1]) << p[0];
+}
+
+// The volume scales samples toward silence on their way to the device (8-bit around 128, 16-bit
+// signed), and 100 leaves them exactly as they are.
+TEST(OutputVolume, ScalesWhatGoesToTheDeviceTowardSilence) {
+    Output o(64, 20);
+    TavikSetOutputVolume(50);
+    o.Pass();
+    EXPECT_EQ((std::vector<int>{o.bytes[0], o.bytes[19]}), (std::vector<int>{65, 74}));
+    TavikSoundTrack wide{};
+    wide.Is16Bit = 1;
+    uint8_t samples[] = {0x00, 0x80, 0xFF, 0x7F, 0x0A, 0x00, 0x80, 0x00};
+    ApplyOutputVolume(wide, samples, sizeof samples);
+    EXPECT_EQ((std::vector<int>(samples, samples + 8)),
+              (std::vector<int>{0x00, 0xC0, 0xFF, 0x3F, 0x05, 0x00, 0x40, 0x00}));
+    TavikSetOutputVolume(1000);  // more than full is full: nothing changes
+    ApplyOutputVolume(wide, samples, sizeof samples);
+    EXPECT_EQ(std::tuple(samples[1], samples[6]), std::tuple(0xC0, 0x40));
+    EXPECT_EQ(OutputVolume(), 100u);
 }
 
 }  // namespace

@@ -29,6 +29,11 @@ uint32_t TavikUseWaveOut(void);
 uint32_t TavikUseDirectSound(void* directSound);
 void TavikHeadlessSoundCapture(const char* path);
 
+/* The volume of everything the built-in outputs (waveOut, DirectSound, headless) play, in
+   percent of the movie's own level: 0 (silence) to 100 (the default: the samples unchanged);
+   more is taken as 100. It applies from the sound the output hands its device next. */
+void TavikSetOutputVolume(uint32_t percent);
+
 #ifdef __cplusplus
 }
 #endif

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "audio/output_volume.h"
 #include "audio/sound_ring.h"
 
 namespace tavik {
@@ -27,6 +28,7 @@ uint32_t CopyRingInto(TavikSoundTrack& track, uint8_t* part, uint32_t partSize, 
     const uint32_t n = std::min(partSize, count);
     if (n == 0 || part == nullptr) return 0;
     track.BufRead = CopyFromRing(part, track.BufRead, track.BufStart, track.BufEnd, n);
+    ApplyOutputVolume(track, part, n);
     SubBufUsed(track, n);
     return n;
 }

@@ -6,6 +6,7 @@
 #include <new>
 #include <string>
 
+#include "audio/output_volume.h"
 #include "audio/sound_debug.h"
 #include "audio/sound_ring.h"
 #include "audio/wav_writer.h"
@@ -93,8 +94,9 @@ void Feed(HeadlessDevice& device, TavikSoundTrack& track, uint32_t now) {
         count -= count % device.frameBytes;
         if (!count) return;
         const uint32_t slot = device.head ^ device.pending;
-        track.BufRead = CopyFromRing(device.blockData.get() + slot * device.blockSize,
-                                     track.BufRead, track.BufStart, track.BufEnd, count);
+        uint8_t* block = device.blockData.get() + slot * device.blockSize;
+        track.BufRead = CopyFromRing(block, track.BufRead, track.BufStart, track.BufEnd, count);
+        ApplyOutputVolume(track, block, count);
         SubBufUsed(track, count);
         if (!device.pending) {  // idle: a new run begins now
             device.running = true;

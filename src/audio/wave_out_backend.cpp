@@ -10,6 +10,7 @@
 #include <memory>
 #include <new>
 
+#include "audio/output_volume.h"
 #include "audio/sound_debug.h"
 #include "audio/sound_ring.h"
 #include "audio/track_wave_format.h"
@@ -190,6 +191,7 @@ void Service() {
         const uint32_t n = used < state->BlockSize ? used : state->BlockSize;
         track->BufRead =
             CopyFromRing(DataOf(block), track->BufRead, track->BufStart, track->BufEnd, n);
+        ApplyOutputVolume(*track, DataOf(block), n);
         SubBufUsed(*track, n);
         block->dwBufferLength = n;
         block->dwFlags &= ~static_cast<DWORD>(WHDR_DONE);

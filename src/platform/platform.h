@@ -378,8 +378,9 @@ struct ControllerOps {
 
 // How the player window is shown on today's screens (the desktop group's scaling).
 struct ViewOptions {
-    int32_t scale = 0;    // 0: the largest whole-number scale that fits half the screen
-    bool centred = true;  // the player centres the window (no -X, -Y)
+    int32_t scale = 0;      // 0: the largest whole-number scale that fits half the screen
+    bool centred = true;    // the player centres the window (no -X, -Y)
+    bool resizable = true;  // a frame the user can drag (where a window has none by itself)
 };
 
 // The overlay shown for a moment over the picture (never in it).
@@ -394,9 +395,11 @@ struct OverlayState {
 // What a desktop player adds to the window on keys and switches the player otherwise leaves
 // unused. Every slot may be null on its own; the player then goes without that addition.
 struct DesktopOps {
-    // Scaling: set before the first window opens. The player still places and sizes the
-    // client area in movie pixels; the backend scales what reaches the screen, shape kept,
-    // nearest neighbour, black bars, and lets the user resize the window.
+    // Scaling: set before the first window opens; a backend adds nothing to a window before
+    // this call (the player makes it only when no controlling program owns it). The player
+    // still places and sizes the client area in movie pixels; the backend scales what reaches
+    // the screen, shape kept, nearest neighbour, black bars, and lets the user resize the
+    // window.
     void (*SetViewOptions)(const ViewOptions& options);
     // Full screen on the window's screen, or back to the window.
     void (*ToggleFullScreen)();

@@ -97,6 +97,7 @@ ProgramOptions ReadProgramArguments(const std::vector<std::string>& arguments,
                 options.pause = true;
                 continue;
             }
+            if (argument == "--resizable") continue;  // every window here can be resized
             if (TakeValue(argument, "--scale=", options.scale) ||
                 TakeValue(argument, "--start-frame=", options.startFrame) ||
                 TakeValue(argument, "--start=", options.startTime)) {

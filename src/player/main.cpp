@@ -15,6 +15,7 @@
 
 #include "platform/backends.h"
 #include "player/command_line.h"
+#include "player/desktop/desktop_options.h"
 #include "player/desktop/desktop_player.h"
 #include "player/desktop/open_failure.h"
 #include "player/main_loop.h"
@@ -46,6 +47,8 @@ const char kLinuxHelp[] =
     "  --no-message-boxes print messages on the terminal only\n"
     "  --scale=N          show the window at N times the movie's size (default: the largest\n"
     "                     whole number that fits half the screen); the window can be resized\n"
+    "  --resizable        a window whose frame can be dragged: here every window's can (the\n"
+    "                     Windows player needs it asked for)\n"
     "  --pause            start paused\n"
     "  --start-frame=N    start at frame N (0 is the first)\n"
     "  --start=TIME       start at TIME: seconds (12.5) or MM:SS (1:30)\n"
@@ -183,40 +186,11 @@ bool RequestDirectSound() {
     return UseDirectSound(nullptr) != 0;
 }
 
-// Whether /X or /Y places the window (a scaled window then keeps its corner there).
-bool NamesPlace(const std::string& commandLine) {
-    for (size_t at = 0; (at = commandLine.find('/', at)) != std::string::npos; ++at) {
-        if (at + 2 >= commandLine.size()) break;
-        const char letter = static_cast<char>(commandLine[at + 1] | 0x20);
-        const char next = commandLine[at + 2];
-        if ((letter == 'x' || letter == 'y') && ((next >= '0' && next <= '9') || next == '-')) {
-            return true;
-        }
-    }
-    return false;
-}
-
 // The switches of the player's additions; false (with the status set) when one is malformed.
-bool ReadDesktopOptions(const ProgramOptions& options, DesktopStart& start, int32_t& scale) {
-    auto number = [](const std::string& text, int64_t limit) -> int64_t {
-        if (text.empty() || text.size() > 10 ||
-            text.find_first_not_of("0123456789") != std::string::npos) {
-            return -1;
-        }
-        const int64_t value = std::stoll(text);
-        return value <= limit ? value : -1;
-    };
-    start.paused = options.pause;
-    std::string bad;
-    if (!options.scale.empty() && (scale = static_cast<int32_t>(number(options.scale, 16))) < 1) {
-        bad = "--scale=" + options.scale + ": takes a whole number from 1 to 16";
-    }
-    if (!options.startFrame.empty() && (start.frame = number(options.startFrame, 0x7FFFFFFF)) < 0) {
-        bad = "--start-frame=" + options.startFrame + ": takes a frame number (0 is the first)";
-    }
-    if (!options.startTime.empty() && (start.timeMs = ParseStartTime(options.startTime)) < 0) {
-        bad = "--start=" + options.startTime + ": takes seconds (12.5) or MM:SS (1:30)";
-    }
+bool ReadDesktopOptions(const ProgramOptions& options, DesktopOptions& desktop) {
+    desktop.start.paused = options.pause;
+    const std::string bad =
+        ReadDesktopValues(options.scale, options.startFrame, options.startTime, desktop);
     if (bad.empty()) return true;
     g_status = UsageError(bad);
     return false;
@@ -268,12 +242,12 @@ int main(int argc, char** argv) {
     }
     if (!options.problem.empty()) return UsageError(options.problem);
     NameBadSwitch(options.commandLine);
-    DesktopStart start;
-    int32_t scale = 0;
-    if (!ReadDesktopOptions(options, start, scale)) return g_status;
+    DesktopOptions desktopOptions;
+    if (!ReadDesktopOptions(options, desktopOptions)) return g_status;
     if (!ChooseSound(options) || !ChooseDisplay(options)) return g_status;
     if (const DesktopOps* desktop = Platform().desktop; desktop && desktop->SetViewOptions) {
-        desktop->SetViewOptions(ViewOptions{scale, !NamesPlace(options.commandLine)});
+        desktop->SetViewOptions(
+            ViewOptions{desktopOptions.scale, !NamesPlace(options.commandLine), true});
     }
     g_movies = EngineMovieCalls();
     g_movies.notYetDue = NotYetDueResting;
@@ -283,7 +257,7 @@ int main(int argc, char** argv) {
     run.commandLine = options.commandLine;
     run.programPath = ProgramPath(argc > 0 ? argv[0] : nullptr);
     run.useDirectSound = RequestDirectSound;
-    DesktopPlayer desktop(start, run.programPath);
+    DesktopPlayer desktop(desktopOptions.start, run.programPath);
     run.extras = &desktop;
     PlayerEntry(run);
     // A backend's sound output may have started it without its display.

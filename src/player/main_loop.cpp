@@ -290,6 +290,13 @@ uint32_t TakeControllingWindow(std::string& commandLine) {
     return static_cast<uint32_t>(number);
 }
 
+bool HasControllingWindow(const std::string& commandLine) {
+    std::string rest = commandLine;
+    const uint32_t number = TakeControllingWindow(rest);
+    const ControllerOps* controller = Platform().controller;
+    return number != 0 && controller != nullptr && controller->WindowFromNumber(number) != nullptr;
+}
+
 int PlayerEntry(PlayerRun run) {
     const PlatformOps& p = Platform();
     const uint32_t number = TakeControllingWindow(run.commandLine);
@@ -297,6 +304,7 @@ int PlayerEntry(PlayerRun run) {
     const ControllerOps* controller = p.controller;
     if (number != 0 && controller != nullptr) w.owner = controller->WindowFromNumber(number);
     if (w.owner != nullptr) {
+        run.extras = nullptr;  // a controlling program gets the player as it always was
         char title[31] = {};
         controller->WindowTitle(w.owner, title, sizeof title);
         static const char kController[] = "Tavik for Windows";

@@ -16,7 +16,7 @@ struct PlayerRun {
     DirectSoundRequest useDirectSound = nullptr;
     // Told the player window when DirectSound is in use; may be null.
     void (*setSoundWindow)(WindowRef window) = nullptr;
-    PlayerExtras* extras = nullptr;  // the program's additions; none in the Windows program
+    PlayerExtras* extras = nullptr;  // the program's additions; none under a controlling program
 };
 
 void PlayerMain(const PlayerRun& run);
@@ -27,6 +27,9 @@ int PlayerEntry(PlayerRun run);
 
 // Removes "/#<number>" (or a bare "/#") from the command line; the number, or 0.
 uint32_t TakeControllingWindow(std::string& commandLine);
+// Whether the command line's "/#<number>" names a live window: a controlling program owns the
+// player then, and gets it without any program's additions.
+bool HasControllingWindow(const std::string& commandLine);
 
 // The file a (non-self-play) movie name opens: ".Tvk" added when it has no extension.
 std::string MovieFileName(const std::string& name);

@@ -5,6 +5,7 @@
 
 #include "platform/win32/libraries.h"
 #include "platform/win32/operations.h"
+#include "platform/win32/view.h"
 
 namespace tavik::win32 {
 
@@ -122,11 +123,18 @@ void SetOffscreenColours(OffscreenRef ref, uint32_t first, uint32_t count, const
 }
 
 DrawRef GetDrawContext(WindowRef window) {
+    if (const HDC picture = ViewDrawContext(ToHwnd(window)))
+        return reinterpret_cast<DrawRef>(picture);
     return reinterpret_cast<DrawRef>(GetDC(ToHwnd(window)));
 }
 
+// What was drawn into the view's picture shows in the window when the drawing is done.
 void ReleaseDrawContext(WindowRef window, DrawRef draw) {
-    if (draw != nullptr) ReleaseDC(ToHwnd(window), ToHdc(draw));
+    if (IsViewContext(ToHdc(draw))) {
+        ViewPresent(ToHwnd(window), nullptr);
+    } else if (draw != nullptr) {
+        ReleaseDC(ToHwnd(window), ToHdc(draw));
+    }
 }
 
 void DrawBits(DrawRef draw, int32_t dx, int32_t dy, int32_t dw, int32_t dh, int32_t sx, int32_t sy,

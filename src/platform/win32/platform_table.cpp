@@ -1,6 +1,7 @@
 // The win32 backend's table: its operations, group by group.
 #include "platform/win32/libraries.h"
 #include "platform/win32/operations.h"
+#include "platform/win32/view.h"
 #include "platform/win32/win32_platform.h"
 
 namespace tavik {
@@ -109,15 +110,14 @@ constexpr ControllerOps kController = {
     .SendCopyData = SendCopyData,
 };
 
-// The desktop additions, none of them here yet: a slot filled turns that addition on for the
-// player's desktop code (the keys and switches the program otherwise leaves unused).
+// The desktop additions (view.h): nothing of them acts before SetViewOptions.
 constexpr DesktopOps kDesktop = {
-    .SetViewOptions = nullptr,
-    .ToggleFullScreen = nullptr,
-    .ShowOverlay = nullptr,
-    .RefreshView = nullptr,
-    .SetVolume = nullptr,
-    .TakeDroppedFile = nullptr,
+    .SetViewOptions = SetViewOptions,
+    .ToggleFullScreen = ToggleFullScreen,
+    .ShowOverlay = ShowOverlay,
+    .RefreshView = RefreshView,
+    .SetVolume = SetVolume,
+    .TakeDroppedFile = TakeDroppedFile,
 };
 
 constexpr PlatformOps kOps = {

@@ -7,6 +7,7 @@
 
 #include "platform/win32/libraries.h"
 #include "platform/win32/operations.h"
+#include "platform/win32/view.h"
 
 namespace tavik::win32 {
 
@@ -89,6 +90,8 @@ bool PrimaryFormat(PrimaryRef ref, PixelFormat* format) {
 LockResult LockPrimary(PrimaryRef ref, LockedSurface* locked) {
     Primary* primary = ToPrimary(ref);
     if (primary == nullptr || locked == nullptr) return LockResult::Failed;
+    // A window showing the view's picture is drawn through the window system meanwhile.
+    if (ViewRefusesDirectWrites()) return LockResult::Failed;
     DDSURFACEDESC description = PrimaryDescription();
     const HRESULT result = primary->surface->Lock(nullptr, &description, DDLOCK_WAIT, nullptr);
     if (result == DDERR_SURFACELOST) return LockResult::Lost;

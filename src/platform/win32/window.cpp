@@ -3,6 +3,7 @@
 #include <new>
 
 #include "platform/win32/operations.h"
+#include "platform/win32/view.h"
 
 namespace tavik::win32 {
 
@@ -40,12 +41,15 @@ LRESULT Deliver(HWND window, UINT message, WPARAM wParam, LPARAM lParam, WindowE
 // Turns the messages the player handles into events; everything else gets the default.
 LRESULT CALLBACK PlayerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     WindowEvent event;
+    LRESULT answered = 0;
+    if (ViewMessage(window, message, wParam, lParam, &answered)) return answered;
     switch (message) {
         case WM_NCCREATE:
             SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(g_pendingLink));
             g_pendingLink = nullptr;
             return DefWindowProcA(window, message, wParam, lParam);
         case WM_NCDESTROY: {
+            ViewWindowGone(window);
             delete LinkOf(window);
             SetWindowLongPtrA(window, GWLP_USERDATA, 0);
             return DefWindowProcA(window, message, wParam, lParam);
@@ -56,11 +60,14 @@ LRESULT CALLBACK PlayerWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         case WM_PAINT: {
             PAINTSTRUCT paint;
             const HDC dc = BeginPaint(window, &paint);
+            // A scaled window is painted into the view's picture, which then shows in it.
+            const HDC picture = ViewDrawContext(window);
             event.kind = WindowEventKind::Paint;
-            event.draw = reinterpret_cast<DrawRef>(dc);
+            event.draw = reinterpret_cast<DrawRef>(picture != nullptr ? picture : dc);
             WindowLink* link = LinkOf(window);
             if (link != nullptr && link->handler != nullptr)
                 link->handler(link->owner, FromHwnd(window), event);
+            if (picture != nullptr) ViewPresent(window, dc);
             EndPaint(window, &paint);
             return 0;
         }
@@ -74,6 +81,7 @@ LRESULT CALLBACK PlayerWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
             event.kind = WindowEventKind::EraseBackground;
             return Deliver(window, message, wParam, lParam, event);
         case WM_WINDOWPOSCHANGING: {
+            if (ViewPlacesWindow()) return DefWindowProcA(window, message, wParam, lParam);
             auto* position = reinterpret_cast<WINDOWPOS*>(lParam);
             event.kind = WindowEventKind::PositionChanging;
             event.noMove = (position->flags & SWP_NOMOVE) != 0;
@@ -131,7 +139,10 @@ bool IsVisible(WindowRef window) {
     return IsWindowVisible(ToHwnd(window)) != 0;
 }
 
+// A window showing the view's picture counts as covered: the display then draws it through the
+// window system (into the picture), never straight onto the screen.
 bool IsForeground(WindowRef window) {
+    if (ViewRefusesDirectWrites()) return false;
     const HWND foreground = GetForegroundWindow();
     return foreground != nullptr &&
            (foreground == ToHwnd(window) || IsChild(foreground, ToHwnd(window)));
@@ -209,12 +220,14 @@ void UnregisterWindowClass(const char* className) {
 WindowRef CreatePlayerWindow(const WindowSpec& plan) {
     g_pendingLink = new (std::nothrow) WindowLink{plan.handler, plan.owner};
     if (g_pendingLink == nullptr) return nullptr;
-    const HWND window = CreateWindowExA(
-        plan.exStyle, plan.className, plan.title != nullptr ? plan.title : "", plan.style,
-        plan.frame.left, plan.frame.top, plan.frame.right - plan.frame.left,
-        plan.frame.bottom - plan.frame.top, ToHwnd(plan.parent), nullptr, Instance(), nullptr);
+    const HWND window =
+        CreateWindowExA(plan.exStyle, plan.className, plan.title != nullptr ? plan.title : "",
+                        ViewWindowStyle(plan.style), plan.frame.left, plan.frame.top,
+                        plan.frame.right - plan.frame.left, plan.frame.bottom - plan.frame.top,
+                        ToHwnd(plan.parent), nullptr, Instance(), nullptr);
     delete g_pendingLink;
     g_pendingLink = nullptr;
+    if (window != nullptr) ViewWindowCreated(window);
     return FromHwnd(window);
 }
 
@@ -230,6 +243,7 @@ void EnableSystemMenuItem(WindowRef window, uint32_t position, bool enabled) {
 }
 
 void MoveWindowTo(WindowRef window, int32_t x, int32_t y, int32_t width, int32_t height) {
+    if (ViewMove(ToHwnd(window), x, y, width, height)) return;
     MoveWindow(ToHwnd(window), x, y, width, height, TRUE);
 }
 

@@ -9,7 +9,11 @@ size_t FrameSource::Read(void* user, void* destination, size_t count) {
 
 int FrameSource::Seek(void* user, uint64_t offset) {
     auto* self = static_cast<FrameSource*>(user);
+#ifdef _WIN32
+    return _fseeki64(self->file_, static_cast<__int64>(self->offset_ + offset), SEEK_SET) == 0;
+#else
     return fseeko(self->file_, static_cast<off_t>(self->offset_ + offset), SEEK_SET) == 0;
+#endif
 }
 
 bool FrameSource::Open(const std::string& path, uint64_t offset) {
