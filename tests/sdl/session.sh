@@ -54,12 +54,13 @@ stop_player() {
 
 # The client area's top-left corner, "X Y" (xdotool counts a window manager's frame twice).
 client_at() {
-  xwininfo -id "$1" | sed -n 's/.*Absolute upper-left [XY]: *\(-\?[0-9]*\)/\1/p' | paste -sd ' '
+  { xwininfo -id "$1" 2>/dev/null || true; } |
+    sed -n 's/.*Absolute upper-left [XY]: *\(-\?[0-9]*\)/\1/p' | paste -sd ' '
 }
 
-# The visible window of process PID, waiting up to ten seconds.
+# The visible window of process PID, waiting up to twenty seconds; nothing when there is none.
 window_of_pid() {
-  timeout 10 xdotool search --sync --onlyvisible --pid "$1" 2>/dev/null | head -1
+  timeout 20 xdotool search --sync --onlyvisible --pid "$1" 2>/dev/null | head -1 || true
 }
 
 # finish NAME: the status of the checks.
