@@ -1,5 +1,6 @@
-# The runs of one screen depth, sourced by run-wine-tests inside xvfb-run.
-# Each run: the driver starts the player with a script of keys and screen shots; then checks.
+# The runs of one screen depth, sourced by run-wine-tests inside xvfb-run (and its helpers by
+# run-wine-desktop). Each run: the driver starts the player with a script of keys and screen
+# shots; then checks.
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
@@ -22,7 +23,9 @@ lacks() {
   ! grep -qF -- "$2" "$1" || { echo "\"$2\" in $(basename "$1")"; return 1; }
 }
 
-play() {  # play RUN ANSWER SCRIPT PLAYER ARGS...: one driven run, its log in RUN.log
+# play RUN ANSWER SCRIPT [--alone] PLAYER ARGS...: one driven run, its log in RUN.log, the
+# player's output in RUN.out.
+play() {
   local run=$1 answer=$2 script=$3
   shift 3
   rm -f "$work/sound.raw"
@@ -32,8 +35,8 @@ play() {  # play RUN ANSWER SCRIPT PLAYER ARGS...: one driven run, its log in RU
   cp "$work/sound.raw" "$work/$run.raw" 2>/dev/null || true
 }
 
-# play_live RUN SCRIPT PLAYER ARGS...: a driven run whose sound is played at real speed through
-# PulseAudio into RUN.raw, in the demo track's own format.
+# play_live RUN SCRIPT [--alone] PLAYER ARGS...: a driven run whose sound is played at real
+# speed through PulseAudio into RUN.raw, in the demo track's own format.
 play_live() {
   local run=$1 script=$2
   shift 2
@@ -76,19 +79,28 @@ screen_depth() {  # the X screen has the depth asked for
   [ "$got" = "$1" ] || { echo "the screen has $got bits"; return 1; }
 }
 
-session() {
-  local depth=$1
+begin_session() {  # begin_session DEPTH WORK: sets depth, work, results and prefix
+  depth=$1
   work=$2
   results=$work/results.txt
   # A Wine prefix per depth: Wine keeps the display mode it first saw as the one to go back to
   # (DirectDraw goes back to it when released), and a prefix made on another depth would switch
-  # the screen away from the one under test.
+  # the screen away from the one under test. run-wine-tests and run-wine-desktop share it.
   prefix=$work/../wine-prefix-$depth
   export HOME=$work/home
   # Xvfb runs no window manager: Wine would wait two seconds for one at every window it hides
   # (each closed player window and cursor probe), so its windows are left unmanaged.
   "$here/wine-run" "$prefix" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
     >/dev/null 2>&1 || true
+}
+
+end_session() {
+  WINEPREFIX=$prefix /usr/lib/wine/wineserver -k 2>/dev/null || true
+  WINEPREFIX=$prefix /usr/lib/wine/wineserver -w 2>/dev/null || true
+}
+
+session() {
+  begin_session "$1" "$2"
   check "$depth-bit screen" screen_depth "$depth"
   local d=$depth
   local pause="window,wait:1200,char:32,wait:500"
@@ -169,7 +181,5 @@ session() {
     check "at real speed the sound is the track in order" python3 "$here/wine_checks.py" stream \
       "$work/r24-live.raw" "$work/demo-dump/track_0.wav" 0 10
   fi
-
-  WINEPREFIX=$prefix /usr/lib/wine/wineserver -k 2>/dev/null || true
-  WINEPREFIX=$prefix /usr/lib/wine/wineserver -w 2>/dev/null || true
+  end_session
 }

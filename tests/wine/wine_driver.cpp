@@ -1,28 +1,36 @@
-// tavik-wine-driver.exe: the controlling program of the Wine tests.
+// tavik-wine-driver.exe: the driver of the Wine tests.
 //
-//   tavik-wine-driver --log FILE [--answer N] [--script STEPS] [--timeout MS] PLAYER [ARGS...]
+//   tavik-wine-driver --log FILE [--alone] [--answer N] [--script STEPS] [--timeout MS]
+//                     PLAYER [ARGS...]
 //
-// Creates a hidden window titled "Tavik for Windows - test driver", starts PLAYER with
-// "/#<window>" and ARGS, answers the player's query (message 10019) with N (default 0), and runs
-// the script: comma-separated steps
-//   wait:MS       wait (answering messages meanwhile)
-//   window        wait until the player window is shown; logs "window W H" (client size)
-//   char:C        post the character C (a decimal code) to the player window
-//   title         log the player window's title
-//   shot:NAME     reads the player's client area back from the screen into NAME.ppm and writes
-//                 NAME.req ("frame N x y w h": the frame number of its caption, the area)
-//   exit:MS       wait up to MS for the player to end; logs "exited" or "running"
-//   clock         logs "clock MS": the milliseconds since the driver started
+// Starts PLAYER with ARGS, its standard handles the driver's. As the controlling program (the
+// default) it first creates a hidden window titled "Tavik for Windows - test driver", passes it
+// as "/#<window>" and answers the player's query (message 10019) with N (default 0); with
+// --alone the player starts on its own, as a user starts it (so it has its additions). The
+// script's comma-separated steps:
+//   wait:MS     wait (answering messages meanwhile)
+//   window      wait until the player window shows; logs "window W H at L T R B" (the client
+//               area's size and the window's frame on the screen)
+//   key:VK      posts a key press of the virtual key VK (decimal) to the player window
+//   char:C      posts the character C (decimal)
+//   click2      posts two presses of the left button at the client area's centre
+//   size:WxH    sizes the window so that its client area is W x H (as a user dragging its frame)
+//   title       logs "title TEXT": the player window's title
+//   shot:NAME   reads the client area back from the screen into NAME.ppm and writes NAME.req
+//               ("frame N x y w h": the frame number of the caption, the area)
+//   exit:MS     waits up to MS for the player to end; logs "exited" or "running"
+//   clock       logs "clock MS": the milliseconds since the driver started
 // Message boxes of the player are logged ("box CAPTION | TEXT") and dismissed whenever they
-// appear; the version text the player sends at the end is logged as "version TEXT". At the end
-// the driver waits for the player (at most --timeout, default 60000 ms) and logs "end".
+// appear; the version text the player sends its controller at the end is logged as
+// "version TEXT length N". At the end the driver waits for the player (at most --timeout,
+// default 60000 ms), ends it if need be ("killed") and logs "end STATUS".
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -33,19 +41,13 @@ constexpr ULONG_PTR kVersionId = 0x1234;
 
 FILE* g_log = nullptr;
 LRESULT g_answer = 0;
-DWORD g_playerProcess = 0;
 HANDLE g_process = nullptr;
+DWORD g_processId = 0;
 const DWORD g_started = GetTickCount();
 
 void Log(const std::string& line) {
     std::fprintf(g_log, "%s\n", line.c_str());
     std::fflush(g_log);
-}
-
-std::string Flatten(std::string text) {
-    for (char& c : text)
-        if (c == '\r' || c == '\n') c = ' ';
-    return text;
 }
 
 LRESULT CALLBACK DriverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -65,22 +67,16 @@ LRESULT CALLBACK DriverWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-bool OfPlayer(HWND window) {
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    return process == g_playerProcess;
-}
-
 std::string ClassOf(HWND window) {
     char name[64] = {};
     GetClassNameA(window, name, sizeof name);
     return name;
 }
 
-std::string TitleOf(HWND window) {
-    char title[4096] = {};
-    GetWindowTextA(window, title, sizeof title);
-    return title;
+std::string TextOf(HWND window) {
+    char text[4096] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
 }
 
 struct Found {
@@ -89,8 +85,10 @@ struct Found {
 };
 
 BOOL CALLBACK Collect(HWND window, LPARAM data) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process != g_processId || !IsWindowVisible(window)) return TRUE;
     auto* found = reinterpret_cast<Found*>(data);
-    if (!OfPlayer(window) || !IsWindowVisible(window)) return TRUE;
     const std::string name = ClassOf(window);
     if (name == "#32770") found->boxes.push_back(window);
     if (name.rfind("QIMDW", 0) == 0) found->player = window;
@@ -105,28 +103,27 @@ Found Look() {
 
 BOOL CALLBACK CollectText(HWND child, LPARAM data) {
     auto* text = reinterpret_cast<std::string*>(data);
-    if (ClassOf(child) == "Static") {
-        const std::string t = TitleOf(child);
-        if (!t.empty()) {
-            if (!text->empty()) text->push_back(' ');
-            text->append(t);
-        }
-    }
+    const std::string t = ClassOf(child) == "Static" ? TextOf(child) : "";
+    if (!t.empty()) *text += (text->empty() ? "" : " ") + t;
     return TRUE;
 }
 
 // Each box is logged once; the dismissal may take a moment to close it.
-std::vector<HWND> g_dismissed;
-
-void DismissBoxes(const Found& found) {
-    for (HWND box : found.boxes) {
-        if (std::find(g_dismissed.begin(), g_dismissed.end(), box) != g_dismissed.end()) continue;
-        g_dismissed.push_back(box);
+void DismissBoxes() {
+    static std::set<HWND> dismissed;
+    for (HWND box : Look().boxes) {
+        if (!dismissed.insert(box).second) continue;
         std::string text;
         EnumChildWindows(box, CollectText, reinterpret_cast<LPARAM>(&text));
-        Log("box " + TitleOf(box) + " | " + Flatten(text));
+        for (char& c : text)
+            if (c == '\r' || c == '\n') c = ' ';
+        Log("box " + TextOf(box) + " | " + text);
         PostMessageA(box, WM_COMMAND, IDOK, 0);
     }
+}
+
+bool Running() {
+    return WaitForSingleObject(g_process, 0) == WAIT_TIMEOUT;
 }
 
 // Answers messages and dismisses boxes for `ms` milliseconds (or until the player ends).
@@ -138,7 +135,7 @@ void Pump(DWORD ms) {
             TranslateMessage(&message);
             DispatchMessageA(&message);
         }
-        DismissBoxes(Look());
+        DismissBoxes();
         const DWORD spent = GetTickCount() - start;
         if (spent >= ms) return;
         const DWORD slice = ms - spent < 50 ? ms - spent : 50;
@@ -147,64 +144,48 @@ void Pump(DWORD ms) {
     }
 }
 
-bool Running() {
-    return WaitForSingleObject(g_process, 0) == WAIT_TIMEOUT;
-}
-
-HWND WaitPlayerWindow(DWORD ms) {
+HWND PlayerWindow() {
     const DWORD start = GetTickCount();
-    while (GetTickCount() - start < ms && Running()) {
-        if (HWND w = Look().player) return w;
+    while (GetTickCount() - start < 20000 && Running()) {
+        if (HWND window = Look().player) return window;
         Pump(50);
     }
     return Look().player;
 }
 
-int FrameOf(HWND window) {
-    const std::string title = TitleOf(window);
-    const size_t at = title.find("Frame: ");
-    return at == std::string::npos ? -1 : std::atoi(title.c_str() + at + 7);
-}
-
-// Reads the player's client area back from the screen into NAME.ppm, and its frame number
-// into NAME.req ("frame N x y w h").
 void Shot(HWND window, const std::string& name) {
     RECT client{};
     GetClientRect(window, &client);
     POINT origin{0, 0};
     ClientToScreen(window, &origin);
     const int width = client.right, height = client.bottom;
+    const std::string title = TextOf(window);
+    const size_t at = title.find("Frame: ");
+    const int frame = at == std::string::npos ? -1 : std::atoi(title.c_str() + at + 7);
     if (FILE* out = std::fopen((name + ".req").c_str(), "w")) {
-        std::fprintf(out, "frame %d %ld %ld %d %d\n", FrameOf(window), origin.x, origin.y, width,
-                     height);
+        std::fprintf(out, "frame %d %ld %ld %d %d\n", frame, origin.x, origin.y, width, height);
         std::fclose(out);
     }
-    Log("shot " + name + " frame " + std::to_string(FrameOf(window)));
+    Log("shot " + name + " frame " + std::to_string(frame));
     if (width <= 0 || height <= 0) return;
     BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     const HDC screen = GetDC(nullptr);
     const HDC memory = CreateCompatibleDC(screen);
     void* bits = nullptr;
     const HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (bitmap != nullptr && bits != nullptr) {
+    FILE* out = bitmap != nullptr ? std::fopen((name + ".ppm").c_str(), "wb") : nullptr;
+    if (out != nullptr) {
         const HGDIOBJ previous = SelectObject(memory, bitmap);
         BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
         GdiFlush();
-        if (FILE* out = std::fopen((name + ".ppm").c_str(), "wb")) {
-            std::fprintf(out, "P6\n%d %d\n255\n", width, height);
-            const auto* pixels = static_cast<const uint8_t*>(bits);
-            for (int i = 0; i < width * height; ++i) {
-                const uint8_t rgb[3] = {pixels[4 * i + 2], pixels[4 * i + 1], pixels[4 * i]};
-                std::fwrite(rgb, 1, 3, out);
-            }
-            std::fclose(out);
+        std::fprintf(out, "P6\n%d %d\n255\n", width, height);
+        const auto* pixels = static_cast<const uint8_t*>(bits);
+        for (int i = 0; i < width * height; ++i) {
+            const uint8_t rgb[3] = {pixels[4 * i + 2], pixels[4 * i + 1], pixels[4 * i]};
+            std::fwrite(rgb, 1, 3, out);
         }
+        std::fclose(out);
         SelectObject(memory, previous);
     }
     if (bitmap != nullptr) DeleteObject(bitmap);
@@ -215,36 +196,41 @@ void Shot(HWND window, const std::string& name) {
 void RunStep(const std::string& step) {
     const size_t colon = step.find(':');
     const std::string verb = step.substr(0, colon);
-    const std::string value = colon == std::string::npos ? "" : step.substr(colon + 1);
-    if (verb == "wait") {
-        Pump(static_cast<DWORD>(std::atoi(value.c_str())));
+    const int value = colon == std::string::npos ? 0 : std::atoi(step.c_str() + colon + 1);
+    if (verb == "wait" || verb == "exit") {
+        Pump(static_cast<DWORD>(value));
+        if (verb == "exit") Log(Running() ? "running" : "exited");
         return;
     }
-    if (verb == "exit") {
-        Pump(static_cast<DWORD>(std::atoi(value.c_str())));
-        Log(Running() ? "running" : "exited");
-        return;
-    }
-    if (verb == "clock") {
-        Log("clock " + std::to_string(GetTickCount() - g_started));
-        return;
-    }
-    const HWND player = WaitPlayerWindow(20000);
-    if (player == nullptr) {
-        Log("no window for " + step);
-        return;
-    }
+    if (verb == "clock") return Log("clock " + std::to_string(GetTickCount() - g_started));
+    const HWND player = PlayerWindow();
+    if (player == nullptr) return Log("no window for " + step);
+    RECT client{}, frame{};
+    GetClientRect(player, &client);
+    GetWindowRect(player, &frame);
     if (verb == "window") {
-        RECT client{};
-        GetClientRect(player, &client);
-        Log("window " + std::to_string(client.right) + " " + std::to_string(client.bottom) + " " +
-            TitleOf(player));
+        Log("window " + std::to_string(client.right) + " " + std::to_string(client.bottom) +
+            " at " + std::to_string(frame.left) + " " + std::to_string(frame.top) + " " +
+            std::to_string(frame.right) + " " + std::to_string(frame.bottom));
+    } else if (verb == "key") {
+        PostMessageA(player, WM_KEYDOWN, static_cast<WPARAM>(value), 1);
     } else if (verb == "char") {
-        PostMessageA(player, WM_CHAR, static_cast<WPARAM>(std::atoi(value.c_str())), 0);
+        PostMessageA(player, WM_CHAR, static_cast<WPARAM>(value), 1);
+    } else if (verb == "click2") {
+        const LPARAM centre = MAKELPARAM(client.right / 2, client.bottom / 2);
+        for (int i = 0; i < 2; ++i) {
+            PostMessageA(player, WM_LBUTTONDOWN, MK_LBUTTON, centre);
+            PostMessageA(player, WM_LBUTTONUP, 0, centre);
+        }
+    } else if (verb == "size") {
+        const int width = value, height = std::atoi(step.c_str() + step.find('x') + 1);
+        SetWindowPos(player, nullptr, 0, 0, frame.right - frame.left + width - client.right,
+                     frame.bottom - frame.top + height - client.bottom,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     } else if (verb == "title") {
-        Log("title " + TitleOf(player));
+        Log("title " + TextOf(player));
     } else if (verb == "shot") {
-        Shot(player, value);
+        Shot(player, step.substr(colon + 1));
     } else {
         Log("unknown step " + step);
     }
@@ -253,63 +239,60 @@ void RunStep(const std::string& step) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string logPath, script, player;
+    std::string logPath, script;
     DWORD timeout = 60000;
+    bool alone = false;
     int first = 1;
-    for (; first < argc; ++first) {
-        const std::string a = argv[first];
-        if (a == "--log" && first + 1 < argc) {
-            logPath = argv[++first];
-        } else if (a == "--answer" && first + 1 < argc) {
-            g_answer = std::atoi(argv[++first]);
-        } else if (a == "--script" && first + 1 < argc) {
-            script = argv[++first];
-        } else if (a == "--timeout" && first + 1 < argc) {
-            timeout = static_cast<DWORD>(std::atoi(argv[++first]));
-        } else {
-            break;
+    for (; first < argc && std::strncmp(argv[first], "--", 2) == 0; ++first) {
+        const std::string option = argv[first];
+        if (option == "--alone") {
+            alone = true;
+            continue;
         }
+        if (first + 1 >= argc) break;
+        const char* value = argv[++first];
+        if (option == "--log") logPath = value;
+        if (option == "--answer") g_answer = std::atoi(value);
+        if (option == "--script") script = value;
+        if (option == "--timeout") timeout = static_cast<DWORD>(std::atoi(value));
     }
-    if (logPath.empty() || first >= argc) {
+    if (logPath.empty() || first >= argc || (g_log = std::fopen(logPath.c_str(), "w")) == nullptr) {
         std::fprintf(stderr,
-                     "usage: tavik-wine-driver --log FILE [--answer N] [--script STEPS] "
+                     "usage: tavik-wine-driver --log FILE [--alone] [--answer N] [--script STEPS] "
                      "[--timeout MS] PLAYER [ARGS...]\n");
         return 2;
     }
-    g_log = std::fopen(logPath.c_str(), "w");
-    if (g_log == nullptr) return 2;
-
-    WNDCLASSA driverClass{};
-    driverClass.lpfnWndProc = DriverWindowProc;
-    driverClass.hInstance = GetModuleHandleA(nullptr);
-    driverClass.lpszClassName = "TavikWineDriver";
-    RegisterClassA(&driverClass);
-    const HWND window = CreateWindowExA(0, "TavikWineDriver", "Tavik for Windows - test driver",
-                                        WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
-                                        driverClass.hInstance, nullptr);
-
-    std::string commandLine = "\"" + std::string(argv[first]) + "\" /#" +
-                              std::to_string(reinterpret_cast<uintptr_t>(window));
-    for (int i = first + 1; i < argc; ++i) {
-        commandLine.push_back(' ');
-        commandLine.append(argv[i]);
+    std::string commandLine = "\"" + std::string(argv[first]) + "\"";
+    if (!alone) {
+        WNDCLASSA driverClass{};
+        driverClass.lpfnWndProc = DriverWindowProc;
+        driverClass.hInstance = GetModuleHandleA(nullptr);
+        driverClass.lpszClassName = "TavikWineDriver";
+        RegisterClassA(&driverClass);
+        const HWND window = CreateWindowExA(0, "TavikWineDriver", "Tavik for Windows - test driver",
+                                            WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
+                                            driverClass.hInstance, nullptr);
+        commandLine += " /#" + std::to_string(reinterpret_cast<uintptr_t>(window));
     }
+    for (int i = first + 1; i < argc; ++i) commandLine += std::string(" ") + argv[i];
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION started{};
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &started)) {
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                        &started)) {
         Log("cannot start " + std::string(argv[first]));
         return 1;
     }
     g_process = started.hProcess;
-    g_playerProcess = started.dwProcessId;
+    g_processId = started.dwProcessId;
     Log("started");
-
-    size_t at = 0;
-    while (at < script.size()) {
+    for (size_t at = 0; at < script.size();) {
         size_t end = script.find(',', at);
         if (end == std::string::npos) end = script.size();
         RunStep(script.substr(at, end - at));
