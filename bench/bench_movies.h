@@ -9,10 +9,10 @@
 
 namespace tavik::bench {
 
-inline std::string WriteBenchMovie(const char* name, const enc::MovieSpec& spec) {
+inline std::string WriteBenchMovie(const char* name, const enc::MovieSpec& plan) {
     const std::string path =
         "/tmp/tavik-bench-" + std::string(name) + "-" + std::to_string(getpid()) + ".tvk";
-    enc::WriteFile(path, enc::EncodeMovie(spec));
+    enc::WriteFile(path, enc::EncodeMovie(plan));
     return path;
 }
 
@@ -26,17 +26,17 @@ inline const std::string& DemoPath() {
 inline const std::string& LongMoviePath() {
     static const std::string path = [] {
         enc::MovieSpec demo = enc::MakeDemoMovie();
-        enc::MovieSpec spec = demo;
-        spec.frames.clear();
+        enc::MovieSpec plan = demo;
+        plan.frames.clear();
         for (size_t i = 0; i < 1000; ++i) {
             enc::Frame frame = demo.frames[i % demo.frames.size()];
             const uint8_t shift = static_cast<uint8_t>(i / demo.frames.size());
             for (uint8_t& p : frame.pixels) p = static_cast<uint8_t>(p + shift);
             if (i % demo.frames.size() == 0 && !frame.palette)
                 frame.palette = demo.frames[0].palette;
-            spec.frames.push_back(std::move(frame));
+            plan.frames.push_back(std::move(frame));
         }
-        return WriteBenchMovie("decoder-long", spec);
+        return WriteBenchMovie("decoder-long", plan);
     }();
     return path;
 }

@@ -111,22 +111,22 @@ TEST(CoreSeek, PlaysOnAsIfPlayHadReachedTheFrame) {
 // own sound begins, which earlier frames brought. A movie of ours whose first frame carries a
 // second of sound ahead of the pictures, as movies do, each sample telling where it stands.
 TEST(CoreSeek, QueuesTheSoundThatPlaysWithTheFrame) {
-    enc::MovieSpec spec;
-    spec.width = spec.height = 8;
-    spec.frameRate = -10000;  // 100 ms: 800 bytes of 8 kHz sound a frame
-    spec.tracks[0] = enc::AudioTrackFormat{8000, false, false, true};
+    enc::MovieSpec plan;
+    plan.width = plan.height = 8;
+    plan.frameRate = -10000;  // 100 ms: 800 bytes of 8 kHz sound a frame
+    plan.tracks[0] = enc::AudioTrackFormat{8000, false, false, true};
     std::vector<uint8_t> sound;
     for (uint32_t i = 0; i < 8000 + 30 * 800; ++i)
         sound.push_back(static_cast<uint8_t>(i * 37 % 251));
     for (uint32_t n = 0; n < 30; ++n) {
-        enc::Frame& frame = spec.frames.emplace_back();
+        enc::Frame& frame = plan.frames.emplace_back();
         frame.pixels.assign(64, static_cast<uint8_t>(n));
         if (n == 0) frame.palette = enc::Palette{};
         const uint32_t from = n == 0 ? 0 : 8000 + 800 * n, to = 8000 + 800 * (n + 1);
         frame.audio[0] = std::vector<uint8_t>(sound.begin() + from, sound.begin() + to);
     }
     const std::string path = ::testing::TempDir() + "/seek-sound-" + std::to_string(getpid());
-    ASSERT_TRUE(enc::WriteFile(path, enc::EncodeMovie(spec)));
+    ASSERT_TRUE(enc::WriteFile(path, enc::EncodeMovie(plan)));
     TavikMovie* m = TavikOpen(path.c_str(), TavikTrack0 | TavikNoSkip, TAVIK_CHOOSE_RING_SIZE);
     ASSERT_NE(m, nullptr);
     for (uint32_t target : {20u, 1u, 7u}) {
