@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "format/frame_chunks.h"
+#include "format/header.h"
+#include "format/tree_block.h"
 #include "video/marker_runs.h"
 #include "video/trees.h"
 
@@ -37,34 +39,27 @@ struct MovieChunks {
     explicit MovieChunks(std::vector<uint8_t> bytes) : file(std::move(bytes)) {
         const size_t size = file.size();
         file.resize(size + 8, 0);
-        if (size < 104 || std::memcmp(file.data(), "TVK2", 4) != 0) return;
+        TavikHeader h{};
+        if (size < sizeof h) return;
+        std::memcpy(&h, file.data(), sizeof h);
+        if (!HasMovieMagic(h.Magic) || !HeaderProblem(h).empty()) return;
+        width = h.Width;
+        height = h.Height;
+        flags = h.Flags;
+        const uint32_t total = FrameTotalOf(h);
+        uint64_t at = TreeBlockOffset(h);
+        if (at + h.TreeBlockSize > size) return;
+        std::vector<uint8_t> input(TreeInputBytes(h.TreeBlockSize) + 8, 0);
+        std::memcpy(input.data() + kTreeBlockScratch, file.data() + at, h.TreeBlockSize);
+        trees.assign(TreeMemoryBytes(h), 0);
+        if (!BuildMovieTrees(input.data(), h, trees.data(), runs.get())) return;
+        at += h.TreeBlockSize;
         const uint8_t* d = file.data();
-        width = U32(d + 4);
-        height = U32(d + 8);
-        flags = U32(d + 20);
-        const uint32_t total = U32(d + 12) + (flags & 1);
-        const uint32_t treeBlockSize = U32(d + 52);
-        uint32_t sizes[4];
-        uint64_t treeBytes = TreeMemorySize();
-        for (uint32_t t = 0; t < 4; ++t) treeBytes += sizes[t] = U32(d + 56 + 4 * t);
-        uint64_t at = 104 + uint64_t{5} * total;
-        if (at + treeBlockSize > size || treeBytes >= (1u << 24)) return;
-        std::vector<uint8_t> input(std::max<size_t>(8192, 4096 + treeBlockSize + 4));
-        std::memcpy(input.data() + 4096, d + at, treeBlockSize);
-        trees.assign(treeBytes, 0);
-        if (!BuildTrees(input.data(), trees.data(), sizes[0], sizes[1], sizes[2], sizes[3],
-                        treeBlockSize)) {
-            return;
-        }
-        BuildMarkerRuns(trees.data(), runs.get());
-        at += treeBlockSize;
-        uint32_t formats[7];
-        for (uint32_t t = 0; t < 7; ++t) formats[t] = U32(d + 72 + 4 * t);
         for (uint32_t i = 0; i < total; ++i) {
             const uint32_t frameSize = U32(d + 104 + 4 * i);
-            const uint8_t type = d[104 + 4 * total + i];
+            const uint8_t type = d[TypeTableOffset(h) + i];
             if (at + frameSize > size) return;
-            const tavik::FrameChunks c = LocateFrameChunks(d + at, frameSize, type, formats);
+            const tavik::FrameChunks c = LocateFrameChunks(d + at, frameSize, type, h.AudioFormat);
             frames.push_back({type & 1 ? d + at : nullptr, frameSize, c.video, c.videoSize});
             at += frameSize;
         }
