@@ -9,45 +9,23 @@
 #include <vector>
 
 #include "../tests/support/test_picture.h"
+#include "fuzz_trees.h"
 #include "video/frame_helpers.h"
-#include "video/marker_runs.h"
-#include "video/trees.h"
 #include "video/video_decoder.h"
-
-namespace {
-
-uint32_t ReadU32(const uint8_t* p) {
-    return p[0] | p[1] << 8 | p[2] << 16 | uint32_t{p[3]} << 24;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace tavik;
     constexpr size_t kHeader = 21;
     if (size < kHeader || size > (1u << 17)) return 0;
-    uint32_t sizes[4];
-    uint64_t total = TreeMemorySize();
-    for (int t = 0; t < 4; ++t) {
-        sizes[t] = ReadU32(data + 4 * t) % (1u << 14);
-        total += sizes[t];
-    }
-    const uint32_t blockSize = data[16] | data[17] << 8;
-    if (blockSize > size - kHeader) return 0;
+    fuzz::FuzzTrees built;
+    if (!fuzz::BuildFuzzTrees(data, size, kHeader, built)) return 0;
+    const uint32_t blockSize = built.blockSize;
+    uint8_t* trees = built.memory.get();
+    TavikMarkerRuns* runs = &built.runs;
     const uint32_t blocksPerRow = data[18] % 97;
     const uint32_t blockRows = data[19] % 53;
     const uint8_t layout = data[20];
 
-    std::vector<uint8_t> input(std::max<size_t>(8192, (blockSize + 4099) & ~size_t{3}));
-    std::memcpy(input.data() + 4096, data + kHeader, blockSize);
-    // Left uninitialised: the builder must clear what it uses.
-    std::unique_ptr<uint8_t[]> treeMemory(new uint8_t[static_cast<size_t>(total)]);
-    uint8_t* trees = treeMemory.get();
-    if (!BuildTrees(input.data(), trees, sizes[0], sizes[1], sizes[2], sizes[3], blockSize)) {
-        return 0;
-    }
-    auto runs = std::make_unique<TavikMarkerRuns>();
-    BuildMarkerRuns(trees, runs.get());
     // Either full-block decoder, whichever the trees would choose.
     runs->worthwhile = (layout >> 4) & 1;
 
@@ -62,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> chunk(data + kHeader + blockSize, data + size);
     chunk.resize(chunk.size() + 8, 0xA5);
     for (int frame = 0; frame < 2; ++frame) {
-        DecodeVideoFrame(chunk.data(), chunkSize, trees, runs.get(), picture.Dest());
+        DecodeVideoFrame(chunk.data(), chunkSize, trees, runs, picture.Dest());
         if (!picture.GuardsIntact()) std::abort();
         uint32_t rect[4];
         for (int n = 0; n < 10000 && NextChangeRect(picture.Dest(), rect); ++n) {
