@@ -68,6 +68,10 @@ struct PaletteEntry {
     uint8_t flags = 0;
 };
 inline constexpr uint8_t kPaletteNoCollapse = 4;
+// The standard static colours of a palettised screen into entries 0 to 9 and 246 to 255 (black
+// first, white last); the others are left as they are. Screens without a system palette of
+// their own show these.
+void StandardStaticColours(PaletteEntry* entries);
 
 // Facilities that may be missing; each is asked for at run time.
 enum class DisplayLibrary {

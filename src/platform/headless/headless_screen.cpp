@@ -15,20 +15,6 @@ namespace {
 
 Screen* g_screen = nullptr;
 
-// The standard static colours at both ends of a palettised screen: black first, white last.
-void DefaultSystemPalette(PaletteEntry* p) {
-    static const uint8_t kLow[10][3] = {
-        {0, 0, 0},     {128, 0, 0},   {0, 128, 0},     {128, 128, 0},   {0, 0, 128},
-        {128, 0, 128}, {0, 128, 128}, {192, 192, 192}, {192, 220, 192}, {166, 202, 240}};
-    static const uint8_t kHigh[10][3] = {
-        {255, 251, 240}, {160, 160, 164}, {128, 128, 128}, {255, 0, 0},   {0, 255, 0},
-        {255, 255, 0},   {0, 0, 255},     {255, 0, 255},   {0, 255, 255}, {255, 255, 255}};
-    for (int i = 0; i < 10; ++i) {
-        p[i] = {kLow[i][0], kLow[i][1], kLow[i][2], 0};
-        p[246 + i] = {kHigh[i][0], kHigh[i][1], kHigh[i][2], 0};
-    }
-}
-
 uint8_t* PixelAt(Point p) {
     Screen& s = S();
     if (p.x < 0 || p.y < 0 || p.x >= s.config.screen.x || p.y >= s.config.screen.y ||
@@ -342,7 +328,7 @@ void Reset(const Config& config) {
     bool blank = true;
     for (const PaletteEntry& e : config.systemPalette)
         blank = blank && e.red == 0 && e.green == 0 && e.blue == 0;
-    if (blank) DefaultSystemPalette(screen.config.systemPalette);
+    if (blank) StandardStaticColours(screen.config.systemPalette);
     g_screen = &screen;
 }
 

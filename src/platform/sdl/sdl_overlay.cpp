@@ -4,7 +4,7 @@
 // shown for a moment after each request, then the window is presented again without it.
 #include "platform/sdl/sdl_overlay.h"
 
-#include "platform/overlay_layout.h"
+#include "platform/view_layout.h"
 #include "platform/sdl/sdl_ops.h"
 #include "platform/sdl/sdl_platform.h"
 

@@ -92,17 +92,8 @@ bool PaletteHasStatics() {
 // The standard static colours at both ends, black between: what a palettised screen shows
 // before any program set colours.
 void ReadSystemPalette(PaletteEntry* entries) {
-    static const uint8_t kLow[10][3] = {
-        {0, 0, 0},     {128, 0, 0},   {0, 128, 0},     {128, 128, 0},   {0, 0, 128},
-        {128, 0, 128}, {0, 128, 128}, {192, 192, 192}, {192, 220, 192}, {166, 202, 240}};
-    static const uint8_t kHigh[10][3] = {
-        {255, 251, 240}, {160, 160, 164}, {128, 128, 128}, {255, 0, 0},   {0, 255, 0},
-        {255, 255, 0},   {0, 0, 255},     {255, 0, 255},   {0, 255, 255}, {255, 255, 255}};
     for (int i = 0; i < 256; ++i) entries[i] = PaletteEntry{};
-    for (int i = 0; i < 10; ++i) {
-        entries[i] = {kLow[i][0], kLow[i][1], kLow[i][2], 0};
-        entries[246 + i] = {kHigh[i][0], kHigh[i][1], kHigh[i][2], 0};
-    }
+    StandardStaticColours(entries);
 }
 void FlushSystemPalette() {}
 Point ScreenSize() {

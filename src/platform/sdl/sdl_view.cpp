@@ -13,6 +13,7 @@
 #include "platform/sdl/sdl_ops.h"
 #include "platform/sdl/sdl_overlay.h"
 #include "platform/sdl/sdl_platform.h"
+#include "platform/view_layout.h"
 
 namespace tavik {
 
@@ -20,19 +21,6 @@ namespace {
 
 ViewOptions g_options;
 std::deque<std::string> g_dropped;
-
-// The largest picture of the texture's shape that fits the output, centred.
-SDL_Rect Fit(int32_t width, int32_t height, int32_t outWidth, int32_t outHeight) {
-    SDL_Rect r{0, 0, outWidth, outHeight};
-    if (int64_t{outWidth} * height <= int64_t{outHeight} * width) {
-        r.h = static_cast<int>(int64_t{height} * outWidth / width);
-    } else {
-        r.w = static_cast<int>(int64_t{width} * outHeight / height);
-    }
-    r.x = (outWidth - r.w) / 2;
-    r.y = (outHeight - r.h) / 2;
-    return r;
-}
 
 }  // namespace
 
@@ -81,7 +69,8 @@ void PresentScaled(SdlWindow* w) {
     if (outWidth == w->textureWidth && outHeight == w->textureHeight) {
         SDL_RenderCopy(w->renderer, w->texture, nullptr, nullptr);
     } else {
-        const SDL_Rect to = Fit(w->textureWidth, w->textureHeight, outWidth, outHeight);
+        const Rect fit = FitPicture(w->textureWidth, w->textureHeight, outWidth, outHeight);
+        const SDL_Rect to{fit.left, fit.top, fit.right - fit.left, fit.bottom - fit.top};
         SDL_SetRenderDrawColor(w->renderer, 0, 0, 0, 255);
         SDL_RenderClear(w->renderer);
         SDL_RenderCopy(w->renderer, w->texture, nullptr, &to);

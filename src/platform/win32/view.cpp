@@ -4,25 +4,13 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/overlay_layout.h"
+#include "platform/view_layout.h"
 #include "platform/win32/operations.h"
 #include "platform/win32/view_state.h"
 
 namespace tavik::win32 {
 
 namespace {
-
-// The largest rectangle of the picture's shape inside the output, centred.
-RECT Fit(int width, int height, int outWidth, int outHeight) {
-    RECT r{0, 0, outWidth, outHeight};
-    if (int64_t{outWidth} * height <= int64_t{outHeight} * width) {
-        r.bottom = static_cast<LONG>(int64_t{height} * outWidth / width);
-    } else {
-        r.right = static_cast<LONG>(int64_t{width} * outHeight / height);
-    }
-    OffsetRect(&r, (outWidth - r.right) / 2, (outHeight - r.bottom) / 2);
-    return r;
-}
 
 int ScaleFor(const ViewState& v, int width, int height) {
     int32_t scale = v.options.scale;
@@ -43,7 +31,7 @@ SIZE ClientSize(HWND window) {
 // lies in: at whole-number scales every picture pixel becomes an exact square.
 void ScaleInto(const ViewPicture& in, ViewPicture& out) {
     std::fill(out.bits(), out.bits() + size_t(out.width()) * out.height(), 0u);
-    const RECT to = Fit(in.width(), in.height(), out.width(), out.height());
+    const Rect to = FitPicture(in.width(), in.height(), out.width(), out.height());
     const int width = to.right - to.left, height = to.bottom - to.top;
     if (width <= 0 || height <= 0) return;
     std::vector<int> columns(static_cast<size_t>(width));

@@ -1,5 +1,5 @@
 // The overlay's layout: a dot is a 120th of the output's height.
-#include "platform/overlay_layout.h"
+#include "platform/view_layout.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -45,6 +45,17 @@ std::string Clock(uint32_t ms) {
 }
 
 }  // namespace
+
+Rect FitPicture(int32_t width, int32_t height, int32_t outWidth, int32_t outHeight) {
+    int32_t w = outWidth, h = outHeight;
+    if (int64_t{outWidth} * height <= int64_t{outHeight} * width) {
+        h = static_cast<int32_t>(int64_t{height} * outWidth / width);
+    } else {
+        w = static_cast<int32_t>(int64_t{width} * outHeight / height);
+    }
+    const int32_t x = (outWidth - w) / 2, y = (outHeight - h) / 2;
+    return {x, y, x + w, y + h};
+}
 
 OverlayLayout LayOutOverlay(const OverlayState& overlay, int32_t width, int32_t height) {
     OverlayLayout layout;
