@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/usage_error.h"
 #include "format/limits.h"
 
 namespace tavik::tools {
@@ -42,15 +43,9 @@ const char kEditUsage[] =
 
 namespace {
 
-bool ParseNumber(const std::string& text, long long min, long long max, long long& value) {
-    char* end = nullptr;
-    value = std::strtoll(text.c_str(), &end, 10);
-    return !text.empty() && *end == '\0' && value >= min && value <= max;
-}
-
 bool ParseTrack(const std::string& text, int& track) {
     long long value = 0;
-    if (!ParseNumber(text, 0, enc::kTrackCount - 1, value)) return false;
+    if (!ParseWholeNumber(text, 0, enc::kTrackCount - 1, value)) return false;
     track = static_cast<int>(value);
     return true;
 }
@@ -71,7 +66,7 @@ bool ParseFormat(const std::string& text, int& track, enc::AudioTrackFormat& for
     const std::vector<std::string> parts = Split(text);
     long long rate = 0;
     if (parts.size() < 4 || parts.size() > 5 || !ParseTrack(parts[0], track) ||
-        !ParseNumber(parts[1], 1, FormatLimits::kMaxSampleRate, rate) ||
+        !ParseWholeNumber(parts[1], 1, FormatLimits::kMaxSampleRate, rate) ||
         (parts[2] != "mono" && parts[2] != "stereo") || (parts[3] != "8" && parts[3] != "16") ||
         (parts.size() == 5 && parts[4] != "plain"))
         return false;
@@ -112,7 +107,7 @@ bool ParseEditArguments(int argc, char** argv, EditArguments& arguments, std::st
             if (!value(arguments.fontFile)) return false;
         } else if (arg == "--font-size") {
             if (!value(text)) return false;
-            if (!ParseNumber(text, 1, 1000, number)) {
+            if (!ParseWholeNumber(text, 1, 1000, number)) {
                 error = "--font-size: a size in pixels, 1 to 1000";
                 return false;
             }
@@ -148,7 +143,7 @@ bool ParseEditArguments(int argc, char** argv, EditArguments& arguments, std::st
             arguments.drop[track] = true;
         } else if (arg == "--max-rate") {
             if (!value(text)) return false;
-            if (!ParseNumber(text, 1, 1ll << 40, number)) {
+            if (!ParseWholeNumber(text, 1, 1ll << 40, number)) {
                 error = "--max-rate: a number of bytes";
                 return false;
             }

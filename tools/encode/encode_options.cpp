@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "common/usage_error.h"
+
 namespace tavik::tools {
 
 const char kEncodeUsage[] =
@@ -59,12 +61,6 @@ const char kEncodeUsage[] =
 
 namespace {
 
-bool ParseInt(const char* text, long long min, long long max, long long& value) {
-    char* end = nullptr;
-    value = std::strtoll(text, &end, 10);
-    return end != text && *end == '\0' && value >= min && value <= max;
-}
-
 // Digits with at most one decimal point: "12", "29.97", ".5".
 bool ParseDecimal(const std::string& text, double& value) {
     const size_t point = text.find('.');
@@ -83,7 +79,7 @@ bool ParseAudio(const std::string& text, AudioSource& source, std::string& error
     const size_t colon = text.find(':');
     if (colon == std::string::npos)
         return error = form + "takes T:FILE.wav[:plain], T the track from 0 to 6", false;
-    if (!ParseInt(text.substr(0, colon).c_str(), 0, 6, track))
+    if (!ParseWholeNumber(text.substr(0, colon), 0, 6, track))
         return error = form + "the track is a number from 0 to 6", false;
     source.track = static_cast<int>(track);
     source.path = text.substr(colon + 1);
@@ -122,9 +118,9 @@ bool ParseEntryList(const std::string& text, std::array<bool, 256>& entries) {
         const std::string item = text.substr(at, end - at);
         const size_t dash = item.find('-');
         long long first = 0, last = 0;
-        if (!ParseInt(item.substr(0, dash).c_str(), 0, 255, first)) return false;
+        if (!ParseWholeNumber(item.substr(0, dash), 0, 255, first)) return false;
         last = first;
-        if (dash != std::string::npos && !ParseInt(item.substr(dash + 1).c_str(), first, 255, last))
+        if (dash != std::string::npos && !ParseWholeNumber(item.substr(dash + 1), first, 255, last))
             return false;
         for (long long i = first; i <= last; ++i) entries[static_cast<size_t>(i)] = true;
         at = end + 1;
@@ -162,7 +158,7 @@ bool ParseEncodeArguments(int argc, char** argv, EncodeOptions& options, std::st
             options.doubled = true;
         } else if (arg == "--rate") {
             if (!take()) return false;
-            if (!ParseInt(value.c_str(), -2147483647LL, 2147483647LL, number))
+            if (!ParseWholeNumber(value, -2147483647LL, 2147483647LL, number))
                 return bad("takes the frame rate field, a whole number such as 66 or -6667");
             options.frameRate = static_cast<int32_t>(number);
         } else if (arg == "--fps") {
@@ -175,7 +171,7 @@ bool ParseEncodeArguments(int argc, char** argv, EncodeOptions& options, std::st
             options.frameRate = field;
         } else if (arg == "--lead") {
             if (!take()) return false;
-            if (!ParseInt(value.c_str(), 0, 60000, number))
+            if (!ParseWholeNumber(value, 0, 60000, number))
                 return bad("takes milliseconds from 0 to 60000");
             options.leadMs = static_cast<uint32_t>(number);
         } else if (arg == "--audio") {
@@ -196,12 +192,12 @@ bool ParseEncodeArguments(int argc, char** argv, EncodeOptions& options, std::st
             options.paletteFrom = value;
         } else if (arg == "--quality") {
             if (!take()) return false;
-            if (!ParseInt(value.c_str(), 1, 100, number))
+            if (!ParseWholeNumber(value, 1, 100, number))
                 return bad("takes a number from 1 to 100");
             options.quality = static_cast<int>(number);
         } else if (arg == "--max-rate") {
             if (!take()) return false;
-            if (!ParseInt(value.c_str(), 1, 1LL << 40, number))
+            if (!ParseWholeNumber(value, 1, 1LL << 40, number))
                 return bad("takes a number of bytes per second");
             options.maxRate = static_cast<uint64_t>(number);
         } else if (arg == "--palette") {
