@@ -116,18 +116,16 @@ uint64_t FixedBytes(const TavikDecoder& d) {
 }
 
 // The program's limits: the picture before anything is read beyond the header, the memory once
-// the largest frame is known (it is read twice over: for its picture and for its sound). The
-// sound buffers and the snapshots share what is left.
-TavikStatus ApplyLimits(TavikDecoder& d, const TavikDecoderLimits& limits, bool tablesRead) {
+// the largest frame is known (`tables`: it is read twice over, for its picture and for its
+// sound). The sound buffers and the snapshots share what is left.
+TavikStatus ApplyLimits(TavikDecoder& d, const TavikDecoderLimits& limits,
+                        const FrameTableFacts* tables) {
     if ((limits.MaxWidth && d.info.Width > limits.MaxWidth) ||
         (limits.MaxHeight && d.info.Height > limits.MaxHeight))
         return TavikErrorLimit;
+    const bool tablesRead = tables != nullptr;
     uint64_t fixed = FixedBytes(d);
-    if (tablesRead) {
-        const FrameTableFacts facts =
-            MeasureFrameTable(d.frameSizes.data(), FrameTotalOf(d.header));
-        fixed += 2 * (uint64_t{facts.largest} + 8);
-    }
+    if (tablesRead) fixed += 2 * (uint64_t{tables->largest} + 8);
     if (limits.MaxMemory == 0) {
         PlanSnapshots(d, kSnapshotBudget);
         return TavikOk;
@@ -153,12 +151,12 @@ TavikStatus Open(TavikDecoder& d, const TavikDecoderLimits& limits) {
         !HeaderProblem(h).empty())
         return TavikErrorFormat;
     FillInfo(d);
-    if (TavikStatus s = ApplyLimits(d, limits, false); s != TavikOk) return s;
+    if (TavikStatus s = ApplyLimits(d, limits, nullptr); s != TavikOk) return s;
     if (TavikStatus s = ReadTables(d); s != TavikOk) return s;
     // As the engine: all frames together stay within the format's limit.
     const FrameTableFacts facts = MeasureFrameTable(d.frameSizes.data(), FrameTotalOf(h));
     if (!FrameTableProblem(facts, FrameDataOffset(h), UINT64_MAX).empty()) return TavikErrorFormat;
-    if (TavikStatus s = ApplyLimits(d, limits, true); s != TavikOk) return s;
+    if (TavikStatus s = ApplyLimits(d, limits, &facts); s != TavikOk) return s;
     PlaceFrames(d, FrameDataOffset(h));
     if (TavikStatus s = ReadTrees(d); s != TavikOk) return s;
     if (TavikStatus s = SetUpPicture(d); s != TavikOk) return s;
